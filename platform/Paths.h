@@ -1,0 +1,25 @@
+#pragma once
+// Where the program's files live. Data is found next to the executable; the user's
+// drawings ("User") and temporary files ("T") live there too when the folder is
+// writable, otherwise in the user's data and cache folders.
+#include <QString>
+
+namespace orb {
+
+// The program folder, with a trailing '/'.
+QString ProgramFolder();
+// Sets the program folder (start-up uses the executable's folder; tests use the build's).
+void SetProgramFolder(const QString& folder);
+
+// "User/" and "T/" folders, with a trailing '/'. Not created here.
+QString UserFolder();
+QString TempFolder();
+
+// Turns a name as stored in the data files ("I\B\bk6x4", "\Bloemen\roos.bmp") into a
+// path relative to the program folder (absolute when the name is absolute on this system).
+QString NameToPath(const QString& name);
+
+// Absolute path of a program-relative name.
+QString ProgramFile(const QString& name);
+
+}  // namespace orb

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (when missing) and builds everything.
+# Usage: scripts/setup.sh            -> install + configure + build into ./build
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+
+PKGS=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-image-formats-plugins
+  libqt6opengl6-dev libgl-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
+  python3 python3-fonttools python3-pyftpdlib python3-aiosmtpd
+  fonts-dejavu-core tinyproxy nginx-light curl
+  xvfb xauth xdotool x11-utils imagemagick
+)
+
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # tinyproxy and nginx are only used by tests and benchmarks, started on demand.
+  for svc in tinyproxy nginx; do
+    $SUDO systemctl disable --now "$svc" >/dev/null 2>&1 || true
+    $SUDO service "$svc" stop >/dev/null 2>&1 || true
+  done
+fi
+
+cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$here/build" -j"$(nproc)"
