@@ -1,11 +1,129 @@
-// Program entry.
+// Program entry: single instance, uninstaller hand-off, private font, main window.
 #include <QApplication>
-#include <QWidget>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFontDatabase>
+#include <QRandomGenerator>
+#include <cstdio>
+
+#include "platform/Display.h"
+#include "platform/Outward.h"
+#include "platform/Paths.h"
+#include "platform/Resources.h"
+#include "shell/Basics.h"
+#include "shell/Instance.h"
+#include "shell/MMBtns.h"
+#include "shell/Main.h"
+
+namespace {
+
+struct Options {
+    QSize screen;
+    int depth = 0;
+    QString screenshotDir;
+    QString firstArg;
+};
+
+// Reads our options before Qt sees the command line; Qt's own options pass through.
+Options ReadOptions(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        auto next = [&](QString& out) {
+            if (i + 1 < argc) out = QString::fromLocal8Bit(argv[++i]);
+        };
+        QString v;
+        if (a == "--screen") {
+            next(v);
+            const QStringList wh = v.toLower().split('x');
+            if (wh.size() == 2) o.screen = QSize(wh[0].toInt(), wh[1].toInt());
+        } else if (a == "--depth") {
+            next(v);
+            o.depth = v.toInt();
+        } else if (a == "--screenshot") {
+            next(o.screenshotDir);
+        } else if (o.firstArg.isEmpty() && !a.startsWith('-')) {
+            o.firstArg = a;
+        }
+    }
+    return o;
+}
+
+int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
+    QDir().mkpath(dir);
+    const struct {
+        const char* page;
+        const char* file;
+    } pages[] = {{"Main", "main.png"}, {"History", "history.png"}, {"Paint", "paint.png"}};
+    int failures = 0;
+    for (const auto& p : pages) {
+        form.Notebook->SetActivePage(p.page);
+        QApplication::processEvents();
+        const QString path = QDir(dir).filePath(p.file);
+        if (!form.Render().save(path)) {
+            std::fprintf(stderr, "Orbelle: cannot write %s\n", qPrintable(path));
+            ++failures;
+        } else {
+            std::printf("%s\n", qPrintable(path));
+        }
+    }
+    form.Notebook->SetActivePage("Main");
+    return failures == 0 ? 0 : 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    const Options opt = ReadOptions(argc, argv);
+    const bool screenshots = !opt.screenshotDir.isEmpty();
+    if (screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
     QApplication app(argc, argv);
-    QWidget w;
-    w.resize(640, 480);
-    w.show();
-    return app.exec();
+    QApplication::setApplicationName("Orbelle");
+    QApplication::setOrganizationName("Orbelle");
+    orb::SetProgramFolder(QCoreApplication::applicationDirPath());
+    if (opt.screen.isValid()) orb::SetSimulatedScreen(opt.screen);
+    if (opt.depth > 0) orb::SetSimulatedDepth(opt.depth);
+    orb::RegisterProgramResources();
+    orb::LoadPalettes();
+
+    const bool uninstall = opt.firstArg.toLower() == "uninstall";
+    if (!screenshots) {
+        // 1. A running instance comes forward, or closes for the uninstaller.
+        if (orb::SendToRunningInstance(uninstall ? "close" : "activate") && !uninstall) return 0;
+    }
+    // 2.-3. The uninstaller hand-off.
+    if (uninstall) {
+        orb::RunUninstaller();
+        return 0;
+    }
+
+    // 5. The private font.
+    const int fontId = QFontDatabase::addApplicationFont(orb::ProgramFile("palis.ttf"));
+
+    // 7. The main window and the message loop.
+    int rc = 0;
+    {
+        orb::TMainForm form;
+        if (!form.Created()) {
+            std::fprintf(stderr, "Orbelle: the screen is smaller than 640 x 480.\n");
+            rc = 1;
+        } else if (screenshots) {
+            form.SoundSBtn->SetButtonIsDown(true);  // no music while rendering
+            form.show();
+            QApplication::processEvents();
+            rc = WriteScreenshots(form, opt.screenshotDir);
+            form.close();
+        } else {
+            orb::InstanceServer server([&form] { form.Activate(); }, [&form] { form.close(); });
+            form.show();
+            rc = app.exec();
+        }
+    }
+
+    // 8. Clean-up.
+    if (fontId >= 0) QFontDatabase::removeApplicationFont(fontId);
+    orb::FreePalettes();
+    return rc;
 }

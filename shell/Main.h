@@ -1,0 +1,178 @@
+#pragma once
+// TMainForm: the borderless main window with its own caption bar and the three pages
+// "Main", "History" and "Paint".
+#include <QImage>
+#include <QPoint>
+#include <QStackedWidget>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "shell/Basics.h"
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QScrollArea;
+class QTabBar;
+
+namespace orb {
+
+class TBaseBtn;
+class TBkControl;
+
+// A page control navigated by page name: each page carries the property "PageName".
+class TNotebook : public QStackedWidget {
+    Q_OBJECT
+public:
+    explicit TNotebook(QWidget* parent = nullptr);
+    QWidget* AddPage(const QString& name);
+    QString ActivePage() const;
+    void SetActivePage(const QString& name);
+    int PageIndex() const { return currentIndex(); }
+    void SetPageIndex(int i) { setCurrentIndex(i); }
+    QWidget* Page(const QString& name) const;
+};
+
+// A plain shape (band or frame). With the mask mode its colour is ANDed into what lies below.
+class TShape : public QWidget {
+    Q_OBJECT
+public:
+    enum class Kind { Rectangle, RoundRect, Circle };
+    explicit TShape(QWidget* parent = nullptr);
+    Kind ShapeKind = Kind::Rectangle;
+    QColor BrushColor = Qt::white;
+    bool BrushClear = false;
+    QColor PenColor = Qt::black;
+    bool PenClear = false;
+    int PenWidth = 1;
+    bool MaskMode = false;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+// Program-wide state of the shell.
+extern bool MainFormReady;
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // Whether creation succeeded: false when the screen is below the minimum size
+    // (the caller ends the process with exit code 1).
+    bool Created() const { return created_; }
+
+    // --- Controls (objectName = design name) ---
+    QWidget* MainFormPanel = nullptr;
+    QWidget* HeaderPanel = nullptr;
+    TNotebook* Notebook = nullptr;
+    TBaseBtn *InfoSBtn = nullptr, *SoundSBtn = nullptr, *HelpSBtn = nullptr,
+             *MinimizeSBtn = nullptr, *QuitSBtn = nullptr;
+    QLabel* CaptionLbl = nullptr;
+
+    TBkControl *MainBk = nullptr, *HistoryBk = nullptr, *PaintBk = nullptr;
+    TShape* SubTitleBk = nullptr;
+    QLabel *MainSubTitle = nullptr, *MainTitle = nullptr, *SubTitleLbl = nullptr;
+    QLabel *MainHistoryImg = nullptr, *MainHistoryLbl = nullptr, *MainHistorySBtnLbl = nullptr;
+    QLabel *MainPaintImg = nullptr, *MainPaintLbl = nullptr, *MainPaintSBtnLbl = nullptr;
+    TBaseBtn *MainHistorySBtn = nullptr, *MainPaintSBtn = nullptr;
+
+    TShape* HistoryShapeBk = nullptr;
+    QLabel *HistoryHeaderImage = nullptr, *HistoryHeaderLbl = nullptr;
+    QLabel *HistoryTitle = nullptr, *HistorySubTitle = nullptr;
+    QLabel* ContentLstLbl = nullptr;
+    QListWidget* ContentLst = nullptr;
+    QScrollArea* HistoryCtrl = nullptr;
+    TBaseBtn* HistoryBackSBtn = nullptr;
+    QLabel* HistoryBackSBtnLbl = nullptr;
+
+    QLabel *PaintHeaderImage = nullptr, *PaintHeaderLbl = nullptr;
+    QLabel *PaintTitle = nullptr, *PaintSubTitle = nullptr;
+    TShape* MandalaPanelShape = nullptr;
+    QWidget* MandalaPanel = nullptr;
+    TBaseBtn *ZoomInSBtn = nullptr, *ZoomOutSBtn = nullptr, *FullScreenSBtn = nullptr,
+             *OpenSBtn = nullptr, *SendToClipBrdSBtn = nullptr, *SaveSBtn = nullptr,
+             *SendToDesktopSBtn = nullptr, *PrintSBtn = nullptr, *OriginalSizeSBtn = nullptr,
+             *MoveSBtn = nullptr, *CenterSBtn = nullptr, *EyeDropperSBtn = nullptr,
+             *PenSBtn = nullptr, *PaintSBtn = nullptr, *UndoSBtn = nullptr;
+    TNotebook* PaintNotebook = nullptr;
+    QTabBar* PaintTabSet = nullptr;
+    TBaseBtn* PaintBackSBtn = nullptr;
+    QLabel* PaintBackSBtnLbl = nullptr;
+    // Catalogue lists of the "FilePage".
+    QLabel *SubjectLstLbl = nullptr, *MandalaLstLbl = nullptr;
+    QComboBox* SubjectLst = nullptr;
+    QListWidget* MandalaLst = nullptr;
+    // Invisible components: the open and save dialogs carry Tag and Title.
+    QObject *OpenDialog = nullptr, *SaveDialog = nullptr;
+
+    // --- Behaviour ---
+    void MenuSBtnClick(QObject* sender);
+    void SBtnClick(QObject* sender);
+    void SBtnMouseIn(QObject* sender);
+    void SBtnMouseOut(QObject* sender);
+    void SBtnMouseMove(QObject* sender);
+    void BkMouseMove();
+    void NotebookPageChanged();
+    void PaintNotebookPageChanged();
+    void PaintTabSetClick(int index);
+    void SpeedBtnClick(QObject* sender);
+    void UpdateStatus();
+    void InfoSBtnClick();
+    void SoundSBtnClick();
+    void HelpSBtnClick();
+    void MinimizeSBtnClick();
+    void QuitSBtnClick();
+    // The change prompt: asks to save a changed picture.
+    void AskSaveChanged();
+    // Activation by a second instance.
+    void Activate();
+
+    QString MusicFile() const { return musicFile_; }
+    // Every round button that UpdateStatus colours.
+    QList<TBaseBtn*> RoundButtons() const;
+    // Renders the window as shown into an image (screenshots, tests).
+    QImage Render();
+
+    // The help address, built from the language id.
+    static QString HelpUrl(int lngId);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+    void FormDestroy();
+    void BuildHeader();
+    void BuildMainPage(QWidget* page);
+    void BuildHistoryPage(QWidget* page);
+    void BuildPaintPage(QWidget* page);
+    void LoadPictures();
+    void LoadGlyphs();
+    TBaseBtn* RoundButton(QWidget* parent, const char* name, int x, int y, int tag,
+                          const QString& hint);
+    TBaseBtn* HeaderButton(const char* name, int x, const QString& caption, const QString& hint,
+                           int tag);
+    QLabel* Label(QWidget* parent, const char* name, const QRect& r, const QString& text, int tag,
+                  int pixelSize, const QColor& color, bool italic = false,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop,
+                  const QString& family = QString());
+    void Music(bool start);
+
+    bool created_ = false;
+    bool shown_ = false;
+    QString musicFile_;
+    QPoint dragOrigin_;
+    bool dragging_ = false;
+    PaletteDisplayEffect* paletteEffect_ = nullptr;  // owned by MainFormPanel
+};
+
+}  // namespace orb
