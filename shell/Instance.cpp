@@ -58,6 +58,9 @@ bool RunUninstaller() {
 }
 
 QString InstanceServerName() {
+    // Tests and side-by-side installs can name their own instance.
+    const QString given = qEnvironmentVariable("ORBELLE_INSTANCE");
+    if (!given.isEmpty()) return given;
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty()) user = QString::number(qulonglong(getuid()));
     QString session = qEnvironmentVariable("WAYLAND_DISPLAY");

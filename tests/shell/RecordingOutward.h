@@ -1,0 +1,45 @@
+#pragma once
+// An Outward that records what the program asks of the outside world.
+#include <QStringList>
+
+#include "platform/Outward.h"
+
+struct RecordingOutward : orb::Outward {
+    QStringList messages, urls, started;
+    std::optional<bool> answer;
+    int questions = 0;
+    QStringList printers;
+    bool musicOn = false;
+    int musicStarts = 0;
+
+    void Message(const QString& text, const QString&, orb::MessageKind) override {
+        messages << text;
+    }
+    std::optional<bool> YesNo(const QString&, const QString&) override {
+        ++questions;
+        return answer ? answer : std::optional<bool>(false);
+    }
+    bool StartProgram(const QString& p, const QStringList& a, const QString&) override {
+        started << (p + " " + a.join(' ')).trimmed();
+        return true;
+    }
+    bool OpenUrl(const QString& u) override {
+        urls << u;
+        return true;
+    }
+    QStringList Printers() override { return printers; }
+    bool MusicStart(const QString&) override {
+        ++musicStarts;
+        musicOn = true;
+        return true;
+    }
+    void MusicStop() override { musicOn = false; }
+    bool MusicPlaying() const override { return musicOn; }
+};
+
+// Installs the recorder for the lifetime of a test.
+struct ScopedOutward {
+    RecordingOutward rec;
+    ScopedOutward() { orb::SetOutward(&rec); }
+    ~ScopedOutward() { orb::SetOutward(nullptr); }
+};

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "RecordingOutward.h"
+#include "platform/Paths.h"
+#include "shell/Instance.h"
+
+using namespace orb;
+
+TEST(Uninstall, QuotedProgramAndParameters) {
+    UninstallCommand c = ParseUninstallString(R"("/opt/orbelle/un install.sh" --quiet /x)");
+    EXPECT_EQ(c.program, "/opt/orbelle/un install.sh");
+    EXPECT_EQ(c.parameters, "--quiet /x");
+    // Parameters start one character after the closing quote, whatever it is.
+    c = ParseUninstallString(R"("/a/b"Xrest)");
+    EXPECT_EQ(c.program, "/a/b");
+    EXPECT_EQ(c.parameters, "rest");
+}
+
+TEST(Uninstall, UnquotedProgramEndsAtBlankQuote) {
+    UninstallCommand c = ParseUninstallString(R"(/opt/orbelle/uninstall "/opt/orbelle/log.txt")");
+    EXPECT_EQ(c.program, "/opt/orbelle/uninstall");
+    EXPECT_EQ(c.parameters, R"("/opt/orbelle/log.txt")");
+    c = ParseUninstallString("/usr/bin/remove-orbelle --all");  // no quote at all
+    EXPECT_EQ(c.program, "/usr/bin/remove-orbelle --all");
+    EXPECT_EQ(c.parameters, "");
+    c = ParseUninstallString(R"("unterminated)");
+    EXPECT_EQ(c.program, "unterminated");
+    EXPECT_TRUE(ParseUninstallString("").program.isEmpty());
+}
+
+TEST(Uninstall, MissingEntryDoesNothing) {
+    ScopedOutward out;
+    QTemporaryDir dir;
+    SetProgramFolder(dir.path());
+    EXPECT_FALSE(RunUninstaller());
+    EXPECT_TRUE(out.rec.started.isEmpty());
+    QFile f(dir.filePath("uninstall.entry"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("# written at install time\nUninstallString=\"/opt/o/uninstall.sh\" --purge\n");
+    f.close();
+    EXPECT_TRUE(RunUninstaller());
+    EXPECT_EQ(out.rec.started, QStringList{"/opt/o/uninstall.sh --purge"});
+    SetProgramFolder(ORBELLE_PROGRAM_DIR);
+}
+
+namespace {
+bool WaitFor(const std::function<bool()>& cond, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!cond()) {
+        if (t.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// Runs a second start of the real program while this process keeps serving events.
+int RunSecondStart(const QString& exe, const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(exe, args);
+    if (!WaitFor([&] { return p.state() == QProcess::NotRunning; }, 20000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    return p.exitCode();
+}
+}  // namespace
+
+namespace {
+// Each test gets an instance name of its own, so suites can run side by side.
+struct OwnInstanceName {
+    explicit OwnInstanceName(const char* tag) {
+        qputenv("ORBELLE_INSTANCE",
+                QStringLiteral("orbelle-test-%1-%2").arg(tag).arg(QCoreApplication::applicationPid()).toUtf8());
+    }
+    ~OwnInstanceName() { qunsetenv("ORBELLE_INSTANCE"); }
+};
+}  // namespace
+
+TEST(SingleInstance, SecondStartActivatesTheFirstAndEnds) {
+    OwnInstanceName name("activate");
+    int activations = 0, closes = 0;
+    InstanceServer server([&] { ++activations; }, [&] { ++closes; });
+    ASSERT_TRUE(server.Listening());
+    EXPECT_EQ(RunSecondStart(ORBELLE_EXE, {}), 0);
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(closes, 0);
+}
+
+TEST(SingleInstance, UninstallClosesTheFirstAndStartsTheUninstaller) {
+    OwnInstanceName name("uninstall");
+    // A copy of the program in a folder of its own, with an uninstall entry.
+    QTemporaryDir dir;
+    const QString exe = dir.filePath("Orbelle");
+    ASSERT_TRUE(QFile::copy(ORBELLE_EXE, exe));
+    const QString marker = dir.filePath("uninstalled");
+    const QString script = dir.filePath("un install.sh");
+    {
+        QFile s(script);
+        ASSERT_TRUE(s.open(QIODevice::WriteOnly));
+        s.write(QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\n").arg(marker).toUtf8());
+    }
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    {
+        QFile e(dir.filePath("uninstall.entry"));
+        ASSERT_TRUE(e.open(QIODevice::WriteOnly));
+        e.write(QStringLiteral("UninstallString=\"%1\" purge\n").arg(script).toUtf8());
+    }
+    int closes = 0;
+    InstanceServer server([] {}, [&] { ++closes; });
+    EXPECT_EQ(RunSecondStart(exe, {"UnInstall"}), 0);
+    EXPECT_EQ(closes, 1);
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(marker); }, 10000));
+    QFile m(marker);
+    ASSERT_TRUE(m.open(QIODevice::ReadOnly));
+    EXPECT_EQ(m.readAll().trimmed(), "purge");
+}

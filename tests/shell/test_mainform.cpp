@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "RecordingOutward.h"
+#include "paint/DtlWin.h"
+#include "platform/Display.h"
+#include "platform/Paths.h"
+#include "shell/MMBtns.h"
+#include "shell/Main.h"
+
+using namespace orb;
+
+namespace {
+
+// A main window on a simulated screen, in a program folder of its own.
+struct Form {
+    ScopedOutward out;
+    QTemporaryDir dir;
+    std::unique_ptr<TMainForm> form;
+    explicit Form(QSize screen = QSize(800, 600), bool withMusic = false) {
+        SetProgramFolder(dir.path());
+        if (withMusic) {
+            QDir(dir.path()).mkpath("A");
+            QFile f(dir.filePath("A/Orbelle.wav"));
+            f.open(QIODevice::WriteOnly);
+            f.write("RIFF");
+        }
+        SetSimulatedScreen(screen);
+        form = std::make_unique<TMainForm>();
+    }
+    ~Form() {
+        form.reset();
+        SetSimulatedScreen(QSize());
+        SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    }
+    TMainForm* operator->() { return form.get(); }
+
+    // Makes a picture ready as the catalogue will: painting window, lists, selection.
+    void MakePictureReady() {
+        ShowDetailWindow(form->MandalaPanel);
+        DetailWindow->FPicture = QImage(50, 50, QImage::Format_RGB32);
+        form->SubjectLst->addItem("Bloemen=Bloemen");
+        form->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
+        form->MandalaLst->setCurrentRow(0);
+    }
+};
+
+void ClickLabel(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(2, 2)); }
+
+}  // namespace
+
+TEST(MainForm, SizeClassesScaleTheWindowAndButtons) {
+    {
+        Form f(QSize(800, 600));
+        ASSERT_TRUE(f->Created());
+        EXPECT_EQ(f->size(), QSize(640, 480));
+        EXPECT_EQ(f->PenSBtn->size(), QSize(32, 32));
+        EXPECT_EQ(f->PenSBtn->CaptionXRound, 30);
+        EXPECT_EQ(f->QuitSBtn->CaptionXRound, 16);
+    }
+    {
+        Form f(QSize(1024, 768));
+        EXPECT_EQ(f->size(), QSize(800, 600));
+        EXPECT_EQ(f->PenSBtn->size(), QSize(40, 40));
+        EXPECT_EQ(f->PenSBtn->CaptionXRound, 37);
+        EXPECT_EQ(f->PenSBtn->pos(), QPoint(MulDiv(410, 5, 4), MulDiv(380, 5, 4)));
+    }
+    {
+        Form f(QSize(1280, 1024));
+        EXPECT_EQ(f->size(), QSize(1024, 768));
+        EXPECT_EQ(f->PenSBtn->size(), QSize(51, 51));
+        EXPECT_EQ(f->PenSBtn->CaptionXRound, 47);
+        EXPECT_EQ(f->MandalaPanel->size(), QSize(688, 688));
+        // Centred on the screen: (1280-1024)/2, (1024-768)/2.
+        EXPECT_EQ(f->pos(), QPoint(128, 128));
+    }
+    Form tiny(QSize(600, 400));
+    EXPECT_FALSE(tiny->Created());
+}
+
+TEST(MainForm, ControlsCarryDesignNamesTagsAndTexts) {
+    Form f;
+    auto* save = f->findChild<TBaseBtn*>("SaveSBtn");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->property("Tag").toInt(), 4112);
+    EXPECT_EQ(save->toolTip(), "Mandala bewaren");
+    EXPECT_EQ(save->pos(), QPoint(410, 40));
+    EXPECT_EQ(f->findChild<QLabel*>("SubTitleLbl")->text(),
+              "Zelf kleur geven aan ornamenten uit 60 eeuwen");
+    EXPECT_EQ(f->findChild<QLabel*>("CaptionLbl")->text(), "Orbelle 2.0 release 5");
+    EXPECT_EQ(f->findChild<TBaseBtn*>("HelpSBtn")->Caption(), "?");
+    EXPECT_EQ(f->PaintTabSet->tabText(2), "Tekenen");
+    EXPECT_EQ(f->Notebook->ActivePage(), "Main");
+    EXPECT_EQ(f->PaintNotebook->ActivePage(), "FilePage");
+    // The painting area is a circle.
+    EXPECT_FALSE(f->MandalaPanel->mask().contains(QPoint(2, 2)));
+    EXPECT_TRUE(f->MandalaPanel->mask().contains(QPoint(215, 215)));
+}
+
+TEST(MainForm, UpdateStatusWithoutPicture) {
+    Form f;
+    f->UpdateStatus();
+    EXPECT_TRUE(f->OpenSBtn->isEnabled());
+    for (TBaseBtn* b : {f->SaveSBtn, f->PrintSBtn, f->UndoSBtn, f->PenSBtn, f->ZoomInSBtn,
+                        f->SendToClipBrdSBtn, f->CenterSBtn}) {
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+        EXPECT_EQ(b->Brush().color(), QColor(0, 0, 100));
+        EXPECT_EQ(b->Pen().style(), Qt::DotLine);
+        EXPECT_FALSE(b->ButtonIsHot());
+    }
+    EXPECT_EQ(f->OpenSBtn->Brush().color(), QColor(255, 153, 51));
+    EXPECT_EQ(f->OpenSBtn->Pen().style(), Qt::NoPen);
+    EXPECT_EQ(f->MainHistorySBtn->Brush().color(), QColor(255, 153, 51));
+}
+
+TEST(MainForm, UpdateStatusWithAPictureFollowsChangesUndoPrintersAndTool) {
+    Form f;
+    f.MakePictureReady();
+    f->UpdateStatus();
+    EXPECT_TRUE(f->PenSBtn->isEnabled());
+    EXPECT_TRUE(f->SendToClipBrdSBtn->isEnabled());
+    EXPECT_FALSE(f->SaveSBtn->isEnabled());
+    EXPECT_FALSE(f->PrintSBtn->isEnabled());  // no printer installed
+    // Centred and at 100 %: those two show as active.
+    EXPECT_TRUE(f->CenterSBtn->ButtonIsHot());
+    EXPECT_TRUE(f->OriginalSizeSBtn->ButtonIsDown());
+    EXPECT_EQ(f->CenterSBtn->Brush().color(), QColor(63, 190, 254));
+
+    DetailWindow->FChanged = true;
+    f.out.rec.printers = {"Office"};
+    f->UpdateStatus();
+    EXPECT_TRUE(f->SaveSBtn->isEnabled());
+    EXPECT_TRUE(f->PrintSBtn->isEnabled());
+    EXPECT_FALSE(f->UndoSBtn->isEnabled());  // nothing to undo
+    DetailWindow->FUndoPicture = QImage(1, 1, QImage::Format_RGB32);
+    f->UpdateStatus();
+    EXPECT_TRUE(f->UndoSBtn->isEnabled());
+
+    f->SpeedBtnClick(f->PenSBtn);
+    EXPECT_EQ(CursorNumber(DetailWindow), -30);
+    EXPECT_EQ(f->PaintNotebook->ActivePage(), "ColorPage");
+    EXPECT_TRUE(f->PenSBtn->ButtonIsHot());
+    EXPECT_FALSE(f->PaintSBtn->ButtonIsHot());
+    EXPECT_EQ(f->PenSBtn->Brush().color(), QColor(63, 190, 254));
+    // The tab strip follows the side page without acting as a click.
+    EXPECT_EQ(f->PaintTabSet->currentIndex(), 2);
+    DetailWindow->FOffsetX = 5;
+    DetailWindow->FZoom = 2000;
+    f->UpdateStatus();
+    EXPECT_FALSE(f->CenterSBtn->ButtonIsHot());
+    EXPECT_FALSE(f->OriginalSizeSBtn->ButtonIsHot());
+
+    f->MandalaLst->setCurrentRow(-1);  // no drawing selected: nothing to work on
+    f->UpdateStatus();
+    EXPECT_FALSE(f->PenSBtn->isEnabled());
+    EXPECT_FALSE(f->PenSBtn->ButtonIsHot());
+}
+
+TEST(MainForm, NavigationByButtonsAndLabels) {
+    Form f;
+    f->show();
+    f->MainHistorySBtn->Click();
+    EXPECT_EQ(f->Notebook->ActivePage(), "History");
+    ClickLabel(f->HistoryBackSBtnLbl);
+    EXPECT_EQ(f->Notebook->ActivePage(), "Main");
+    ClickLabel(f->MainPaintLbl);
+    EXPECT_EQ(f->Notebook->ActivePage(), "Paint");
+    EXPECT_EQ(f->PaintNotebook->ActivePage(), "FilePage");
+    EXPECT_TRUE(DetailWindowAlive);  // entering the paint page shows the painting window
+    ClickLabel(f->PaintBackSBtnLbl);
+    EXPECT_EQ(f->Notebook->ActivePage(), "Main");
+    ClickLabel(f->MainHistoryImg);
+    EXPECT_EQ(f->Notebook->ActivePage(), "History");
+    f->HistoryBackSBtn->Click();
+    ClickLabel(f->MainPaintSBtnLbl);
+    EXPECT_EQ(f->Notebook->ActivePage(), "Paint");
+    f->PaintBackSBtn->Click();
+    EXPECT_EQ(f->Notebook->ActivePage(), "Main");
+}
+
+TEST(MainForm, HoverShowsTheDownLookExceptOnHotButtons) {
+    Form f;
+    f->SBtnMouseMove(f->MainHistoryLbl);
+    EXPECT_TRUE(f->MainHistorySBtn->ButtonIsDown());
+    f->BkMouseMove();
+    EXPECT_FALSE(f->MainHistorySBtn->ButtonIsDown());
+    f->MainPaintSBtn->SetButtonIsHot(true);
+    f->MainPaintSBtn->SetButtonIsDown(true);
+    f->BkMouseMove();
+    EXPECT_TRUE(f->MainPaintSBtn->ButtonIsDown());
+}
+
+TEST(MainForm, ChangePromptOnlyFromThePaintPageWithChanges) {
+    {
+        Form f;
+        f->show();
+        f.MakePictureReady();
+        DetailWindow->FChanged = true;
+        f->QuitSBtnClick();  // on "Main": never asks
+        EXPECT_EQ(f.out.rec.questions, 0);
+        EXPECT_FALSE(DetailWindow->FChanged);
+    }
+    {
+        Form f;
+        f->show();
+        f->MenuSBtnClick(f->MainPaintSBtn);
+        f.MakePictureReady();
+        DetailWindow->FChanged = true;
+        f->PaintBackSBtn->Click();  // asks once, then the flag is cleared after "Nee"
+        EXPECT_EQ(f.out.rec.questions, 1);
+        EXPECT_FALSE(DetailWindow->FChanged);
+        EXPECT_EQ(f->Notebook->ActivePage(), "Main");
+    }
+}
+
+TEST(MainForm, MusicStartsOnShowAndTheSoundButtonToggles) {
+    Form f(QSize(800, 600), true);
+    f->show();
+    EXPECT_EQ(f.out.rec.musicStarts, 1);
+    EXPECT_TRUE(f->SoundSBtn->ButtonIsDown());
+    f->SoundSBtn->Click();
+    EXPECT_FALSE(f.out.rec.musicOn);
+    EXPECT_FALSE(f->SoundSBtn->ButtonIsDown());
+    f->SoundSBtn->Click();
+    EXPECT_TRUE(f.out.rec.musicOn);
+}
+
+TEST(MainForm, MissingMusicStillTogglesTheButton) {
+    Form f;
+    f->show();
+    EXPECT_EQ(f.out.rec.musicStarts, 0);
+    EXPECT_TRUE(f->SoundSBtn->ButtonIsDown());
+}
+
+TEST(MainForm, HelpOpensTheHelpPageWithTheLanguage) {
+    Form f;
+    f->HelpSBtn->Click();
+    ASSERT_EQ(f.out.rec.urls.size(), 1);
+    EXPECT_TRUE(f.out.rec.urls[0].endsWith(
+        "/index.dll?lngid=44&programlabel=orbelle&programversionnumber=2051&show=onlinehelp"));
+}
+
+TEST(MainForm, StartUpCreatesUserAndShutdownRemovesTemp) {
+    QString programDir;
+    {
+        Form f;
+        programDir = f.dir.path();
+        EXPECT_TRUE(QDir(programDir + "/User").exists());
+        QDir(programDir).mkpath("T");
+        QFile tmp(programDir + "/T/extracted.bmp");
+        ASSERT_TRUE(tmp.open(QIODevice::WriteOnly));
+        tmp.write("x");
+        tmp.close();
+        QFile::setPermissions(tmp.fileName(), QFileDevice::ReadOwner);  // read-only too
+        f->show();
+        f->QuitSBtnClick();
+        EXPECT_FALSE(f->isVisible());
+        EXPECT_FALSE(MainFormReady);
+        f.form.reset();
+        EXPECT_FALSE(QDir(programDir + "/T").exists());
+        EXPECT_TRUE(QDir(programDir + "/User").exists());
+    }
+}
+
+TEST(MainForm, RendersEveryPageAtEverySizeClassAndDepth) {
+    for (QSize screen : {QSize(800, 600), QSize(1024, 768), QSize(1280, 1024)}) {
+        for (int depth : {32, 8, 4}) {
+            SetSimulatedDepth(depth);
+            Form f(screen);
+            f->show();
+            for (const char* page : {"Main", "History", "Paint"}) {
+                f->Notebook->SetActivePage(page);
+                const QImage img = f->Render();
+                EXPECT_EQ(img.size(), f->size());
+                // The title is drawn in orange somewhere on every page.
+                bool orange = false;
+                for (int y = 0; y < img.height() && !orange; y += 2)
+                    for (int x = 0; x < img.width() && !orange; x += 2) {
+                        const QRgb p = img.pixel(x, y);
+                        orange = qRed(p) > 230 && qGreen(p) > 120 && qGreen(p) < 180 &&
+                                 qBlue(p) < 90;
+                    }
+                EXPECT_TRUE(orange) << page << " " << depth;
+            }
+        }
+    }
+    SetSimulatedDepth(0);
+}
