@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QRandomGenerator>
+#include <QTimer>
 #include <cstdio>
 
 #include "platform/Display.h"
@@ -17,11 +18,28 @@
 
 namespace {
 
+// Ends the program once the watched window has painted for the first time.
+class QuitAfterPaint : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint && !done_) {
+            done_ = true;
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(o, e);
+    }
+
+private:
+    bool done_ = false;
+};
+
 struct Options {
     QSize screen;
     int depth = 0;
     QString screenshotDir;
     QString firstArg;
+    bool quitAfterPaint = false;
 };
 
 // Reads our options before Qt sees the command line; Qt's own options pass through.
@@ -40,6 +58,8 @@ Options ReadOptions(int argc, char** argv) {
         } else if (a == "--depth") {
             next(v);
             o.depth = v.toInt();
+        } else if (a == "--quit-after-paint") {
+            o.quitAfterPaint = true;  // start-up measurements
         } else if (a == "--screenshot") {
             next(o.screenshotDir);
         } else if (o.firstArg.isEmpty() && !a.startsWith('-')) {
@@ -117,6 +137,11 @@ int main(int argc, char** argv) {
             form.close();
         } else {
             orb::InstanceServer server([&form] { form.Activate(); }, [&form] { form.close(); });
+            QuitAfterPaint quitter;
+            if (opt.quitAfterPaint) {
+                form.SoundSBtn->SetButtonIsDown(true);  // silence: the toggle at show stops it
+                form.installEventFilter(&quitter);
+            }
             form.show();
             rc = app.exec();
         }

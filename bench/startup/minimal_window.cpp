@@ -1,0 +1,28 @@
+// The reference for start-up: a plain Qt window that ends after its first paint.
+#include <QApplication>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+
+class Window : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(rect(), QColor(0, 0, 100));
+        if (!done_) {
+            done_ = true;
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+    }
+
+private:
+    bool done_ = false;
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    Window w;
+    w.setWindowFlags(Qt::FramelessWindowHint);
+    w.resize(640, 480);
+    w.show();
+    return app.exec();
+}

@@ -1,0 +1,45 @@
+# Shared helpers of the end-to-end tests: a private X server and a few probes.
+set -euo pipefail
+E2E_TMP=$(mktemp -d)
+XVFB_PID=""
+APP_PID=""
+
+cleanup() {
+  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$E2E_TMP"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# start_xvfb WxH: a private display; sets DISPLAY.
+start_xvfb() {
+  local fd_file="$E2E_TMP/display"
+  exec 9>"$fd_file"
+  Xvfb -displayfd 9 -screen 0 "${1}x24" -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$fd_file" ] && break
+    sleep 0.1
+  done
+  [ -s "$fd_file" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$fd_file")"
+}
+
+# wait_window NAME: prints the window id once a window with that name is mapped.
+wait_window() {
+  for _ in $(seq 150); do
+    local id
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# pixel X Y: the colour at a screen position as "r,g,b".
+pixel() {
+  import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+    sed -n 2p | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
+}
