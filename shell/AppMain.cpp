@@ -12,8 +12,12 @@
 #include "platform/Paths.h"
 #include "platform/Resources.h"
 #include "shell/Basics.h"
+#include "shell/About.h"
 #include "shell/Instance.h"
+#include "shell/Intro.h"
+#include "shell/LangState.h"
 #include "shell/MMBtns.h"
+#include "shell/MsgDlg.h"
 #include "shell/Main.h"
 
 namespace {
@@ -40,6 +44,7 @@ struct Options {
     QString screenshotDir;
     QString firstArg;
     bool quitAfterPaint = false;
+    int lang = 0;  // a language chosen on the command line skips the intro window
 };
 
 // Reads our options before Qt sees the command line; Qt's own options pass through.
@@ -60,6 +65,9 @@ Options ReadOptions(int argc, char** argv) {
             o.depth = v.toInt();
         } else if (a == "--quit-after-paint") {
             o.quitAfterPaint = true;  // start-up measurements
+        } else if (a == "--lang") {
+            next(v);
+            o.lang = v.toInt() == 31 ? 31 : v.toInt() == 44 ? 44 : 0;
         } else if (a == "--screenshot") {
             next(o.screenshotDir);
         } else if (o.firstArg.isEmpty() && !a.startsWith('-')) {
@@ -88,6 +96,24 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
         }
     }
     form.Notebook->SetActivePage("Main");
+    // The small windows too.
+    auto save = [&](QWidget& w, const char* file) {
+        w.show();
+        QApplication::processEvents();
+        const QString path = QDir(dir).filePath(file);
+        if (w.grab().save(path))
+            std::printf("%s\n", qPrintable(path));
+        else
+            ++failures;
+        w.hide();
+    };
+    orb::TIntroForm intro;
+    save(intro, "intro.png");
+    orb::TAboutBox about;
+    save(about, "about.png");
+    orb::TMessageDialog ask;
+    ask.Setup("Mandala is veranderd!", "Wilt u de huidige mandala bewaren?", "Ja", "Nee");
+    save(ask, "yesno.png");
     return failures == 0 ? 0 : 2;
 }
 
@@ -122,6 +148,13 @@ int main(int argc, char** argv) {
     // 5. The private font.
     const int fontId = QFontDatabase::addApplicationFont(orb::ProgramFile("palis.ttf"));
 
+    // 6. The language: asked in the intro window unless given or rendering unattended.
+    if (opt.lang)
+        orb::LngID = opt.lang;
+    else if (!screenshots && !opt.quitAfterPaint)
+        orb::ShowIntro();
+    QApplication::processEvents();
+
     // 7. The main window and the message loop.
     int rc = 0;
     {
@@ -148,6 +181,8 @@ int main(int argc, char** argv) {
     }
 
     // 8. Clean-up.
+    if (orb::AboutBoxAlive) delete orb::AboutBox;
+    orb::FreeIntro();
     if (fontId >= 0) QFontDatabase::removeApplicationFont(fontId);
     orb::FreePalettes();
     return rc;

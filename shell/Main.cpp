@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -21,7 +23,10 @@
 #include "platform/Outward.h"
 #include "platform/Paths.h"
 #include "platform/Tags.h"
+#include "shell/About.h"
 #include "shell/Bk.h"
+#include "shell/Intro.h"
+#include "shell/MsgDlg.h"
 #include "shell/LangState.h"
 #include "shell/MMBtns.h"
 
@@ -584,6 +589,7 @@ void TMainForm::showEvent(QShowEvent* e) {
 void TMainForm::FormShow() {
     musicFile_ = ProgramFile("A/Orbelle.wav");
     SoundSBtnClick();
+    FreeIntro();
     UpdateStatus();
 }
 
@@ -770,9 +776,7 @@ void TMainForm::UpdateStatus() {
 // ---- Caption bar ---------------------------------------------------------------------
 
 void TMainForm::InfoSBtnClick() {
-    Out().Message(QStringLiteral("%1\n\nZelf kleur geven aan ornamenten uit 60 eeuwen.")
-                      .arg(kCaption),
-                  "Over Orbelle", MessageKind::Info);
+    ShowAboutBox();
     UpdateStatus();
 }
 
@@ -816,10 +820,9 @@ void TMainForm::Music(bool start) {
 
 void TMainForm::AskSaveChanged() {
     if (!DetailWindowAlive || !DetailWindow->FChanged) return;
-    // The Yes/No dialog and saving arrive with their own work; the question is asked now.
-    std::optional<bool> answer =
-        Out().YesNo("Mandala is veranderd!", "Wilt u de huidige mandala bewaren?");
-    (void)answer;
+    if (AskYesNo("Mandala is veranderd!", "Wilt u de huidige mandala bewaren?", "Ja", "Nee") &&
+        SaveMandala)
+        SaveMandala(false);
 }
 
 void TMainForm::QuitSBtnClick() {
@@ -897,6 +900,13 @@ void TMainForm::FormCloseQuery() {
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     hide();
     QApplication::processEvents();
+    // The about box shows for two seconds while the program ends.
+    ShowAboutBox();
+    QApplication::processEvents();
+    QEventLoop wait;
+    QTimer::singleShot(2000, &wait, &QEventLoop::quit);
+    wait.exec();
+    CloseAboutBox();
 }
 
 void TMainForm::FormDestroy() {

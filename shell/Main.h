@@ -6,6 +6,7 @@
 #include <QStackedWidget>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "shell/Basics.h"
@@ -136,6 +137,9 @@ public:
     QList<TBaseBtn*> RoundButtons() const;
     // Renders the window as shown into an image (screenshots, tests).
     QImage Render();
+
+    // Saving the picture (with or without re-selecting the catalogue); set by the saving code.
+    std::function<void(bool reselect)> SaveMandala;
 
     // The help address, built from the language id.
     static QString HelpUrl(int lngId);

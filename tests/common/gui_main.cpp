@@ -5,6 +5,8 @@
 #include <QApplication>
 
 #include "platform/Paths.h"
+#include "platform/Resources.h"
+#include "shell/Basics.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
@@ -12,5 +14,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     orb::SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    orb::RegisterProgramResources();
+    orb::LoadPalettes();
     return RUN_ALL_TESTS();
 }

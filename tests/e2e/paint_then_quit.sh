@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Starts Orbelle on an 800x600 X display, enters the paint page by its menu button,
+# Starts Orbelle on an 800x600 X display, picks the language in the intro window, enters the paint page by its menu button,
 # then quits with the caption bar's quit button: the window and the process are gone.
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib.sh"
@@ -11,7 +11,14 @@ unset QT_QPA_PLATFORM
 "$exe" >"$E2E_TMP/app.log" 2>&1 &
 APP_PID=$!
 
-win=$(wait_window "Orbelle 2.0 release 5") || fail "no main window"
+# The intro window asks for the language first: choose "English".
+intro=$(wait_window "^Orbelle$") || fail "no intro window"
+eval "$(xdotool getwindowgeometry --shell "$intro")"
+sleep 0.3
+xdotool mousemove $((X + 145 + 60)) $((Y + 255 + 10)) click 1
+sleep 0.5
+xdotool key Down Return
+win=$(wait_window "Orbelle 2.0 release 5") || fail "no main window after the intro"
 eval "$(xdotool getwindowgeometry --shell "$win")"   # X, Y, WIDTH, HEIGHT
 [ "$WIDTH" = 640 ] && [ "$HEIGHT" = 480 ] || fail "window is ${WIDTH}x${HEIGHT}, not 640x480"
 sleep 0.5

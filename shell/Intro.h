@@ -1,0 +1,35 @@
+#pragma once
+// TIntroForm: asks for the language before the main window opens.
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+
+namespace orb {
+
+class TBkControl;
+
+class TIntroForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TIntroForm(QWidget* parent = nullptr);
+    ~TIntroForm() override;
+
+    QWidget* BackgroundPnl = nullptr;
+    TBkControl* IntroFormImg = nullptr;
+    QLabel* Text = nullptr;
+    QComboBox* LingoLst = nullptr;
+
+    // The user's choice: entry 0 or none gives 31, entry 1 gives 44; then it closes.
+    void LingoLstChange(int index);
+};
+
+extern TIntroForm* IntroForm;
+extern bool IntroFormAlive;
+
+// Shows the intro window modally (or brings an existing one forward).
+void ShowIntro();
+// Frees the intro window once the main window is shown.
+void FreeIntro();
+
+}  // namespace orb

@@ -1,0 +1,152 @@
+#include "shell/MsgDlg.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainterPath>
+
+#include "platform/Outward.h"
+#include "platform/Paths.h"
+#include "shell/Basics.h"
+#include "shell/Bk.h"
+#include "shell/MMBtns.h"
+#include "shell/Pictures.h"
+
+namespace orb {
+
+void StyleDialogButton(TBaseBtn* b) {
+    b->SetBrush(QColor(0, 0, 100));
+    b->SetPen(QPen(QColor(255, 153, 51), 1, Qt::DotLine));
+    b->CaptionXOffset = b->CaptionYOffset = 0.1;
+    b->CaptionXRound = b->CaptionYRound = 16;
+    b->FaceWidth = b->FaceHeight = 1.0;
+    b->FaceXOffset = b->FaceYOffset = 0;
+    b->ShadowColor = QColor(0, 0, 100);
+    b->ShadowXOffset = 0.02;
+    b->ShadowYOffset = 0.05;
+    b->CaptionPenVisible = false;
+    QPalette pal = b->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    b->setPalette(pal);
+    // The caption is underlined while the mouse is over an enabled button.
+    b->OnMouseIn = [b](QObject*) {
+        if (!b->isEnabled()) return;
+        QFont f = b->font();
+        f.setUnderline(true);
+        b->setFont(f);
+    };
+    b->OnMouseOut = [b](QObject*) {
+        QFont f = b->font();
+        f.setUnderline(false);
+        b->setFont(f);
+    };
+}
+
+TMessageDialog::TMessageDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    setObjectName("MessageDialog");
+    setModal(true);
+    resize(312, 113);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    QFont f("Palisade");
+    f.setPixelSize(11);
+    setFont(f);
+
+    Bk = new TBkControl(this);
+    Bk->setObjectName("Bk");
+    Bk->setGeometry(0, 0, 312, 113);
+    Bk->Background().SetBrush(Qt::NoBrush);
+    Bk->Background().SetPen(QPen(Qt::black));
+
+    auto label = [this](const char* name, const QRect& r) {
+        auto* l = new QLabel(this);
+        l->setObjectName(name);
+        l->setGeometry(r);
+        l->setWordWrap(true);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        l->setAttribute(Qt::WA_TranslucentBackground, true);
+        return l;
+    };
+    HCaption = label("HCaption", QRect(10, 8, 290, 18));
+    QFont bold = font();
+    bold.setBold(true);
+    HCaption->setFont(bold);
+    MsgDlgMsg = label("MsgDlgMsg", QRect(10, 30, 290, 50));
+
+    YesBtn = new TBaseBtn(this);
+    YesBtn->setObjectName("YesBtn");
+    YesBtn->setGeometry(75, 90, 110, 18);
+    YesBtn->SetCaption("Ja");
+    NoBtn = new TBaseBtn(this);
+    NoBtn->setObjectName("NoBtn");
+    NoBtn->setGeometry(190, 90, 110, 18);
+    NoBtn->SetCaption("Nee");
+    for (TBaseBtn* b : {YesBtn, NoBtn}) {
+        StyleDialogButton(b);
+        b->setFont(font());
+    }
+    YesBtn->OnClick = [this](QObject*) { accept(); };
+    NoBtn->OnClick = [this](QObject*) { reject(); };
+
+    // 1. Scaled with the size class.
+    const SizeClass cls = CurrentSizeClass();
+    const int m = SizeClassNum(cls), d = SizeClassDen(cls);
+    if (m != d) {
+        ScaleChildren(this, m, d);
+        QFont sf = font();
+        sf.setPixelSize(MulDiv(11, m, d));
+        setFont(sf);
+        resize(MulDiv(312, m, d), MulDiv(113, m, d));
+    }
+    // 2. The background picture, when present.
+    const QString abk = ProgramFile("I/B/abk");
+    if (QFile::exists(abk)) Bk->Background().SetImage(LoadPictureFile(abk));
+    // 3. The rounded window region.
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, width(), height()), 20, 20);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+    if (QWidget* top = QApplication::activeWindow())
+        move(top->geometry().center() - rect().center());
+}
+
+void TMessageDialog::Setup(const QString& title, const QString& message, const QString& yes,
+                           const QString& no) {
+    HCaption->setText(title);
+    MsgDlgMsg->setText(message);
+    YesBtn->SetCaption(yes);
+    YesBtn->setVisible(!yes.isEmpty());
+    NoBtn->SetCaption(no);
+    NoBtn->setVisible(!no.isEmpty());
+}
+
+void TMessageDialog::keyPressEvent(QKeyEvent* e) {
+    // Enter and Esc count only without Shift, Ctrl or Alt.
+    const Qt::KeyboardModifiers mods =
+        e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (mods == Qt::NoModifier) {
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+            accept();
+            return;
+        }
+        if (e->key() == Qt::Key_Escape) {
+            reject();
+            return;
+        }
+    }
+    e->accept();  // everything else, Esc with a modifier included, does nothing
+}
+
+bool AskYesNo(const QString& title, const QString& message, const QString& yesCaption,
+              const QString& noCaption) {
+    if (std::optional<bool> scripted = Out().YesNo(title, message)) return *scripted;
+    TMessageDialog dialog(QApplication::activeWindow());
+    dialog.Setup(title, message, yesCaption, noCaption);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace orb
