@@ -35,6 +35,8 @@ void Outward::Message(const QString& text, const QString& caption, MessageKind k
     box.exec();
 }
 
+void Outward::Beep() { QApplication::beep(); }
+
 QString Outward::OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                               const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, folder, filter);

@@ -20,6 +20,9 @@ public:
     // A modal box with an OK button.
     virtual void Message(const QString& text, const QString& caption, MessageKind kind);
 
+    // The system's warning sound (refused input).
+    virtual void Beep();
+
     // A Yes/No question. An empty result means "not scripted: show the real dialog".
     virtual std::optional<bool> YesNo(const QString& title, const QString& text) { return {}; }
 

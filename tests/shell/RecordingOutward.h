@@ -8,6 +8,8 @@ struct RecordingOutward : orb::Outward {
     QStringList messages, urls, started;
     std::optional<bool> answer;
     int questions = 0;
+    int beeps = 0;
+    void Beep() override { ++beeps; }
     QStringList printers;
     bool musicOn = false;
     int musicStarts = 0;
