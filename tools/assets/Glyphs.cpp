@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -335,7 +336,22 @@ Cursor MakeCursor(const QString& name, int hx, int hy, const std::function<void(
     p.setRenderHint(QPainter::Antialiasing);
     draw(p);
     p.end();
-    return {name, img, hx, hy};
+    // A white rim around every opaque pixel keeps the dark parts visible on black.
+    QImage out(32, 32, QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            int a = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (x + dx >= 0 && x + dx < 32 && y + dy >= 0 && y + dy < 32)
+                        a = std::max(a, qAlpha(img.pixel(x + dx, y + dy)));
+            out.setPixel(x, y, qRgba(255, 255, 255, a));
+        }
+    QPainter over(&out);
+    over.drawImage(0, 0, img);
+    over.end();
+    return {name, out, hx, hy};
 }
 
 const Ink kCursorInk{QColor(0, 0, 0), QColor(255, 255, 255), 1.5};
@@ -433,14 +449,10 @@ std::vector<Cursor> MakeCursors() {
         HandDetails(p, k);
     }));
     // The fill tool: a tipped bucket whose paint runs down to the hot spot.
-    c.push_back(MakeCursor("PaintBrush", 3, 29, [&](QPainter& p) {
+    c.push_back(MakeCursor("PaintBrush", 5, 29, [&](QPainter& p) {
         p.translate(32, 0);
         p.scale(-1, 1);
         Bucket(p, k);
-        p.resetTransform();
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::black);
-        p.drawEllipse(QPointF(3.5, 28.5), 1.2, 1.2);
     }));
     c.push_back(MakeCursor("Pen", 1, 30, [&](QPainter& p) {
         p.translate(1, 30.5);

@@ -357,11 +357,11 @@ QImage MakeAboutPicture() {
     bg.setColorAt(0, QColor(14, 16, 124));
     bg.setColorAt(1, QColor(0, 0, 84));
     p.fillRect(img.rect(), bg);
-    Glow(p, QPointF(112, 124), 112, QColor(255, 170, 80, 100));
-    DrawMandala(p, QPointF(112, 124), 90, MandalaLook::Full, 2, 2);
+    Glow(p, QPointF(104, 122), 108, QColor(255, 170, 80, 100));
+    DrawMandala(p, QPointF(104, 122), 86, MandalaLook::Full, 2, 2);
 
-    p.setFont(TitleFont(38));
-    ShadowText(p, QRectF(196, 40, 125, 46), Qt::AlignLeft | Qt::AlignVCenter,
+    p.setFont(TitleFont(32));
+    ShadowText(p, QRectF(194, 44, 130, 42), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Orbelle"), kOrange);
     p.setFont(TitleFont(28, false));
     ShadowText(p, QRectF(200, 84, 120, 34), Qt::AlignLeft | Qt::AlignVCenter,
