@@ -93,9 +93,10 @@ void Dropper(QPainter& p, const Ink& k, double len) {
 }
 
 void Bucket(QPainter& p, const Ink& k) {
+    // Tipped to the right, paint running from its lip into a drop.
     p.save();
-    p.translate(13, 17);
-    p.rotate(-28);
+    p.translate(11.5, 15.5);
+    p.rotate(40);
     QPainterPath handle;
     handle.moveTo(-7.5, -6);
     handle.cubicTo(-7.5, -15, 7.5, -15, 7.5, -6);
@@ -107,14 +108,15 @@ void Bucket(QPainter& p, const Ink& k) {
     rim.addEllipse(QPointF(0, -6), 8, 2.4);
     Fill(p, rim, k);
     p.restore();
-    // Paint pouring from the lip.
-    QPainterPath drop;
-    drop.moveTo(24.5, 18);
-    drop.cubicTo(27.5, 23, 29, 25, 29, 26.5);
-    drop.cubicTo(29, 29.5, 24, 29.5, 24, 26.5);
-    drop.cubicTo(24, 25, 24.5, 22, 24.5, 18);
-    drop.closeSubpath();
-    Solid(p, drop, k);
+    QPainterPath paint;
+    paint.moveTo(20.5, 15);
+    paint.cubicTo(24.5, 14.5, 26.5, 17, 26.5, 21);
+    paint.cubicTo(28.5, 24, 29.5, 25.5, 29.5, 27);
+    paint.cubicTo(29.5, 30, 24.5, 30, 24.5, 27);
+    paint.cubicTo(24.5, 25.5, 25, 23.5, 25, 21.5);
+    paint.cubicTo(25, 18.5, 23.5, 17, 20.5, 17);
+    paint.closeSubpath();
+    Solid(p, paint, k);
 }
 
 QPainterPath OpenHand() {
@@ -449,7 +451,7 @@ std::vector<Cursor> MakeCursors() {
         HandDetails(p, k);
     }));
     // The fill tool: a tipped bucket whose paint runs down to the hot spot.
-    c.push_back(MakeCursor("PaintBrush", 5, 29, [&](QPainter& p) {
+    c.push_back(MakeCursor("PaintBrush", 5, 30, [&](QPainter& p) {
         p.translate(32, 0);
         p.scale(-1, 1);
         Bucket(p, k);

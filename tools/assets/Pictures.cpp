@@ -339,8 +339,8 @@ QImage MakeIntroPicture() {
     p.fillRect(img.rect(), bg);
     Glow(p, QPointF(140, 114), 130, QColor(255, 170, 80, 110));
     DrawMandala(p, QPointF(140, 114), 98, MandalaLook::Full, 2, 1);
-    p.setFont(TitleFont(30));
-    ShadowText(p, QRectF(0, 214, 280, 36), Qt::AlignCenter, QStringLiteral("Orbelle"), kOrange);
+    p.setFont(TitleFont(34));
+    ShadowText(p, QRectF(0, 213, 280, 38), Qt::AlignCenter, QStringLiteral("Orbelle"), kOrange);
     // A quiet line above the language choice.
     p.setPen(QPen(QColor(244, 235, 219, 90), 1));
     p.drawLine(QPointF(40, 251.5), QPointF(240, 251.5));
@@ -360,16 +360,18 @@ QImage MakeAboutPicture() {
     Glow(p, QPointF(104, 122), 108, QColor(255, 170, 80, 100));
     DrawMandala(p, QPointF(104, 122), 86, MandalaLook::Full, 2, 2);
 
-    p.setFont(TitleFont(32));
-    ShadowText(p, QRectF(194, 44, 130, 42), Qt::AlignLeft | Qt::AlignVCenter,
+    p.setFont(TitleFont(44));
+    ShadowText(p, QRectF(194, 36, 130, 52), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Orbelle"), kOrange);
-    p.setFont(TitleFont(28, false));
-    ShadowText(p, QRectF(200, 84, 120, 34), Qt::AlignLeft | Qt::AlignVCenter,
+    p.setFont(TitleFont(32, false));
+    ShadowText(p, QRectF(200, 86, 120, 38), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("2.0"), kCream);
+    p.setPen(QPen(QColor(255, 153, 51, 150), 1));
+    p.drawLine(QPointF(200, 130.5), QPointF(300, 130.5));
     QFont small(kFontFamily);
-    small.setPixelSize(11);
+    small.setPixelSize(13);
     p.setFont(small);
-    ShadowText(p, QRectF(200, 122, 120, 44), Qt::AlignLeft | Qt::TextWordWrap,
+    ShadowText(p, QRectF(200, 136, 120, 44), Qt::AlignLeft | Qt::TextWordWrap,
                QStringLiteral("Kleur geven aan\nornamenten"), QColor(244, 235, 219, 220), 1);
 
     // Maker: three linked rings and the name (the hot spot at 40,267 130x40).
