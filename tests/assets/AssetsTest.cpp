@@ -7,6 +7,11 @@
 #include <QFontDatabase>
 #include <QImage>
 #include <QImageReader>
+#include <QDir>
+#include <QDirIterator>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QSet>
 #include <QtEndian>
 #include <cmath>
@@ -320,6 +325,54 @@ TEST(AssetFiles, PrivateFontIsPalisade) {
     ASSERT_GE(id, 0);
     EXPECT_EQ(QFontDatabase::applicationFontFamilies(id), QStringList{"Palisade"});
     QFontDatabase::removeApplicationFont(id);
+}
+
+}  // namespace
+
+namespace {
+
+// Every file below `dir`, relative name to contents.
+QMap<QString, QByteArray> Tree(const QString& dir) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(dir).relativeFilePath(path), ReadAll(path));
+    }
+    return files;
+}
+
+// The build must make the same bytes every time, or every build looks like a change.
+TEST(AssetFiles, GeneratorMakesTheSameFilesEveryRun) {
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString prog = tmp.filePath("prog"), res = tmp.filePath("res");
+    QProcess gen;
+    gen.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    gen.start(ORBELLE_ASSETS_TOOL, {"--font", orb::ProgramFile("palis.ttf"), "--program-dir", prog,
+                                    "--resource-dir", res});
+    ASSERT_TRUE(gen.waitForFinished(90000));
+    ASSERT_EQ(gen.exitStatus(), QProcess::NormalExit);
+    ASSERT_EQ(gen.exitCode(), 0);
+
+    const auto again = Tree(res);
+    const auto built = Tree(ORBELLE_ASSETS_RESOURCES);
+    EXPECT_GT(again.size(), 150);
+    EXPECT_EQ(again.keys(), built.keys());
+    for (auto it = again.cbegin(); it != again.cend(); ++it)
+        EXPECT_TRUE(it.value() == built.value(it.key())) << qPrintable(it.key());
+    for (const auto& [name, data] : Tree(prog).asKeyValueRange())
+        EXPECT_TRUE(data == ReadAll(orb::ProgramFile(name))) << qPrintable(name);
+}
+
+TEST(AssetFiles, GeneratorRefusesAMissingFont) {
+    QTemporaryDir tmp;
+    QProcess gen;
+    gen.start(ORBELLE_ASSETS_TOOL,
+              {"--font", tmp.filePath("none.ttf"), "--program-dir", tmp.filePath("prog")});
+    ASSERT_TRUE(gen.waitForFinished(30000));
+    EXPECT_NE(gen.exitCode(), 0);
+    EXPECT_FALSE(QDir(tmp.filePath("prog")).exists());
 }
 
 }  // namespace
