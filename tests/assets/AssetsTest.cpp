@@ -3,16 +3,16 @@
 // and music loop, the font's family name).
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFontDatabase>
 #include <QImage>
 #include <QImageReader>
-#include <QDir>
-#include <QDirIterator>
 #include <QMap>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <cmath>
 
@@ -63,12 +63,11 @@ Bmp ParseBmp(const QByteArray& b) {
     return r;
 }
 
-const QVector<QRgb> kVga = {qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),
-                            qRgb(128, 128, 0),   qRgb(0, 0, 128),   qRgb(128, 0, 128),
-                            qRgb(0, 128, 128),   qRgb(192, 192, 192), qRgb(128, 128, 128),
-                            qRgb(255, 0, 0),     qRgb(0, 255, 0),   qRgb(255, 255, 0),
-                            qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255),
-                            qRgb(255, 255, 255)};
+const QVector<QRgb> kVga = {
+    qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
+    qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
+    qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+    qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
 
 class Assets : public ::testing::Test {
 protected:
@@ -92,7 +91,9 @@ TEST_F(Assets, PageBackgroundsCoverTheirPagesAndTileWithoutSeam) {
     struct {
         const char* name;
         int w, h;
-    } pages[] = {{"I/B/bk6x4", 640, 460}, {"I/B/bk8x6", 800, 575}, {"I/B/bk10x7", 1024, 736},
+    } pages[] = {{"I/B/bk6x4", 640, 460},
+                 {"I/B/bk8x6", 800, 575},
+                 {"I/B/bk10x7", 1024, 736},
                  {"I/B/abk", 312, 113}};
     for (const auto& pg : pages) {
         SCOPED_TRACE(pg.name);
@@ -118,7 +119,8 @@ TEST_F(Assets, PageBackgroundsCoverTheirPagesAndTileWithoutSeam) {
 }
 
 TEST_F(Assets, PickersShowHueAcrossAndSaturationUpwardsAtFullBrightness) {
-    for (auto [name, size] : {std::pair{"I/B/hs6x4", 120}, {"I/B/hs8x6", 150}, {"I/B/hs10x7", 192}}) {
+    for (auto [name, size] :
+         {std::pair{"I/B/hs6x4", 120}, {"I/B/hs8x6", 150}, {"I/B/hs10x7", 192}}) {
         SCOPED_TRACE(name);
         const QImage img(orb::ProgramFile(name));
         ASSERT_EQ(img.size(), QSize(size, size));
@@ -158,8 +160,7 @@ TEST_F(Assets, SharedPalettesHoldTheVgaAndProgramColours) {
         EXPECT_TRUE(have.contains(c)) << std::hex << c;
     for (int r = 0; r < 6; ++r)
         for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                EXPECT_TRUE(have.contains(qRgb(r * 51, g * 51, b * 51)));
+            for (int b = 0; b < 6; ++b) EXPECT_TRUE(have.contains(qRgb(r * 51, g * 51, b * 51)));
     // Besides black and white, at least a dozen further greys.
     int greys = 0;
     for (QRgb c : have) greys += qRed(c) == qGreen(c) && qGreen(c) == qBlue(c);
@@ -177,14 +178,15 @@ double LookDistance(const QImage& a, const QImage& b) {
         for (int x = 0; x < 35; ++x) {
             const QRgb p = sa.pixel(x, y), q = sb.pixel(x, y);
             sum += (std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                    std::abs(qBlue(p) - qBlue(q))) / 3.0;
+                    std::abs(qBlue(p) - qBlue(q))) /
+                   3.0;
         }
     return sum / (35 * 35);
 }
 
 TEST_F(Assets, IntroAndAboutComeInTrueColourAndReducedVariants) {
-    for (auto [png, bmp8, bmp4, size] :
-         {std::tuple{"IntroForm", "Intro256", "Intro", 280}, {"AboutBox", "About256", "About", 325}}) {
+    for (auto [png, bmp8, bmp4, size] : {std::tuple{"IntroForm", "Intro256", "Intro", 280},
+                                         {"AboutBox", "About256", "About", 325}}) {
         SCOPED_TRACE(png);
         const QImage full(QString(":/pictures/%1.png").arg(png));
         ASSERT_EQ(full.size(), QSize(size, size));
@@ -211,13 +213,12 @@ TEST_F(Assets, IntroAndAboutComeInTrueColourAndReducedVariants) {
 }
 
 TEST_F(Assets, GlyphsAndMenuPicturesExistForEverySizeClass) {
-    const char* buttons[] = {"ZoomInSBtn",     "ZoomOutSBtn",      "FullScreenSBtn",
-                             "OpenSBtn",       "SendToClipBrdSBtn", "SaveSBtn",
-                             "SendToDesktopSBtn", "PrintSBtn",     "OriginalSizeSBtn",
-                             "MoveSBtn",       "CenterSBtn",       "EyeDropperSBtn",
-                             "PenSBtn",        "PaintSBtn",        "UndoSBtn",
-                             "MainHistorySBtn", "MainPaintSBtn",   "HistoryBackSBtn",
-                             "PaintBackSBtn"};
+    const char* buttons[] = {
+        "ZoomInSBtn",        "ZoomOutSBtn",     "FullScreenSBtn",    "OpenSBtn",
+        "SendToClipBrdSBtn", "SaveSBtn",        "SendToDesktopSBtn", "PrintSBtn",
+        "OriginalSizeSBtn",  "MoveSBtn",        "CenterSBtn",        "EyeDropperSBtn",
+        "PenSBtn",           "PaintSBtn",       "UndoSBtn",          "MainHistorySBtn",
+        "MainPaintSBtn",     "HistoryBackSBtn", "PaintBackSBtn"};
     struct {
         const char* key;
         int glyph, mw, mh, header;

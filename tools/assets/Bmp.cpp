@@ -38,7 +38,8 @@ struct Box {
         int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
         for (QRgb c : px) {
             const int v[3] = {qRed(c), qGreen(c), qBlue(c)};
-            for (int i = 0; i < 3; ++i) lo[i] = std::min(lo[i], v[i]), hi[i] = std::max(hi[i], v[i]);
+            for (int i = 0; i < 3; ++i)
+                lo[i] = std::min(lo[i], v[i]), hi[i] = std::max(hi[i], v[i]);
         }
         // Green counts most to the eye, blue least.
         const double w[3] = {1.0, 1.2, 0.8};

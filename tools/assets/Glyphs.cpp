@@ -44,8 +44,10 @@ void Stroke(QPainter& p, QPointF a, QPointF b, const Ink& k, double mult = 1.0) 
 }
 QPainterPath Rect(double x, double y, double w, double h, double r = 0) {
     QPainterPath p;
-    if (r > 0) p.addRoundedRect(QRectF(x, y, w, h), r, r);
-    else p.addRect(QRectF(x, y, w, h));
+    if (r > 0)
+        p.addRoundedRect(QRectF(x, y, w, h), r, r);
+    else
+        p.addRect(QRectF(x, y, w, h));
     return p;
 }
 QPainterPath Circle(double x, double y, double r) {
@@ -57,7 +59,10 @@ QPainterPath Poly(std::initializer_list<QPointF> pts) {
     QPainterPath p;
     bool first = true;
     for (const QPointF& q : pts) {
-        if (first) p.moveTo(q); else p.lineTo(q);
+        if (first)
+            p.moveTo(q);
+        else
+            p.lineTo(q);
         first = false;
     }
     p.closeSubpath();
@@ -84,8 +89,12 @@ void Pencil(QPainter& p, const Ink& k, double len) {
 // An eyedropper along +x from its tip at the origin.
 void Dropper(QPainter& p, const Ink& k, double len) {
     const double h = len * 0.1;
-    Fill(p, Poly({{0, 0}, {len * 0.12, -h * 0.8}, {len * 0.5, -h * 0.8}, {len * 0.5, h * 0.8},
-                  {len * 0.12, h * 0.8}}),
+    Fill(p,
+         Poly({{0, 0},
+               {len * 0.12, -h * 0.8},
+               {len * 0.5, -h * 0.8},
+               {len * 0.5, h * 0.8},
+               {len * 0.12, h * 0.8}}),
          k);
     Stroke(p, QPointF(len * 0.1, 0), QPointF(len * 0.36, 0), k, 1.1);
     Solid(p, Rect(len * 0.5, -h * 1.5, len * 0.12, h * 3, h * 0.4), k);
@@ -123,8 +132,8 @@ QPainterPath OpenHand() {
     QPainterPath h;
     h.addRoundedRect(QRectF(8.5, 14, 15.5, 14), 5.5, 5.5);
     const double fw = 3.6;
-    const QRectF fingers[] = {{8.6, 7.5, fw, 12}, {12.4, 4.5, fw, 14}, {16.2, 5, fw, 14},
-                              {20.0, 8, fw, 11}};
+    const QRectF fingers[] = {
+        {8.6, 7.5, fw, 12}, {12.4, 4.5, fw, 14}, {16.2, 5, fw, 14}, {20.0, 8, fw, 11}};
     for (const QRectF& f : fingers) {
         QPainterPath q;
         q.addRoundedRect(f, fw / 2, fw / 2);
@@ -144,9 +153,11 @@ void HandDetails(QPainter& p, const Ink& k) {
 }
 
 void BackArrow(QPainter& p, const Ink& k) {
-    Fill(p, Poly({{3.5, 16}, {14, 5.5}, {14, 11.5}, {27.5, 11.5}, {27.5, 20.5}, {14, 20.5},
-                  {14, 26.5}}),
-         k);
+    Fill(
+        p,
+        Poly(
+            {{3.5, 16}, {14, 5.5}, {14, 11.5}, {27.5, 11.5}, {27.5, 20.5}, {14, 20.5}, {14, 26.5}}),
+        k);
 }
 
 using Painter = std::function<void(QPainter&, const Ink&)>;
@@ -159,10 +170,18 @@ const std::map<QString, Painter>& Designs() {
          [](QPainter& p, const Ink& k) {
              Fill(p, Rect(10.5, 10.5, 11, 11, 1.5), k);
              QPainterPath c;
-             c.moveTo(3.5, 10); c.lineTo(3.5, 3.5); c.lineTo(10, 3.5);
-             c.moveTo(22, 3.5); c.lineTo(28.5, 3.5); c.lineTo(28.5, 10);
-             c.moveTo(28.5, 22); c.lineTo(28.5, 28.5); c.lineTo(22, 28.5);
-             c.moveTo(10, 28.5); c.lineTo(3.5, 28.5); c.lineTo(3.5, 22);
+             c.moveTo(3.5, 10);
+             c.lineTo(3.5, 3.5);
+             c.lineTo(10, 3.5);
+             c.moveTo(22, 3.5);
+             c.lineTo(28.5, 3.5);
+             c.lineTo(28.5, 10);
+             c.moveTo(28.5, 22);
+             c.lineTo(28.5, 28.5);
+             c.lineTo(22, 28.5);
+             c.moveTo(10, 28.5);
+             c.lineTo(3.5, 28.5);
+             c.lineTo(3.5, 22);
              Cased(p, c, k);
          }},
         {"OpenSBtn",
@@ -232,10 +251,14 @@ const std::map<QString, Painter>& Designs() {
         {"CenterSBtn",
          [](QPainter& p, const Ink& k) {
              QPainterPath cross;
-             cross.moveTo(16, 2.5); cross.lineTo(16, 8);
-             cross.moveTo(16, 24); cross.lineTo(16, 29.5);
-             cross.moveTo(2.5, 16); cross.lineTo(8, 16);
-             cross.moveTo(24, 16); cross.lineTo(29.5, 16);
+             cross.moveTo(16, 2.5);
+             cross.lineTo(16, 8);
+             cross.moveTo(16, 24);
+             cross.lineTo(16, 29.5);
+             cross.moveTo(2.5, 16);
+             cross.lineTo(8, 16);
+             cross.moveTo(24, 16);
+             cross.lineTo(29.5, 16);
              Cased(p, cross, k);
              Fill(p, Circle(16, 16, 9.5), k);
              p.setBrush(Qt::NoBrush);
@@ -305,10 +328,11 @@ const std::map<QString, Painter>& Designs() {
 
 const QStringList& GlyphNames() {
     static const QStringList names = {
-        "ZoomInSBtn",  "ZoomOutSBtn",      "FullScreenSBtn",  "OpenSBtn",        "SendToClipBrdSBtn",
-        "SaveSBtn",    "SendToDesktopSBtn", "PrintSBtn",      "OriginalSizeSBtn", "MoveSBtn",
-        "CenterSBtn",  "EyeDropperSBtn",   "PenSBtn",         "PaintSBtn",       "UndoSBtn",
-        "MainHistorySBtn", "MainPaintSBtn", "HistoryBackSBtn", "PaintBackSBtn"};
+        "ZoomInSBtn",        "ZoomOutSBtn",     "FullScreenSBtn",    "OpenSBtn",
+        "SendToClipBrdSBtn", "SaveSBtn",        "SendToDesktopSBtn", "PrintSBtn",
+        "OriginalSizeSBtn",  "MoveSBtn",        "CenterSBtn",        "EyeDropperSBtn",
+        "PenSBtn",           "PaintSBtn",       "UndoSBtn",          "MainHistorySBtn",
+        "MainPaintSBtn",     "HistoryBackSBtn", "PaintBackSBtn"};
     return names;
 }
 
@@ -381,8 +405,8 @@ void CrossHair(QPainter& p, bool ring) {
 QPainterPath PointingHand() {
     QPainterPath h;
     h.addRoundedRect(QRectF(9, 13, 15, 15), 5, 5);
-    const QRectF fingers[] = {{10.5, 1.5, 4, 18}, {14.5, 10, 3.6, 9}, {17.9, 11, 3.6, 8.5},
-                              {21, 12.5, 3.4, 8}};
+    const QRectF fingers[] = {
+        {10.5, 1.5, 4, 18}, {14.5, 10, 3.6, 9}, {17.9, 11, 3.6, 8.5}, {21, 12.5, 3.4, 8}};
     for (const QRectF& f : fingers) {
         QPainterPath q;
         q.addRoundedRect(f, f.width() / 2, f.width() / 2);

@@ -73,9 +73,8 @@ std::vector<int16_t> SynthesiseMusic(const MusicFormat& f) {
         // Bass: the chord's root an octave down, struck gently twice per chord.
         const double root = MidiHz(kChords[c][0] - 12);
         for (double beat : {0.0, chordLen / 2}) {
-            loop.Add(start + beat, chordLen / 2 + 2.0, root, 0.0, [](double t) {
-                return 0.16 * SmoothStep(t / 0.08) * std::exp(-t / 2.2);
-            });
+            loop.Add(start + beat, chordLen / 2 + 2.0, root, 0.0,
+                     [](double t) { return 0.16 * SmoothStep(t / 0.08) * std::exp(-t / 2.2); });
         }
         // Bells: a slow, wandering line of pentatonic notes that suit the chord.
         static const int kScale[8] = {62, 64, 66, 69, 71, 74, 76, 78};
@@ -86,9 +85,9 @@ std::vector<int16_t> SynthesiseMusic(const MusicFormat& f) {
             const double hz = MidiHz(kScale[pos]);
             const double vel = rng.Range(0.55, 1.0);
             const double when = start + beat;
-            for (auto [mult, amp, tau] : {std::tuple{1.0, 0.13, 1.9}, std::tuple{2.0, 0.03, 0.8},
-                                          std::tuple{3.0, 0.012, 0.5},
-                                          std::tuple{4.16, 0.006, 0.35}}) {
+            for (auto [mult, amp, tau] :
+                 {std::tuple{1.0, 0.13, 1.9}, std::tuple{2.0, 0.03, 0.8},
+                  std::tuple{3.0, 0.012, 0.5}, std::tuple{4.16, 0.006, 0.35}}) {
                 bells.Add(when, 6.0, hz * mult, 0.0, [=](double t) {
                     return vel * amp * SmoothStep(t / 0.006) * std::exp(-t / tau);
                 });

@@ -263,9 +263,8 @@ QImage MakeDialogBackground(int w, int h) {
     const double rad = h * 0.42;
     for (int i = 0; i < 2; ++i) {
         const double x = i * w / 2.0 + w / 4.0, y = i ? h * 0.25 : h * 0.75;
-        Wrapped(w, h, x, y, rad, [&](QPointF c) {
-            DrawMandala(p, c, rad, MandalaLook::Faint, 1, 3 + i);
-        });
+        Wrapped(w, h, x, y, rad,
+                [&](QPointF c) { DrawMandala(p, c, rad, MandalaLook::Faint, 1, 3 + i); });
     }
     return img;
 }
@@ -283,15 +282,28 @@ QImage MakePicker(int size) {
             const double pp = v * (1 - s), q = v * (1 - s * f), t = v * (1 - (1 - f) * s);
             double r = 0, g = 0, b = 0;
             switch (i) {
-                case 0: r = v, g = t, b = pp; break;
-                case 1: r = q, g = v, b = pp; break;
-                case 2: r = pp, g = v, b = t; break;
-                case 3: r = pp, g = q, b = v; break;
-                case 4: r = t, g = pp, b = v; break;
-                default: r = v, g = pp, b = q; break;
+                case 0:
+                    r = v, g = t, b = pp;
+                    break;
+                case 1:
+                    r = q, g = v, b = pp;
+                    break;
+                case 2:
+                    r = pp, g = v, b = t;
+                    break;
+                case 3:
+                    r = pp, g = q, b = v;
+                    break;
+                case 4:
+                    r = t, g = pp, b = v;
+                    break;
+                default:
+                    r = v, g = pp, b = q;
+                    break;
             }
-            img.setPixel(x, y, qRgb(int(std::nearbyint(r * 255)), int(std::nearbyint(g * 255)),
-                                    int(std::nearbyint(b * 255))));
+            img.setPixel(x, y,
+                         qRgb(int(std::nearbyint(r * 255)), int(std::nearbyint(g * 255)),
+                              int(std::nearbyint(b * 255))));
         }
     }
     return img;
@@ -364,8 +376,8 @@ QImage MakeAboutPicture() {
     ShadowText(p, QRectF(194, 36, 130, 52), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Orbelle"), kOrange);
     p.setFont(TitleFont(32, false));
-    ShadowText(p, QRectF(200, 86, 120, 38), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("2.0"), kCream);
+    ShadowText(p, QRectF(200, 86, 120, 38), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("2.0"),
+               kCream);
     p.setPen(QPen(QColor(255, 153, 51, 150), 1));
     p.drawLine(QPointF(200, 130.5), QPointF(300, 130.5));
     QFont small(kFontFamily);
@@ -440,12 +452,19 @@ QImage MakeHistoryMenuPicture(int w, int h) {
     for (int i = 0; i < n; ++i) {
         const double t = double(i) / n;
         QPointF pt;
-        if (t < 0.25) pt = QPointF(sheet.left() + sheet.width() * t * 4, sheet.top());
-        else if (t < 0.5) pt = QPointF(sheet.right(), sheet.top() + sheet.height() * (t - 0.25) * 4);
-        else if (t < 0.75) pt = QPointF(sheet.right() - sheet.width() * (t - 0.5) * 4, sheet.bottom());
-        else pt = QPointF(sheet.left(), sheet.bottom() - sheet.height() * (t - 0.75) * 4);
+        if (t < 0.25)
+            pt = QPointF(sheet.left() + sheet.width() * t * 4, sheet.top());
+        else if (t < 0.5)
+            pt = QPointF(sheet.right(), sheet.top() + sheet.height() * (t - 0.25) * 4);
+        else if (t < 0.75)
+            pt = QPointF(sheet.right() - sheet.width() * (t - 0.5) * 4, sheet.bottom());
+        else
+            pt = QPointF(sheet.left(), sheet.bottom() - sheet.height() * (t - 0.75) * 4);
         pt += QPointF(rng.Range(-1.0, 1.0), rng.Range(-1.0, 1.0));
-        if (i == 0) edge.moveTo(pt); else edge.lineTo(pt);
+        if (i == 0)
+            edge.moveTo(pt);
+        else
+            edge.lineTo(pt);
     }
     edge.closeSubpath();
     p.setPen(Qt::NoPen);

@@ -22,13 +22,13 @@ using namespace assets;
 namespace {
 
 struct SizeClass {
-    const char* tag;       // glyph and picture folder
-    const char* suffix;    // data file suffix
-    int page_w, page_h;    // page size the background covers
-    int picker;            // colour picker size
-    int glyph;             // glyph size for the round buttons
-    int menu_w, menu_h;    // menu picture
-    int header;            // header picture
+    const char* tag;     // glyph and picture folder
+    const char* suffix;  // data file suffix
+    int page_w, page_h;  // page size the background covers
+    int picker;          // colour picker size
+    int glyph;           // glyph size for the round buttons
+    int menu_w, menu_h;  // menu picture
+    int header;          // header picture
 };
 const SizeClass kClasses[3] = {{"s", "6x4", 640, 460, 120, 20, 131, 132, 30},
                                {"m", "8x6", 800, 575, 150, 25, 164, 165, 38},
@@ -150,7 +150,9 @@ QImage ContactSheet() {
     const QColor faces[3] = {kOrange, kLightBlue, kDarkBlue};
     for (const SizeClass& c : kClasses) {
         title(QString("glyphs %1 (%2 px on %3 px buttons): up, down, disabled")
-                  .arg(c.tag).arg(c.glyph).arg(c.glyph * 8 / 5));
+                  .arg(c.tag)
+                  .arg(c.glyph)
+                  .arg(c.glyph * 8 / 5));
         const int btn = c.tag[0] == 's' ? 32 : c.tag[0] == 'm' ? 40 : 51;
         const double f = btn / 32.0;
         for (int face = 0; face < 3; ++face) {
@@ -167,8 +169,8 @@ QImage ContactSheet() {
                 if (face == 2) p.setPen(QPen(kOrange, 1, Qt::DotLine));
                 p.drawEllipse(QRectF(x + f + off, y + 4 + f + off, 30 * f, 30 * f));
                 const QImage img = MakeGlyph(g, c.glyph, face == 2);
-                p.drawImage(QPointF(x + (btn - c.glyph) / 2 + off, y + 4 + (btn - c.glyph) / 2 + off),
-                            img);
+                p.drawImage(
+                    QPointF(x + (btn - c.glyph) / 2 + off, y + 4 + (btn - c.glyph) / 2 + off), img);
                 x += btn + 14;
             }
             y += btn + 8;
@@ -213,7 +215,9 @@ QImage ContactSheet() {
         }
         for (const Cursor& c : MakeCursors()) {
             for (int bg = 0; bg < 3; ++bg) {
-                const QColor col = bg == 0 ? QColor(255, 255, 255) : bg == 1 ? kOrange : QColor(0, 0, 0);
+                const QColor col = bg == 0   ? QColor(255, 255, 255)
+                                   : bg == 1 ? kOrange
+                                             : QColor(0, 0, 0);
                 p.fillRect(x, y + bg * 40, 36, 36, col);
                 p.drawImage(x + 2, y + bg * 40 + 2, c.image);
                 p.fillRect(x + 2 + c.hotX, y + bg * 40 + 2 + c.hotY, 1, 1, QColor(255, 0, 0));
@@ -270,10 +274,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < args.size(); ++i) {
         const QString a = args[i];
         const QString next = i + 1 < args.size() ? args[i + 1] : QString();
-        if (a == "--font") font = next, ++i;
-        else if (a == "--program-dir") programDir = next, ++i;
-        else if (a == "--resource-dir") resourceDir = next, ++i;
-        else if (a == "--contact-sheet") sheet = next, ++i;
+        if (a == "--font")
+            font = next, ++i;
+        else if (a == "--program-dir")
+            programDir = next, ++i;
+        else if (a == "--resource-dir")
+            resourceDir = next, ++i;
+        else if (a == "--contact-sheet")
+            sheet = next, ++i;
         else {
             std::fprintf(stderr,
                          "usage: orbelle-assets --font FILE.ttf [--program-dir DIR] "
