@@ -16,6 +16,7 @@
 #include <QtEndian>
 #include <cmath>
 
+#include "Assets.h"
 #include "platform/Paths.h"
 #include "platform/Resources.h"
 
@@ -374,6 +375,64 @@ TEST(AssetFiles, GeneratorRefusesAMissingFont) {
     ASSERT_TRUE(gen.waitForFinished(30000));
     EXPECT_NE(gen.exitCode(), 0);
     EXPECT_FALSE(QDir(tmp.filePath("prog")).exists());
+}
+
+}  // namespace
+
+namespace {
+
+QImage Reduce(const QImage& img, int bits) {
+    const QVector<QRgb> pal = assets::ChoosePalette(img, 1 << bits);
+    EXPECT_EQ(pal.size(), 1 << bits);
+    QImage out;
+    EXPECT_TRUE(out.loadFromData(
+        assets::EncodeIndexedBmp(img.width(), img.height(), bits, assets::Dither(img, pal), pal),
+        "BMP"));
+    return out.convertToFormat(QImage::Format_RGB32);
+}
+
+// A picture with no more colours than the palette holds comes back exactly, whatever the
+// row length (odd widths put half a byte at the end of a 4-bit row).
+TEST(IndexedBmp, FewColoursSurviveExactlyAtAnyWidth) {
+    for (int w : {1, 2, 3, 7, 8, 33}) {
+        SCOPED_TRACE(w);
+        QImage img(w, 5, QImage::Format_RGB32);
+        const QRgb colours[] = {qRgb(0, 0, 100), qRgb(255, 153, 51), qRgb(63, 190, 254),
+                                qRgb(244, 235, 219), qRgb(12, 200, 40)};
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < w; ++x) img.setPixel(x, y, colours[(x * 3 + y) % 5]);
+        for (int bits : {4, 8}) {
+            const QImage back = Reduce(img, bits);
+            ASSERT_EQ(back.size(), img.size());
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < w; ++x)
+                    ASSERT_EQ(back.pixel(x, y), img.pixel(x, y)) << bits << ": " << x << "," << y;
+        }
+    }
+}
+
+TEST(IndexedBmp, TwoHundredDistinctColoursFitTheEightBitPalette) {
+    QImage img(20, 10, QImage::Format_RGB32);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x)
+            img.setPixel(x, y, qRgb(x * 12, y * 25, (x * 7 + y * 11) % 256));
+    const QImage back = Reduce(img, 8);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) ASSERT_EQ(back.pixel(x, y), img.pixel(x, y));
+}
+
+// Dithering keeps the average colour of a smooth area that the palette cannot hold.
+TEST(IndexedBmp, DitheringKeepsTheMeanColour) {
+    QImage img(64, 64, QImage::Format_RGB32);
+    img.fill(qRgb(100, 120, 140));
+    img.setPixel(0, 0, qRgb(0, 0, 0));
+    img.setPixel(63, 63, qRgb(255, 255, 255));
+    const QVector<QRgb> pal = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    const std::vector<uint8_t> idx = assets::Dither(img, pal);
+    double mean = 0;
+    for (uint8_t i : idx) mean += i ? 255 : 0;
+    mean /= idx.size();
+    EXPECT_NEAR(mean, 120, 8);
 }
 
 }  // namespace
