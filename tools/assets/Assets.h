@@ -44,7 +44,8 @@ private:
 
 // --- Pictures (Pictures.cpp) ---
 enum class MandalaLook { Full, Half, Sepia, Faint };
-// Draws a mandala of radius r around c. `detail` 0 (tiny) .. 2 (full).
+// Draws a mandala of radius r around c. `detail` 0 (tiny) .. 2 (full); `seed` turns it a
+// little.
 void DrawMandala(QPainter& p, QPointF c, double r, MandalaLook look, int detail, uint32_t seed);
 QImage MakeBackground(int w, int h, uint32_t seed);
 QImage MakeDialogBackground(int w, int h);

@@ -93,12 +93,13 @@ void DrawMandala(QPainter& p, QPointF c, double r, MandalaLook kind, int detail,
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     Look lk{kind, QColor(40, 24, 60), std::max(0.55, r * 0.009)};
-    if (kind == MandalaLook::Sepia) lk.line = QColor(112, 72, 36);
+    if (kind == MandalaLook::Sepia)
+        lk.line = QColor(112, 72, 36), lk.width = std::max(0.7, lk.width);
     if (kind == MandalaLook::Half) lk.line = QColor(30, 30, 40);
     if (kind == MandalaLook::Faint) lk.line = QColor(150, 175, 255, 30), lk.width = r * 0.006;
-    Rng rng(seed);
-    const double twist = rng.Range(0, 0.0001);  // keeps the seed meaningful, no visible skew
     const int outerCount = detail >= 2 ? 32 : detail == 1 ? 24 : 16;
+    // The seed turns the design a little, so neighbouring copies do not look stamped.
+    const double twist = (seed % 4) * kPi / 48;
 
     // Background disc under the whole design.
     if (kind == MandalaLook::Full) {

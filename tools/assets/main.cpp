@@ -132,7 +132,7 @@ bool MakeResources(const QString& dir) {
 
 // One sheet with everything, for judging the look by eye.
 QImage ContactSheet() {
-    const int W = 1400, H = 1900;
+    const int W = 1400, H = 1700;
     QImage sheet(W, H, QImage::Format_RGB32);
     sheet.fill(QColor(40, 40, 48));
     QPainter p(&sheet);
