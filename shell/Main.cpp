@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QThread>
 #include <QWindow>
@@ -27,6 +28,9 @@
 #include "shell/Bk.h"
 #include "shell/Intro.h"
 #include "shell/MsgDlg.h"
+#include "shell/Pictures.h"
+#include "shell/ColorPage.h"
+#include "paint/ProImg.h"
 #include "shell/LangState.h"
 #include "shell/MMBtns.h"
 
@@ -80,7 +84,7 @@ void TShape::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing, ShapeKind != Kind::Rectangle);
     if (MaskMode) p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     p.setPen(PenClear ? QPen(Qt::NoPen) : QPen(PenColor, PenWidth));
-    p.setBrush(BrushClear ? QBrush(Qt::NoBrush) : QBrush(BrushColor));
+    p.setBrush(BrushClear ? QBrush(Qt::NoBrush) : FillStyleBrush(BrushStyleIndex, BrushColor));
     const double inset = PenClear ? 0.0 : PenWidth / 2.0;
     const QRectF r = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
     switch (ShapeKind) {
@@ -416,7 +420,7 @@ void TMainForm::BuildPaintPage(QWidget* page) {
     PaintNotebook->setGeometry(493, 5, 140, 385);
     QWidget* filePage = PaintNotebook->AddPage("FilePage");
     PaintNotebook->AddPage("SizePage");
-    PaintNotebook->AddPage("ColorPage");
+    BuildColorPage(PaintNotebook->AddPage("ColorPage"));
     connect(PaintNotebook, &QStackedWidget::currentChanged, this,
             [this] { PaintNotebookPageChanged(); });
 
@@ -529,6 +533,14 @@ void TMainForm::FormCreate() {
     LoadPictures();
     LoadGlyphs();
 
+    // Initial drawing settings: each setting runs the change handler.
+    HScroller->setValue(50);
+    SScroller->setValue(50);
+    VScroller->setValue(100);
+    BrushStyleLst->blockSignals(true);
+    BrushStyleLst->setCurrentIndex(0);
+    BrushStyleLst->blockSignals(false);
+
     // Palette displays: everything is shown in the shared palette's colours.
     if (const Palette* pal = GetSharedPalette()) {
         paletteEffect_ = new PaletteDisplayEffect(*pal);
@@ -547,13 +559,16 @@ void TMainForm::LoadPictures() {
                                                       : "10x7";
     const QString bkFile = ProgramFile("I/B/bk" + suffix);
     QImage bk;
-    if (QFile::exists(bkFile)) bk = QImage(bkFile);
+    if (QFile::exists(bkFile)) bk = LoadPictureFile(bkFile);
     for (TBkControl* c : {MainBk, HistoryBk, PaintBk}) c->Background().SetImage(bk);
 
     const QString key = SizeClassKey(cls);
     auto pic = [&key](const char* name) {
         return QPixmap(QStringLiteral(":/pictures/%1/%2.png").arg(key, QLatin1String(name)));
     };
+    const QString hsFile = ProgramFile("I/B/hs" + suffix);
+    hsImage->SetImage(LoadPictureFile(hsFile));
+    SetCursorNumber(hsImage, -31);
     MainHistoryImg->setPixmap(pic("MainHistoryImg"));
     MainPaintImg->setPixmap(pic("MainPaintImg"));
     HistoryHeaderImage->setPixmap(pic("HistoryHeaderImage"));
@@ -666,7 +681,7 @@ void TMainForm::BkMouseMove() {
 
 void TMainForm::NotebookPageChanged() {
     if (Notebook->ActivePage() == "Paint") {
-        ShowDetailWindow(MandalaPanel);
+        ShowDetailWindow(MandalaPanel, this);
         if (MandalaLst->count() > 0) MandalaLst->setCurrentRow(0);
     }
     UpdateStatus();

@@ -9,18 +9,23 @@
 #include <functional>
 #include <memory>
 
+#include "paint/DtlWin.h"
 #include "shell/Basics.h"
 
 class QComboBox;
 class QLabel;
 class QListWidget;
 class QScrollArea;
+class QScrollBar;
 class QTabBar;
 
 namespace orb {
 
 class TBaseBtn;
 class TBkControl;
+class TProportionalImage;
+class TSpinner;
+class TBrushStyleList;
 
 // A page control navigated by page name: each page carries the property "PageName".
 class TNotebook : public QStackedWidget {
@@ -43,6 +48,7 @@ public:
     explicit TShape(QWidget* parent = nullptr);
     Kind ShapeKind = Kind::Rectangle;
     QColor BrushColor = Qt::white;
+    int BrushStyleIndex = 0;  // fill style of the brush (0 solid, 1..6 hatches)
     bool BrushClear = false;
     QColor PenColor = Qt::black;
     bool PenClear = false;
@@ -56,7 +62,7 @@ protected:
 // Program-wide state of the shell.
 extern bool MainFormReady;
 
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, public TDetailHost {
     Q_OBJECT
 public:
     TMainForm();
@@ -107,6 +113,18 @@ public:
     QLabel *SubjectLstLbl = nullptr, *MandalaLstLbl = nullptr;
     QComboBox* SubjectLst = nullptr;
     QListWidget* MandalaLst = nullptr;
+    // Drawing settings of the "ColorPage".
+    TShape* ColorShape = nullptr;
+    QLabel* ColorTitle = nullptr;
+    TShape* CurrentColor = nullptr;
+    QLabel *HLbl = nullptr, *SLbl = nullptr, *VLbl = nullptr;
+    QScrollBar *HScroller = nullptr, *SScroller = nullptr, *VScroller = nullptr;
+    TSpinner *HValue = nullptr, *SValue = nullptr, *VValue = nullptr;
+    TProportionalImage* hsImage = nullptr;
+    QLabel* BrushStyleLbl = nullptr;
+    TBrushStyleList* BrushStyleLst = nullptr;
+    QLabel* PenWidthLbl = nullptr;
+    TSpinner* PenWidth = nullptr;
     // Invisible components: the open and save dialogs carry Tag and Title.
     QObject *OpenDialog = nullptr, *SaveDialog = nullptr;
 
@@ -129,6 +147,21 @@ public:
     void QuitSBtnClick();
     // The change prompt: asks to save a changed picture.
     void AskSaveChanged();
+    // Colour page handlers.
+    void RGBValueChange(QObject* sender);
+    void hsImageMouseDown(Qt::MouseButton button, QPoint at);
+    void hsImageMouseMove(Qt::MouseButtons buttons, QPoint at);
+    void BrushStyleLstChange();
+    // The swatch colour from HSV percentages, as the display can show it.
+    void ApplyHSV(int h, int s, int v);
+
+    // TDetailHost: what the painting window reads and reports.
+    QColor CurrentColour() const override;
+    int FillStyleIndex() const override;
+    int PenWidthValue() const override;
+    void ColourPicked(const QColor& c) override;
+    void AfterMouseUp() override;
+
     // Activation by a second instance.
     void Activate();
 
@@ -159,6 +192,8 @@ private:
     void BuildMainPage(QWidget* page);
     void BuildHistoryPage(QWidget* page);
     void BuildPaintPage(QWidget* page);
+    void BuildColorPage(QWidget* page);
+    void hsImagePick(QPoint at);
     void LoadPictures();
     void LoadGlyphs();
     TBaseBtn* RoundButton(QWidget* parent, const char* name, int x, int y, int tag,

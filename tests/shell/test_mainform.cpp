@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QSet>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -280,6 +281,17 @@ TEST(MainForm, RendersEveryPageAtEverySizeClassAndDepth) {
                 f->Notebook->SetActivePage(page);
                 const QImage img = f->Render();
                 EXPECT_EQ(img.size(), f->size());
+                if (const Palette* pal = GetSharedPalette(); depth == 4 && pal) {
+                    // A 16-colour display shows nothing but the palette's colours.
+                    QSet<QRgb> allowed;
+                    for (QRgb c : *pal) allowed.insert(c | 0xff000000u);
+                    int foreign = 0;
+                    for (int y = 0; y < img.height(); y += 3)
+                        for (int x = 0; x < img.width(); x += 3)
+                            foreign += !allowed.contains(img.pixel(x, y) | 0xff000000u);
+                    EXPECT_EQ(foreign, 0) << page;
+                    continue;
+                }
                 // The title is drawn in orange somewhere on every page.
                 bool orange = false;
                 for (int y = 0; y < img.height() && !orange; y += 2)

@@ -1,0 +1,257 @@
+// The "ColorPage" of the paint page: current colour, hue/saturation/brightness sliders,
+// the picker, the fill style and the pen width.
+#include "shell/ColorPage.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include "paint/ColorModel.h"
+#include "paint/PixelOps.h"
+#include "paint/ProImg.h"
+#include "paint/Spinner.h"
+#include "platform/Numbers.h"
+#include "platform/Tags.h"
+#include "shell/Main.h"
+
+namespace orb {
+
+QBrush FillStyleBrush(int index, const QColor& colour) {
+    const FillStyle style = FillStyleFromIndex(index);
+    if (style == FillStyle::Solid) return QBrush(colour);
+    QImage tile(8, 8, QImage::Format_ARGB32);
+    tile.fill(Qt::transparent);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            if (HatchCovers(style, x, y)) tile.setPixel(x, y, colour.rgb() | 0xff000000u);
+    return QBrush(tile);
+}
+
+namespace {
+class SwatchDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& opt, const QModelIndex& idx) const override {
+        TBrushStyleList::DrawItem(*p, opt.rect, idx.row(), opt.state & QStyle::State_Selected);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& opt, const QModelIndex&) const override {
+        return QSize(opt.rect.width(), itemHeight);
+    }
+    int itemHeight = 16;
+};
+}  // namespace
+
+TBrushStyleList::TBrushStyleList(QWidget* parent) : QComboBox(parent) {
+    auto* d = new SwatchDelegate(this);
+    setItemDelegate(d);
+    addItems({"Vast", "Horizontaal", "Verticaal", "Achterwaarts diagonaal",
+              "Voorwaarts diagonaal", "Kruis", "Diagonaal Kruis"});
+}
+
+void TBrushStyleList::DrawItem(QPainter& p, const QRect& r, int index, bool selected) {
+    p.save();
+    p.fillRect(r, selected ? QColor(0, 0, 128) : QColor(255, 255, 255));
+    p.setPen(Qt::NoPen);
+    QBrush b = FillStyleBrush(index, selected ? Qt::white : Qt::black);
+    b.setTransform(QTransform::fromTranslate(r.left(), r.top()));
+    p.setBrush(b);
+    p.drawRect(r.adjusted(2, 2, -2, -2));
+    p.restore();
+}
+
+void TBrushStyleList::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect r = rect();
+    p.fillRect(r, Qt::white);
+    const int arrow = 14;
+    DrawItem(p, r.adjusted(0, 0, -arrow, 0), currentIndex(), hasFocus());
+    p.fillRect(QRect(r.right() - arrow + 1, r.top(), arrow, r.height()), QColor(0, 0, 100));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 153, 51));
+    const double cx = r.right() - arrow / 2.0 + 0.5, cy = r.center().y() + 0.5;
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.drawPolygon(QPolygonF({QPointF(cx - 4, cy - 2), QPointF(cx + 4, cy - 2), QPointF(cx, cy + 3)}));
+}
+
+// ---- TMainForm: the colour page -------------------------------------------------------
+
+void TMainForm::BuildColorPage(QWidget* page) {
+    ColorShape = new TShape(page);
+    ColorShape->setObjectName("ColorShape");
+    ColorShape->ShapeKind = TShape::Kind::Circle;
+    ColorShape->setGeometry(5, 5, 32, 32);
+    ColorShape->BrushColor = QColor(255, 153, 51);
+    ColorShape->PenClear = true;
+    ColorTitle = Label(page, "ColorTitle", QRect(19, 9, 110, 18), "Tekenen", 4351, 13, Qt::white,
+                       false, Qt::AlignLeft | Qt::AlignTop, "Arial");
+    QFont tf = ColorTitle->font();
+    tf.setBold(true);
+    ColorTitle->setFont(tf);
+
+    CurrentColor = new TShape(page);
+    CurrentColor->setObjectName("CurrentColor");
+    SetTag(CurrentColor, 4300);
+    CurrentColor->setGeometry(10, 60, 120, 27);
+    CurrentColor->PenColor = Qt::white;
+
+    auto scroller = [page](const char* name, int y) {
+        auto* s = new QScrollBar(Qt::Horizontal, page);
+        s->setObjectName(name);
+        SetTag(s, 4300);
+        s->setGeometry(10, y, 120, 7);
+        s->setRange(0, 100);
+        s->setSingleStep(1);
+        s->setPageStep(0);
+        s->setStyleSheet(
+            "QScrollBar:horizontal { background: rgb(0,0,60); height: 7px; border: none; "
+            "border-radius: 3px; margin: 0; }"
+            "QScrollBar::handle:horizontal { background: rgb(255,153,51); min-width: 9px; "
+            "border-radius: 3px; }"
+            "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; "
+            "border: none; background: none; }"
+            "QScrollBar::add-page, QScrollBar::sub-page { background: none; }");
+        return s;
+    };
+    auto valueBox = [page](const char* name, int y) {
+        auto* v = new TSpinner(page);
+        v->setObjectName(name);
+        v->setGeometry(90, y, 40, 19);
+        v->MinValue = 0;
+        v->MaxValue = 100;
+        v->hide();
+        return v;
+    };
+    HLbl = Label(page, "HLbl", QRect(10, 100, 80, 16), "Tint", 4352, 13, Qt::white);
+    HScroller = scroller("HScroller", 117);
+    HValue = valueBox("HValue", 97);
+    SLbl = Label(page, "SLbl", QRect(10, 130, 80, 16), "Kleurdiepte", 4353, 13, Qt::white);
+    SScroller = scroller("SScroller", 147);
+    SValue = valueBox("SValue", 127);
+    VLbl = Label(page, "VLbl", QRect(10, 160, 80, 16), "Helderheid", 4354, 13, Qt::white);
+    VScroller = scroller("VScroller", 177);
+    VValue = valueBox("VValue", 157);
+    for (QScrollBar* s : {HScroller, SScroller, VScroller})
+        connect(s, &QScrollBar::valueChanged, this, [this, s] { RGBValueChange(s); });
+    for (TSpinner* v : {HValue, SValue, VValue}) v->OnChange = [this](QObject* o) { RGBValueChange(o); };
+
+    hsImage = new TProportionalImage(page);
+    hsImage->setObjectName("hsImage");
+    SetTag(hsImage, 4300);
+    hsImage->setGeometry(10, 190, 120, 120);
+    hsImage->SetSx(100);
+    hsImage->SetSy(100);
+    hsImage->Background().SetBrush(QColor(0, 0, 100));
+    hsImage->Background().SetPen(Qt::NoPen);
+    hsImage->OnMouseDown = [this](QMouseEvent* e) {
+        hsImageMouseDown(e->button(), e->position().toPoint());
+    };
+    hsImage->OnMouseMove = [this](QMouseEvent* e) {
+        hsImageMouseMove(e->buttons(), e->position().toPoint());
+    };
+
+    BrushStyleLbl = Label(page, "BrushStyleLbl", QRect(10, 315, 120, 16), "Vulstijl", 4355, 13,
+                          Qt::white);
+    BrushStyleLst = new TBrushStyleList(page);
+    BrushStyleLst->setObjectName("BrushStyleLst");
+    SetTag(BrushStyleLst, 4356);
+    BrushStyleLst->setGeometry(10, 330, 120, 22);
+    connect(BrushStyleLst, &QComboBox::currentIndexChanged, this, [this] { BrushStyleLstChange(); });
+
+    PenWidthLbl = Label(page, "PenWidthLbl", QRect(10, 366, 80, 16), "Pendikte", 4362, 13,
+                        Qt::white);
+    PenWidth = new TSpinner(page);
+    PenWidth->setObjectName("PenWidth");
+    SetTag(PenWidth, 4300);
+    PenWidth->setGeometry(90, 361, 40, 19);
+    PenWidth->MinValue = 1;
+    PenWidth->MaxValue = 100;
+    PenWidth->SetValue(1);
+    PenWidth->setStyleSheet("QLineEdit { background: black; color: white; border: 1px solid "
+                            "rgb(255,153,51); }");
+}
+
+void TMainForm::ApplyHSV(int h, int s, int v) {
+    CurrentColor->BrushColor = ColorFromPercentages(h, s, v);
+    CurrentColor->update();
+}
+
+void TMainForm::RGBValueChange(QObject* sender) {
+    auto* spinner = qobject_cast<TSpinner*>(sender);
+    auto* bar = qobject_cast<QScrollBar*>(sender);
+    if (spinner && (spinner == HValue || spinner == SValue || spinner == VValue) &&
+        spinner->isEnabled()) {
+        ApplyHSV(HValue->Value(), SValue->Value(), VValue->Value());
+        for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(false);
+        HScroller->setValue(HValue->Value());
+        SScroller->setValue(SValue->Value());
+        VScroller->setValue(VValue->Value());
+        for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(true);
+    }
+    if (bar && (bar == HScroller || bar == SScroller || bar == VScroller) && bar->isEnabled()) {
+        ApplyHSV(HScroller->value(), SScroller->value(), VScroller->value());
+        for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(false);
+        HValue->SetValue(HScroller->value());
+        SValue->SetValue(SScroller->value());
+        VValue->SetValue(VScroller->value());
+        for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(true);
+    }
+}
+
+void TMainForm::hsImagePick(QPoint at) {
+    const double W = hsImage->width(), H = hsImage->height();
+    if (W <= 0 || H <= 0) return;
+    for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(false);
+    HScroller->setValue(Round(at.x() / W * 100.0));  // the scroll bar clamps to 0..100
+    SScroller->setValue(Round((H - at.y()) / H * 100.0));
+    for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(true);
+    ApplyHSV(HScroller->value(), SScroller->value(), VScroller->value());
+    for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(false);
+    HValue->SetValue(HScroller->value());
+    SValue->SetValue(SScroller->value());
+    VValue->SetValue(VScroller->value());
+    for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(true);
+}
+
+void TMainForm::hsImageMouseDown(Qt::MouseButton button, QPoint at) {
+    if (button == Qt::LeftButton) hsImagePick(at);
+}
+
+void TMainForm::hsImageMouseMove(Qt::MouseButtons buttons, QPoint at) {
+    if (buttons & Qt::LeftButton) hsImagePick(at);
+}
+
+void TMainForm::BrushStyleLstChange() {
+    CurrentColor->BrushStyleIndex = std::max(0, BrushStyleLst->currentIndex());
+    CurrentColor->update();
+}
+
+QColor TMainForm::CurrentColour() const { return CurrentColor->BrushColor; }
+int TMainForm::FillStyleIndex() const { return BrushStyleLst->currentIndex(); }
+int TMainForm::PenWidthValue() const { return PenWidth->Value(); }
+
+void TMainForm::ColourPicked(const QColor& c) {
+    CurrentColor->BrushColor = c;
+    CurrentColor->update();
+    for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(false);
+    for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(false);
+    double h, s, v;
+    RGBToHSV(c.red() / 255.0, c.green() / 255.0, c.blue() / 255.0, h, s, v);
+    HScroller->setValue(Round(h / 360.0 * 100.0));
+    SScroller->setValue(Round(s * 100.0));
+    VScroller->setValue(Round(v * 100.0));
+    HValue->SetValue(HScroller->value());
+    SValue->SetValue(SScroller->value());
+    VValue->SetValue(VScroller->value());
+    for (TSpinner* sp : {HValue, SValue, VValue}) sp->setEnabled(true);
+    for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(true);
+}
+
+void TMainForm::AfterMouseUp() {
+    // The scale display follows the view once the scale controls exist.
+    UpdateStatus();
+}
+
+}  // namespace orb
