@@ -95,6 +95,16 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
             std::printf("%s\n", qPrintable(path));
         }
     }
+    // The paint page with the drawing settings.
+    form.Notebook->SetActivePage("Paint");
+    form.PaintNotebook->SetActivePage("ColorPage");
+    QApplication::processEvents();
+    const QString colourPath = QDir(dir).filePath("paint-colour.png");
+    if (form.Render().save(colourPath))
+        std::printf("%s\n", qPrintable(colourPath));
+    else
+        ++failures;
+    form.PaintNotebook->SetActivePage("FilePage");
     form.Notebook->SetActivePage("Main");
     // The small windows too.
     auto save = [&](QWidget& w, const char* file) {

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QTest>
 
-#include "RecordingOutward.h"
+#include "tests/common/RecordingOutward.h"
 #include "paint/ProImg.h"
 #include "platform/Display.h"
 #include "shell/About.h"

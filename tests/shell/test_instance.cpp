@@ -7,7 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "RecordingOutward.h"
+#include "tests/common/RecordingOutward.h"
 #include "platform/Paths.h"
 #include "shell/Instance.h"
 

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "RecordingOutward.h"
+#include "tests/common/RecordingOutward.h"
 #include "paint/DtlWin.h"
 #include "platform/Display.h"
 #include "platform/Paths.h"

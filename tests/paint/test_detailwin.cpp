@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include "paint/DtlWin.h"
+#include "paint/Spinner.h"
+#include "paint/ViewGeometry.h"
+#include "platform/Display.h"
+#include "platform/Paths.h"
+#include "shell/ColorPage.h"
+#include "shell/MMBtns.h"
+#include "shell/Main.h"
+#include "tests/common/RecordingOutward.h"
+
+using namespace orb;
+
+TEST(ViewGeometry, PlacementAndPointMapping) {
+    // 430x430 window, 200x100 picture at 100 %: centred.
+    EXPECT_EQ(PictureRectFor({430, 430}, {200, 100}, 1000, 0, 0), QRect(115, 165, 200, 100));
+    // At 250 % with a pan offset.
+    const QRect r = PictureRectFor({430, 430}, {200, 100}, 2500, 10, -20);
+    EXPECT_EQ(r, QRect(10 + (430 - 500) / 2, -20 + (430 - 250) / 2, 500, 250));
+    EXPECT_EQ(ScreenToPictureFor(QPoint(r.left() + 5, r.top() + 2), r, 2500), QPoint(2, 0));
+    // Left of the picture truncates toward zero: -0.4 gives 0, -2.8 gives -2.
+    EXPECT_EQ(ScreenToPictureFor(QPoint(r.left() - 1, r.top() - 7), r, 2500), QPoint(0, -2));
+    // At zoom 1 a drawing under 1000 pixels is 0 pixels wide.
+    EXPECT_EQ(PictureRectFor({430, 430}, {600, 600}, 1, 0, 0).width(), 0);
+}
+
+namespace {
+const QRgb kWhite = qRgb(255, 255, 255), kBlack = qRgb(0, 0, 0);
+
+// A main window with a drawing in the painting window: two white halves split by a black
+// line, and a tool chosen through the buttons.
+struct Painting {
+    ScopedOutward out;
+    QTemporaryDir dir;
+    std::unique_ptr<TMainForm> f;
+    TDetailWindow* w = nullptr;
+    Painting() {
+        SetProgramFolder(dir.path());
+        SetSimulatedScreen(QSize(800, 600));
+        f = std::make_unique<TMainForm>();
+        f->show();
+        f->MenuSBtnClick(f->MainPaintSBtn);
+        w = DetailWindow;
+        QImage pic(100, 100, QImage::Format_RGB32);
+        pic.fill(kWhite);
+        for (int y = 0; y < 100; ++y) pic.setPixel(50, y, kBlack);
+        w->FPicture = pic;
+        f->SubjectLst->addItem("Bloemen=Bloemen");
+        f->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
+        f->MandalaLst->setCurrentRow(0);
+        f->UpdateStatus();
+    }
+    ~Painting() {
+        f.reset();
+        SetSimulatedScreen(QSize());
+        SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    }
+    // Window point of a picture pixel.
+    QPoint At(int px, int py) const {
+        const QRect r = w->PictureRect();
+        return QPoint(r.left() + px * w->FZoom / 1000, r.top() + py * w->FZoom / 1000);
+    }
+    void Click(QPoint p) {
+        w->FormMouseDown(Qt::LeftButton, p);
+        w->FormMouseUp(Qt::LeftButton, p);
+    }
+    void Colour(int h, int s, int v) {
+        f->HScroller->setValue(h);
+        f->SScroller->setValue(s);
+        f->VScroller->setValue(v);
+    }
+};
+}  // namespace
+
+TEST(DetailWindow, PenClickWithoutMovementChangesNothingButEnablesSaveAndUndo) {
+    Painting p;
+    p.f->SpeedBtnClick(p.f->PenSBtn);
+    const QImage before = p.w->FPicture;
+    p.Click(p.At(20, 20));
+    EXPECT_EQ(p.w->FPicture, before);
+    EXPECT_TRUE(p.w->FChanged);
+    EXPECT_TRUE(p.f->SaveSBtn->isEnabled());
+    EXPECT_TRUE(p.f->UndoSBtn->isEnabled());
+    p.f->SpeedBtnClick(p.f->UndoSBtn);
+    p.w->Undo();
+    EXPECT_EQ(p.w->FPicture, before);
+}
+
+TEST(DetailWindow, PenStrokeDrawsWithTheSettingsAndHorizontaalDrawsNothing) {
+  {
+    Painting p;
+    p.f->SpeedBtnClick(p.f->PenSBtn);
+    p.Colour(0, 100, 100);  // red
+    p.f->PenWidth->SetValue(5);
+    p.w->FormMouseDown(Qt::LeftButton, p.At(10, 10));
+    p.w->FormMouseMove(Qt::LeftButton, p.At(30, 10));
+    p.w->FormMouseMove(Qt::LeftButton, p.At(30, 30));
+    p.w->FormMouseUp(Qt::LeftButton, p.At(30, 30));
+    EXPECT_EQ(p.w->FPicture.pixel(20, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(p.w->FPicture.pixel(20, 12), qRgb(255, 0, 0));  // width 5
+    EXPECT_EQ(p.w->FPicture.pixel(30, 20), qRgb(255, 0, 0));  // the second segment joins
+    EXPECT_EQ(p.w->FPicture.pixel(20, 40), kWhite);
+  }
+    Painting q;
+    q.f->SpeedBtnClick(q.f->PenSBtn);
+    q.f->BrushStyleLst->setCurrentIndex(1);  // "Horizontaal": the pixel stays D
+    const QImage before = q.w->FPicture;
+    q.w->FChanged = false;
+    q.w->FormMouseDown(Qt::LeftButton, q.At(10, 10));
+    q.w->FormMouseMove(Qt::LeftButton, q.At(80, 80));
+    q.w->FormMouseUp(Qt::LeftButton, q.At(80, 80));
+    EXPECT_EQ(q.w->FPicture, before);
+    EXPECT_TRUE(q.w->FChanged);
+}
+
+TEST(DetailWindow, TwoFillsThenUndoRemovesOnlyTheSecond) {
+    Painting p;
+    p.f->SpeedBtnClick(p.f->PaintSBtn);
+    EXPECT_EQ(p.f->PaintNotebook->ActivePage(), "ColorPage");
+    p.Colour(0, 100, 100);
+    p.Click(p.At(10, 10));  // left half red
+    EXPECT_EQ(p.w->FPicture.pixel(49, 99), qRgb(255, 0, 0));
+    EXPECT_EQ(p.w->FPicture.pixel(50, 50), kBlack);  // the line bounds the fill
+    EXPECT_EQ(p.w->FPicture.pixel(51, 50), kWhite);
+    const QImage afterFirst = p.w->FPicture;
+    p.Colour(33, 100, 100);
+    p.Click(p.At(80, 10));  // right half green
+    EXPECT_EQ(p.w->FPicture.pixel(99, 0), qRgb(0, 255, 0));
+    p.f->SpeedBtnClick(p.f->UndoSBtn);
+    p.w->Undo();
+    EXPECT_EQ(p.w->FPicture, afterFirst);
+    p.f->UpdateStatus();
+    EXPECT_FALSE(p.f->UndoSBtn->isEnabled());
+    p.w->Undo();  // nothing left to undo
+    EXPECT_EQ(p.w->FPicture, afterFirst);
+    EXPECT_TRUE(p.w->FChanged);
+}
+
+TEST(DetailWindow, HatchedFillKeepsTheOldColourBetweenLines) {
+    Painting p;
+    p.f->SpeedBtnClick(p.f->PaintSBtn);
+    p.Colour(66, 100, 100);  // blue
+    p.f->BrushStyleLst->setCurrentIndex(2);  // vertical lines
+    p.Click(p.At(10, 10));
+    int blue = 0, white = 0;
+    for (int x = 0; x < 50; ++x) {
+        const QRgb c = p.w->FPicture.pixel(x, 7);
+        blue += c == qRgb(0, 0, 255);
+        white += c == kWhite;
+    }
+    EXPECT_GE(blue, 6);
+    EXPECT_LE(blue, 7);
+    EXPECT_EQ(blue + white, 50);
+}
+
+TEST(DetailWindow, ToolsActOnThePixelUnderThePointerAfterPanning) {
+    Painting p;
+    p.f->SpeedBtnClick(p.f->MoveSBtn);
+    p.w->FormMouseDown(Qt::LeftButton, QPoint(100, 100));
+    p.w->FormMouseMove(Qt::LeftButton, QPoint(130, 90));
+    p.w->FormMouseUp(Qt::LeftButton, QPoint(130, 90));
+    EXPECT_EQ(p.w->FOffsetX, 30);
+    EXPECT_EQ(p.w->FOffsetY, -10);
+    EXPECT_FALSE(p.f->CenterSBtn->ButtonIsHot());
+    p.w->FPicture.setPixel(70, 20, qRgb(10, 200, 30));
+    p.f->SpeedBtnClick(p.f->EyeDropperSBtn);
+    p.Click(p.At(70, 20));
+    EXPECT_EQ(p.f->CurrentColour(), QColor(10, 200, 30));
+    const QImage before = p.w->FPicture;
+    p.Click(QPoint(2, 2));  // outside the picture: nothing is picked
+    EXPECT_EQ(p.f->CurrentColour(), QColor(10, 200, 30));
+    EXPECT_EQ(p.w->FPicture, before);
+    EXPECT_FALSE(p.w->FChanged);  // the eyedropper changes nothing
+    p.f->SpeedBtnClick(p.f->PaintSBtn);
+    p.Click(p.At(75, 75));
+    EXPECT_EQ(p.w->FPicture.pixel(75, 75), qRgb(10, 200, 30));
+}
+
+TEST(DetailWindow, AtZoomOneClicksChangeNothing) {
+    Painting p;
+    p.w->FZoom = 1;
+    p.f->SpeedBtnClick(p.f->PaintSBtn);
+    const QImage before = p.w->FPicture;
+    p.Click(QPoint(215, 215));
+    EXPECT_EQ(p.w->FPicture, before);
+    EXPECT_TRUE(p.w->FChanged);  // the fill still counts as a change
+}
+
+TEST(DetailWindow, PaintShowsThePictureThroughTheEllipseOverBlack) {
+    Painting p;
+    p.w->Paint();
+    const QRect r = p.w->PictureRect();
+    EXPECT_EQ(p.w->FBuffer.pixel(r.center()), kWhite);
+    EXPECT_EQ(p.w->FBuffer.pixel(r.topLeft()), kBlack);  // corner outside the ellipse
+    EXPECT_EQ(p.w->FBuffer.pixel(0, 0), kBlack);
+}
+
+TEST(DetailWindow, PaletteDisplaysPaintWithPaletteColours) {
+    SetSimulatedDepth(8);
+    {
+        Painting p;
+        p.f->SpeedBtnClick(p.f->PaintSBtn);
+        p.f->ColourPicked(QColor(250, 150, 55));
+        p.Click(p.At(10, 10));
+        EXPECT_EQ(p.w->FPicture.pixel(10, 10), qRgb(255, 153, 51));
+    }
+    SetSimulatedDepth(0);
+}
+
+TEST(DetailWindow, TabsChooseToolsAndTheFirstResetsIt) {
+    Painting p;
+    p.f->PaintTabSetClick(2);
+    EXPECT_EQ(CursorNumber(p.w), -29);
+    EXPECT_TRUE(p.f->PaintSBtn->ButtonIsHot());
+    p.f->PaintTabSetClick(0);
+    EXPECT_EQ(CursorNumber(p.w), 0);
+    EXPECT_EQ(p.f->PaintNotebook->ActivePage(), "FilePage");
+    p.f->SpeedBtnClick(p.f->OpenSBtn);
+    EXPECT_EQ(CursorNumber(p.w), -20);
+}
