@@ -1,0 +1,44 @@
+#pragma once
+// Pixel-exact picture work of the painting window, kept apart from widgets so tests and
+// benchmarks drive it directly. Pictures are QImage::Format_RGB32 (0xffRRGGBB).
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <vector>
+
+namespace orb {
+
+// One horizontal run of a region: row y, columns x1..x2 inclusive.
+struct Span {
+    int y, x1, x2;
+};
+
+// The 4-connected region of exactly the seed pixel's colour, as spans (each pixel once).
+// Empty when the seed lies outside the picture.
+std::vector<Span> FloodRegion(const QImage& img, QPoint seed);
+
+// Fill styles by the fill-style list's index (0..6).
+enum class FillStyle { Solid, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
+FillStyle FillStyleFromIndex(int index);  // out of range (or -1, no selection) gives Solid
+
+// Whether the style's 8x8 hatch, aligned to the picture's grid, covers pixel (x, y).
+bool HatchCovers(FillStyle s, int x, int y);
+
+// Paints the spans with the colour; hatched styles paint only their lines.
+void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillStyle style);
+
+// Pen raster mode by the fill-style list's index: 0 P, 1 D, 2 not D, 3 not P,
+// 4 P or not D, 5 P and not D, 6 not P or D (bitwise on 24-bit pixel values).
+quint32 PenRasterPixel(int index, quint32 pen, quint32 dst);
+
+// Draws a pen line segment as the classic wide pen does: width 1..100 picture pixels,
+// round ends, solid; the raster mode applied once per covered pixel of this segment.
+// Pixels outside the picture are clipped.
+void DrawPenLine(QImage& img, QPoint from, QPoint to, int width, QRgb colour, int rasterIndex);
+
+// Nearest-neighbour stretch of the whole of src into rect of dst (rows and columns dropped
+// or repeated, no blending), clipped to the ellipse inscribed in rect and to dst. Pixels
+// outside the ellipse are left as they are. Cost follows the destination's pixels.
+void StretchIntoEllipse(QImage& dst, const QRect& rect, const QImage& src);
+
+}  // namespace orb
