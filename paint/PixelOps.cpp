@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cwchar>
 #include <limits>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -26,6 +28,45 @@ bool MakeWritable32(QImage& img) {
 }
 
 inline quint32* Row(QImage& img, int y) { return reinterpret_cast<quint32*>(img.scanLine(y)); }
+
+// Sets p[x1..x2] to v. The C library's wide fill is vectorised; a plain loop is not at -O2,
+// and solid fills of whole drawings are this loop.
+inline void FillRun(quint32* p, i64 x1, i64 x2, quint32 v) {
+    if (x2 - x1 < 16) {
+        for (i64 x = x1; x <= x2; ++x) p[x] = v;
+    } else if constexpr (sizeof(wchar_t) == sizeof(quint32)) {
+        std::wmemset(reinterpret_cast<wchar_t*>(p + x1), static_cast<wchar_t>(v),
+                     static_cast<size_t>(x2 - x1 + 1));
+    } else {
+        std::fill(p + x1, p + x2 + 1, v);
+    }
+}
+
+// FillRun for pictures far larger than the caches: streaming stores skip reading every line
+// before overwriting it, which is most of the cost of a solid fill of a whole drawing.
+inline void FillRunStreaming(quint32* p, i64 x1, i64 x2, quint32 v) {
+#if defined(__SSE2__)
+    i64 x = x1;
+    for (; x <= x2 && (reinterpret_cast<std::uintptr_t>(p + x) & 15u) != 0; ++x) p[x] = v;
+    const __m128i vv = _mm_set1_epi32(static_cast<int>(v));
+    for (; x + 16 <= x2 + 1; x += 16) {
+        __m128i* q = reinterpret_cast<__m128i*>(p + x);
+        _mm_stream_si128(q, vv);
+        _mm_stream_si128(q + 1, vv);
+        _mm_stream_si128(q + 2, vv);
+        _mm_stream_si128(q + 3, vv);
+    }
+    for (; x <= x2; ++x) p[x] = v;
+#else
+    FillRun(p, x1, x2, v);
+#endif
+}
+
+inline void StreamingDone() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
 
 // ---- Row scanning -------------------------------------------------------------------------
 
@@ -90,11 +131,23 @@ inline int SkipEqualBack(const quint32* p, int from, int lo, quint32 c) {
 }
 
 // One bit per pixel: set once the pixel's run has been taken into the region.
+// The storage is kept between fills of the window thread: a fresh map for a large drawing
+// costs more in page faults than the fill itself.
 class VisitedBits {
 public:
-    VisitedBits(int w, int h) : words_((static_cast<size_t>(w) + 63) / 64), bits_(words_ * h) {}
+    VisitedBits(int w, int h) : words_((static_cast<size_t>(w) + 63) / 64), bits_(Storage()) {
+        const size_t n = words_ * static_cast<size_t>(h);
+        if (n > kKeep) {
+            own_.assign(n, 0);
+            data_ = own_.data();
+        } else {
+            if (bits_.size() < n) bits_.resize(n);
+            std::fill(bits_.begin(), bits_.begin() + static_cast<std::ptrdiff_t>(n), 0);
+            data_ = bits_.data();
+        }
+    }
 
-    std::uint64_t* RowBits(int y) { return bits_.data() + static_cast<size_t>(y) * words_; }
+    std::uint64_t* RowBits(int y) { return data_ + static_cast<size_t>(y) * words_; }
 
     static bool Test(const std::uint64_t* r, int x) { return (r[x >> 6] >> (x & 63)) & 1u; }
 
@@ -123,8 +176,15 @@ public:
     }
 
 private:
+    static constexpr size_t kKeep = size_t{1} << 20;  // 8 MB: a 64-megapixel picture
+    static std::vector<std::uint64_t>& Storage() {
+        thread_local std::vector<std::uint64_t> kept;
+        return kept;
+    }
     size_t words_;
-    std::vector<std::uint64_t> bits_;
+    std::vector<std::uint64_t>& bits_;
+    std::vector<std::uint64_t> own_;
+    std::uint64_t* data_ = nullptr;
 };
 
 // ---- Exact integer helpers -----------------------------------------------------------------
@@ -307,7 +367,7 @@ void WideLine(QImage& img, QPoint from, QPoint to, int width, quint32 pen, int r
         if (x1 > x2) continue;
         quint32* p = Row(img, static_cast<int>(y));
         if (rop == 0 || rop < 0 || rop > 6) {
-            std::fill(p + x1, p + x2 + 1, kOpaque | pen);
+            FillRun(p, x1, x2, kOpaque | pen);
         } else {
             for (i64 x = x1; x <= x2; ++x) Apply(p[x], pen, rop);
         }
@@ -336,20 +396,35 @@ std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
     const quint32 c = row(seed.y())[seed.x()];
 
     VisitedBits visited(w, h);
-    std::vector<Span> pending;  // spans whose neighbour rows are still to be scanned
-    auto take = [&](int y, int x1, int x2) {
+    // A span still to be looked past: its rows above and below. `dir` points away from the
+    // span it was found from (0 for the seed's), whose columns p1..p2 need no second look.
+    struct Pending {
+        int y, x1, x2, dir, p1, p2;
+    };
+    std::vector<Pending> pending;
+    // Regions of millions of spans grow in heap-sized blocks and are copied out once, rather
+    // than through a doubling vector of freshly mapped pages.
+    constexpr size_t kBlock = 8000;
+    std::vector<std::unique_ptr<Span[]>> blocks;
+    size_t inBlock = kBlock;
+    auto take = [&](int y, int x1, int x2, int dir, int p1, int p2) {
         VisitedBits::Mark(visited.RowBits(y), x1, x2);
-        region.push_back({y, x1, x2});
-        pending.push_back({y, x1, x2});
+        if (inBlock == kBlock) {
+            blocks.push_back(std::make_unique_for_overwrite<Span[]>(kBlock));
+            inBlock = 0;
+        }
+        blocks.back()[inBlock++] = {y, x1, x2};
+        pending.push_back({y, x1, x2, dir, p1, p2});
     };
     {
         const quint32* p = row(seed.y());
-        take(seed.y(), SkipEqualBack(p, seed.x(), 0, c), SkipEqual(p, seed.x(), w, c) - 1);
+        take(seed.y(), SkipEqualBack(p, seed.x(), 0, c), SkipEqual(p, seed.x(), w, c) - 1, 0, 0,
+             -1);
     }
-    // Finds the unvisited runs of c in row y that touch columns a..b. Every run found is
-    // maximal and marked whole, so a visited pixel of colour c means its whole run is done
-    // and can be jumped over on the bit map.
-    auto scan = [&](int y, int a, int b) {
+    // Finds the unvisited runs of c in row y that touch columns a..b, seen from a span of row
+    // y - dir with columns p1..p2. Every run found is maximal and marked whole, so a visited
+    // pixel of colour c means its whole run is done and can be jumped over on the bit map.
+    auto scan = [&](int y, int a, int b, int dir, int p1, int p2) {
         const quint32* p = row(y);
         std::uint64_t* bits = visited.RowBits(y);
         int x = a;
@@ -363,16 +438,28 @@ std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
             // Left of x inside a..b is a different colour, so only a run at a can reach further.
             const int s = x == a ? SkipEqualBack(p, x, 0, c) : x;
             const int e = SkipEqual(p, x + 1, w, c) - 1;
-            take(y, s, e);
+            take(y, s, e, dir, p1, p2);
             x = e + 2;
         }
     };
     while (!pending.empty()) {
-        const Span s = pending.back();
+        const Pending s = pending.back();
         pending.pop_back();
-        if (s.y > 0) scan(s.y - 1, s.x1, s.x2);
-        if (s.y + 1 < h) scan(s.y + 1, s.x1, s.x2);
+        if (s.dir == 0) {
+            if (s.y > 0) scan(s.y - 1, s.x1, s.x2, -1, s.x1, s.x2);
+            if (s.y + 1 < h) scan(s.y + 1, s.x1, s.x2, 1, s.x1, s.x2);
+            continue;
+        }
+        const int ahead = s.y + s.dir, back = s.y - s.dir;
+        if (ahead >= 0 && ahead < h) scan(ahead, s.x1, s.x2, s.dir, s.x1, s.x2);
+        // Back towards the parent only where this span reaches past it.
+        if (s.x1 < s.p1) scan(back, s.x1, s.p1 - 1, -s.dir, s.x1, s.x2);
+        if (s.x2 > s.p2) scan(back, s.p2 + 1, s.x2, -s.dir, s.x1, s.x2);
     }
+    region.reserve((blocks.size() - 1) * kBlock + inBlock);
+    for (size_t b = 0; b < blocks.size(); ++b)
+        region.insert(region.end(), blocks[b].get(),
+                      blocks[b].get() + (b + 1 == blocks.size() ? inBlock : kBlock));
     return region;
 }
 
@@ -423,19 +510,25 @@ void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillSt
     if (spans.empty() || !MakeWritable32(img)) return;
     const quint32 v = kOpaque | colour;
     const int w = img.width(), h = img.height();
+    uchar* base = img.bits();
+    const qsizetype bpl = img.bytesPerLine();
+    const bool streaming = img.sizeInBytes() > (qsizetype{32} << 20);
     for (const Span& s : spans) {
         if (s.y < 0 || s.y >= h) continue;
         const int x1 = std::max(s.x1, 0), x2 = std::min(s.x2, w - 1);
         if (x1 > x2) continue;
-        quint32* p = Row(img, s.y);
+        quint32* p = reinterpret_cast<quint32*>(base + s.y * bpl);
         const unsigned uy = static_cast<unsigned>(s.y);
         const bool hatchRow = (uy & 7u) == 0;
         switch (style) {
             case FillStyle::Solid:
-                std::fill(p + x1, p + x2 + 1, v);
+                if (streaming && x2 - x1 >= 256)
+                    FillRunStreaming(p, x1, x2, v);
+                else
+                    FillRun(p, x1, x2, v);
                 break;
             case FillStyle::Horizontal:
-                if (hatchRow) std::fill(p + x1, p + x2 + 1, v);
+                if (hatchRow) FillRun(p, x1, x2, v);
                 break;
             case FillStyle::Vertical:
                 PaintEvery8(p, x1, x2, 0, v);
@@ -448,7 +541,7 @@ void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillSt
                 break;
             case FillStyle::Cross:
                 if (hatchRow)
-                    std::fill(p + x1, p + x2 + 1, v);
+                    FillRun(p, x1, x2, v);
                 else
                     PaintEvery8(p, x1, x2, 0, v);
                 break;
@@ -458,6 +551,7 @@ void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillSt
                 break;
         }
     }
+    if (streaming) StreamingDone();
 }
 
 // ---- Pen -----------------------------------------------------------------------------------
