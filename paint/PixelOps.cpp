@@ -601,11 +601,13 @@ void StretchIntoEllipse(QImage& dst, const QRect& rect, const QImage& source) {
     if (source.isNull() || source.width() <= 0 || source.height() <= 0) return;
     const i64 l = rect.left(), t = rect.top();
     const i64 rw = i64{rect.right()} - l + 1, rh = i64{rect.bottom()} - t + 1;
+    // Holding the source makes a picture drawn into itself detach before it is written.
+    const QImage held = source;
     if (rw <= 0 || rh <= 0 || !MakeWritable32(dst)) return;
     QImage converted;
-    const QImage* src = &source;
-    if (source.depth() != 32) {
-        converted = source.convertToFormat(QImage::Format_RGB32);
+    const QImage* src = &held;
+    if (held.depth() != 32) {
+        converted = held.convertToFormat(QImage::Format_RGB32);
         src = &converted;
     }
     const i64 dw = dst.width(), dh = dst.height();

@@ -94,3 +94,13 @@ TEST(StretchIntoEllipse, OneToOneCopiesTheDisc) {
     EXPECT_EQ(dst.pixel(0, 0), kMark);
     EXPECT_EQ(dst.pixel(30, 30), kMark);
 }
+
+TEST(StretchIntoEllipse, PictureIntoItself) {
+    std::mt19937 rng(44);
+    const QImage src = orbtest::RandomNoise(rng, 40, 40, 4);
+    QImage self = src;
+    StretchIntoEllipse(self, QRect(-20, -20, 80, 80), self);
+    QImage other = src;
+    StretchIntoEllipse(other, QRect(-20, -20, 80, 80), src);
+    EXPECT_EQ(self, other);
+}
