@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <limits>
 #include <memory>
@@ -637,6 +638,20 @@ void StretchIntoEllipse(QImage& dst, const QRect& rect, const QImage& source) {
     const i128 rw2 = static_cast<i128>(rw) * rw, rh2 = static_cast<i128>(rh) * rh;
     const uchar* sbase = src->constBits();
     const qsizetype sbpl = src->bytesPerLine();
+    const int* col = column.data() - cx0;
+    const bool oneToOne = sw == rw;  // columns map straight across: copy whole runs
+    uchar* dbase = dst.bits();
+    const qsizetype dbpl = dst.bytesPerLine();
+    auto gather = [&](quint32* d, const quint32* s, i64 a, i64 b) {
+        if (a > b) return;
+        if (oneToOne)
+            std::memcpy(d + a, s + col[a], static_cast<size_t>(b - a + 1) * sizeof(quint32));
+        else
+            for (i64 x = a; x <= b; ++x) d[x] = s[col[x]];
+    };
+    // Zoomed in, neighbouring rows show the same source row: their common part is copied.
+    i64 prevSy = -1, px1 = 0, px2 = -1;
+    const quint32* prev = nullptr;
     for (i64 y = cy0; y <= cy1; ++y) {
         const i64 Y = 2 * (y - t) + 1 - rh;
         const i64 xm = ISqrt(rw2 * (rh2 - static_cast<i128>(Y) * Y)) / rh;  // largest |X|
@@ -645,9 +660,19 @@ void StretchIntoEllipse(QImage& dst, const QRect& rect, const QImage& source) {
         if (x1 > x2) continue;
         const i64 sy = (y - t) * sh / rh;
         const quint32* s = reinterpret_cast<const quint32*>(sbase + sy * sbpl);
-        quint32* d = Row(dst, static_cast<int>(y));
-        const int* col = column.data() - cx0;
-        for (i64 x = x1; x <= x2; ++x) d[x] = s[col[x]];
+        quint32* d = reinterpret_cast<quint32*>(dbase + y * dbpl);
+        const i64 o1 = std::max(x1, px1), o2 = std::min(x2, px2);
+        if (sy == prevSy && o1 <= o2) {
+            std::memcpy(d + o1, prev + o1, static_cast<size_t>(o2 - o1 + 1) * sizeof(quint32));
+            gather(d, s, x1, o1 - 1);
+            gather(d, s, o2 + 1, x2);
+        } else {
+            gather(d, s, x1, x2);
+        }
+        prevSy = sy;
+        px1 = x1;
+        px2 = x2;
+        prev = d;
     }
 }
 
