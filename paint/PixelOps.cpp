@@ -11,6 +11,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace orb {
 
@@ -66,6 +69,21 @@ inline void FillRunStreaming(quint32* p, i64 x1, i64 x2, quint32 v) {
 inline void StreamingDone() {
 #if defined(__SSE2__)
     _mm_sfence();
+#endif
+}
+
+// A region of millions of spans is tens of megabytes of fresh memory; faulting it in by
+// large pages costs a fraction of doing so page by page.
+void PreferLargePages(void* p, size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
+    if (bytes < 2 * kLarge) return;
+    const std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
+    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kLarge - 1);
+    if (e > a) madvise(reinterpret_cast<void*>(a), e - a, MADV_HUGEPAGE);  // a hint only
+#else
+    (void)p;
+    (void)bytes;
 #endif
 }
 
@@ -403,18 +421,24 @@ std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
         int y, x1, x2, dir, p1, p2;
     };
     std::vector<Pending> pending;
-    // Regions of millions of spans grow in heap-sized blocks and are copied out once, rather
-    // than through a doubling vector of freshly mapped pages.
-    constexpr size_t kBlock = 8000;
-    std::vector<std::unique_ptr<Span[]>> blocks;
-    size_t inBlock = kBlock;
+    // Regions of millions of spans grow in blocks of doubling size and are copied out once,
+    // rather than through a doubling vector that copies and faults in every step.
+    struct Block {
+        std::unique_ptr<Span[]> spans;
+        size_t size, used;
+    };
+    std::vector<Block> blocks;
+    size_t total = 0;
     auto take = [&](int y, int x1, int x2, int dir, int p1, int p2) {
         VisitedBits::Mark(visited.RowBits(y), x1, x2);
-        if (inBlock == kBlock) {
-            blocks.push_back(std::make_unique_for_overwrite<Span[]>(kBlock));
-            inBlock = 0;
+        if (blocks.empty() || blocks.back().used == blocks.back().size) {
+            const size_t n =
+                blocks.empty() ? 4096 : std::min<size_t>(blocks.back().size * 2, 1 << 21);
+            blocks.push_back({std::make_unique_for_overwrite<Span[]>(n), n, 0});
+            PreferLargePages(blocks.back().spans.get(), n * sizeof(Span));
         }
-        blocks.back()[inBlock++] = {y, x1, x2};
+        blocks.back().spans[blocks.back().used++] = {y, x1, x2};
+        ++total;
         pending.push_back({y, x1, x2, dir, p1, p2});
     };
     {
@@ -457,10 +481,10 @@ std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
         if (s.x1 < s.p1) scan(back, s.x1, s.p1 - 1, -s.dir, s.x1, s.x2);
         if (s.x2 > s.p2) scan(back, s.p2 + 1, s.x2, -s.dir, s.x1, s.x2);
     }
-    region.reserve((blocks.size() - 1) * kBlock + inBlock);
-    for (size_t b = 0; b < blocks.size(); ++b)
-        region.insert(region.end(), blocks[b].get(),
-                      blocks[b].get() + (b + 1 == blocks.size() ? inBlock : kBlock));
+    region.reserve(total);
+    PreferLargePages(region.data(), region.capacity() * sizeof(Span));
+    for (const Block& b : blocks)
+        region.insert(region.end(), b.spans.get(), b.spans.get() + b.used);
     return region;
 }
 
