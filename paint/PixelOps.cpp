@@ -343,7 +343,7 @@ void WideLine(QImage& img, QPoint from, QPoint to, int width, quint32 pen, int r
     for (i64 y = yTop; y <= yBot; ++y) {
         const i64 yc = 2 * y + 1;
         // Covered centres X (odd) form one interval: the union of the two end discs and the
-        // band along the segment. lo/hi collect it relative to nothing in particular: absolute.
+        // band along the segment, each found exactly in integers (no rounding at the edges).
         i64 lo = kFar, hi = -kFar;
         auto disc = [&](i64 cx, i64 cy) {
             const i64 ddy = yc - cy;
