@@ -22,23 +22,32 @@ enum class FillStyle { Solid, Horizontal, Vertical, FDiagonal, BDiagonal, Cross,
 FillStyle FillStyleFromIndex(int index);  // out of range (or -1, no selection) gives Solid
 
 // Whether the style's 8x8 hatch, aligned to the picture's grid, covers pixel (x, y).
+// Lines: horizontal y = 0 mod 8; vertical x = 0 mod 8; FDiagonal "\" x - y = 0 mod 8;
+// BDiagonal "/" x + y = 7 mod 8; Cross and DiagCross the union of their two.
 bool HatchCovers(FillStyle s, int x, int y);
 
-// Paints the spans with the colour; hatched styles paint only their lines.
+// Paints the spans with the colour (made opaque); hatched styles paint only their lines.
+// Spans reaching off the picture are clipped.
 void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillStyle style);
 
 // Pen raster mode by the fill-style list's index: 0 P, 1 D, 2 not D, 3 not P,
-// 4 P or not D, 5 P and not D, 6 not P or D (bitwise on 24-bit pixel values).
+// 4 P or not D, 5 P and not D, 6 not P or D (bitwise on 24-bit pixel values); any other
+// index is P. The result is the 24-bit value, without alpha.
 quint32 PenRasterPixel(int index, quint32 pen, quint32 dst);
 
 // Draws a pen line segment as the classic wide pen does: width 1..100 picture pixels,
 // round ends, solid; the raster mode applied once per covered pixel of this segment.
-// Pixels outside the picture are clipped.
+// Pixels outside the picture are clipped. Width 1 is a one-pixel line without its end point;
+// wider pens cover the pixels whose centres lie within width/2 of the segment, which runs
+// through the end pixels' centres for odd widths and their top-left corners for even widths.
+// Widths outside 1..100 are taken as the nearest of them.
 void DrawPenLine(QImage& img, QPoint from, QPoint to, int width, QRgb colour, int rasterIndex);
 
 // Nearest-neighbour stretch of the whole of src into rect of dst (rows and columns dropped
 // or repeated, no blending), clipped to the ellipse inscribed in rect and to dst. Pixels
 // outside the ellipse are left as they are. Cost follows the destination's pixels.
+// A pixel is inside when its centre is inside or on the ellipse; destination (x, y) shows
+// source ((x - left) * srcW / width, (y - top) * srcH / height).
 void StretchIntoEllipse(QImage& dst, const QRect& rect, const QImage& src);
 
 }  // namespace orb

@@ -1,0 +1,292 @@
+// Flood fill and the ellipse stretch of the painting window. Ratios against references run in
+// the same process are printed after the table, since these machines are noisy.
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "paint/PixelOps.h"
+
+#if defined(ORBELLE_HAVE_OPENCV)
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
+
+namespace {
+
+constexpr int kSide = 4000;
+constexpr QRgb kA = 0xffffffff, kB = 0xffe03010;
+
+QImage Plain() {
+    QImage img(kSide, kSide, QImage::Format_RGB32);
+    img.fill(kA);
+    return img;
+}
+
+// A perfect maze of one-pixel corridors, walls one pixel thick: a single region made of
+// millions of spans of one to a few pixels.
+QImage Maze() {
+    const int cells = (kSide - 1) / 2;
+    QImage img(2 * cells + 1, 2 * cells + 1, QImage::Format_RGB32);
+    img.fill(0xff000000);
+    auto set = [&](int x, int y) { reinterpret_cast<QRgb*>(img.scanLine(y))[x] = kA; };
+    std::mt19937 rng(7);
+    std::vector<char> seen(size_t(cells) * cells, 0);
+    std::vector<std::pair<int, int>> stack{{0, 0}};
+    seen[0] = 1;
+    set(1, 1);
+    while (!stack.empty()) {
+        auto [cx, cy] = stack.back();
+        std::pair<int, int> next[4];
+        int n = 0;
+        for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+            const int nx = cx + dx, ny = cy + dy;
+            if (nx >= 0 && ny >= 0 && nx < cells && ny < cells && !seen[size_t(ny) * cells + nx])
+                next[n++] = {nx, ny};
+        }
+        if (n == 0) {
+            stack.pop_back();
+            continue;
+        }
+        auto [nx, ny] = next[rng() % n];
+        seen[size_t(ny) * cells + nx] = 1;
+        set(cx + nx + 1, cy + ny + 1);
+        set(2 * nx + 1, 2 * ny + 1);
+        stack.push_back({nx, ny});
+    }
+    return img;
+}
+
+const QImage& PlainPicture() {
+    static const QImage img = Plain();
+    return img;
+}
+const QImage& MazePicture() {
+    static const QImage img = Maze();
+    return img;
+}
+
+size_t RegionBytes(const QImage& img) {
+    size_t n = 0;
+    for (const orb::Span& s : orb::FloodRegion(img, {1, 1})) n += size_t(s.x2 - s.x1 + 1);
+    return n * 4;
+}
+
+// The naive fill: a stack of pixels, each recoloured as it is taken.
+void NaiveFill(QImage& img, QPoint seed, QRgb colour) {
+    const QRgb old = img.pixel(seed);
+    if (old == colour) return;
+    const int w = img.width(), h = img.height();
+    std::vector<QPoint> stack{seed};
+    while (!stack.empty()) {
+        const QPoint p = stack.back();
+        stack.pop_back();
+        QRgb& px = reinterpret_cast<QRgb*>(img.scanLine(p.y()))[p.x()];
+        if (px != old) continue;
+        px = colour;
+        if (p.x() > 0) stack.push_back({p.x() - 1, p.y()});
+        if (p.x() + 1 < w) stack.push_back({p.x() + 1, p.y()});
+        if (p.y() > 0) stack.push_back({p.x(), p.y() - 1});
+        if (p.y() + 1 < h) stack.push_back({p.x(), p.y() + 1});
+    }
+}
+
+// Each run alternates the region between two colours, so every iteration fills the same area.
+void FillOurs(benchmark::State& state, const QImage& picture) {
+    QImage img = picture;
+    bool flip = false;
+    for (auto _ : state) {
+        const auto spans = orb::FloodRegion(img, {1, 1});
+        orb::PaintSpans(img, spans, flip ? kA : kB, orb::FillStyle::Solid);
+        flip = !flip;
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
+void RegionOnly(benchmark::State& state, const QImage& picture) {
+    size_t spans = 0;
+    for (auto _ : state) {
+        spans = orb::FloodRegion(picture, {1, 1}).size();
+        benchmark::DoNotOptimize(spans);
+    }
+    state.counters["spans"] = double(spans);
+    state.counters["pixels"] = double(RegionBytes(picture) / 4);
+}
+
+// The brush alone, over spans found once.
+void PaintOnly(benchmark::State& state, const QImage& picture) {
+    QImage img = picture;
+    const auto spans = orb::FloodRegion(img, {1, 1});
+    bool flip = false;
+    for (auto _ : state) {
+        orb::PaintSpans(img, spans, flip ? kA : kB, orb::FillStyle::Solid);
+        flip = !flip;
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
+void FillNaive(benchmark::State& state, const QImage& picture) {
+    QImage img = picture;
+    bool flip = false;
+    for (auto _ : state) {
+        NaiveFill(img, {1, 1}, flip ? kA : kB);
+        flip = !flip;
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
+// The floor: writing as many bytes as the region holds, in one block.
+void FillMemset(benchmark::State& state, const QImage& picture) {
+    const size_t bytes = RegionBytes(picture);
+    std::vector<unsigned char> block(bytes);
+    int v = 0;
+    for (auto _ : state) {
+        std::memset(block.data(), v++ & 0xff, bytes);
+        benchmark::DoNotOptimize(block.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+#if defined(ORBELLE_HAVE_OPENCV)
+void FillOpenCv(benchmark::State& state, const QImage& picture) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    cv::Mat mat(rgb.height(), rgb.width(), CV_8UC3);
+    for (int y = 0; y < rgb.height(); ++y)
+        std::memcpy(mat.ptr(y), rgb.constScanLine(y), size_t(rgb.width()) * 3);
+    bool flip = false;
+    for (auto _ : state) {
+        cv::floodFill(mat, cv::Point(1, 1),
+                      flip ? cv::Scalar(255, 255, 255) : cv::Scalar(16, 48, 224), nullptr,
+                      cv::Scalar(), cv::Scalar(), 4);
+        flip = !flip;
+        benchmark::DoNotOptimize(mat.data);
+    }
+}
+#endif
+
+// The picture at 100 % and 1000 % in the 688-pixel painting window, centred.
+constexpr int kWindow = 688, kPicture = 2000;
+
+const QImage& StretchSource() {
+    static const QImage img = [] {
+        QImage s(kPicture, kPicture, QImage::Format_RGB32);
+        std::mt19937 rng(3);
+        for (int y = 0; y < kPicture; ++y) {
+            auto* p = reinterpret_cast<QRgb*>(s.scanLine(y));
+            for (int x = 0; x < kPicture; ++x) p[x] = 0xff000000u | (rng() & 0xffffffu);
+        }
+        return s;
+    }();
+    return img;
+}
+
+QRect Placement(int zoomPercent) {
+    const int side = kPicture * zoomPercent / 100;
+    return {(kWindow - side) / 2, (kWindow - side) / 2, side, side};
+}
+
+void StretchOurs(benchmark::State& state) {
+    QImage dst(kWindow, kWindow, QImage::Format_RGB32);
+    const QRect rect = Placement(int(state.range(0)));
+    for (auto _ : state) {
+        dst.fill(0xff000000);
+        orb::StretchIntoEllipse(dst, rect, StretchSource());
+        benchmark::DoNotOptimize(dst.constBits());
+    }
+}
+
+// What a plain painter does with an elliptic clip and a stretched image.
+void StretchPainter(benchmark::State& state) {
+    QImage dst(kWindow, kWindow, QImage::Format_RGB32);
+    const QRect rect = Placement(int(state.range(0)));
+    for (auto _ : state) {
+        dst.fill(0xff000000);
+        QPainter p(&dst);
+        QPainterPath clip;
+        clip.addEllipse(rect);
+        p.setClipPath(clip);
+        p.drawImage(rect, StretchSource());
+        p.end();
+        benchmark::DoNotOptimize(dst.constBits());
+    }
+}
+
+void Plain_Ours(benchmark::State& s) { FillOurs(s, PlainPicture()); }
+void Plain_RegionOnly(benchmark::State& s) { RegionOnly(s, PlainPicture()); }
+void Plain_Naive(benchmark::State& s) { FillNaive(s, PlainPicture()); }
+void Plain_PaintOnly(benchmark::State& s) { PaintOnly(s, PlainPicture()); }
+void Plain_Memset(benchmark::State& s) { FillMemset(s, PlainPicture()); }
+void Maze_Ours(benchmark::State& s) { FillOurs(s, MazePicture()); }
+void Maze_RegionOnly(benchmark::State& s) { RegionOnly(s, MazePicture()); }
+void Maze_Naive(benchmark::State& s) { FillNaive(s, MazePicture()); }
+void Maze_Memset(benchmark::State& s) { FillMemset(s, MazePicture()); }
+#if defined(ORBELLE_HAVE_OPENCV)
+void Plain_OpenCv(benchmark::State& s) { FillOpenCv(s, PlainPicture()); }
+void Maze_OpenCv(benchmark::State& s) { FillOpenCv(s, MazePicture()); }
+#endif
+
+BENCHMARK(Plain_Ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(Plain_RegionOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(Plain_PaintOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(Plain_Memset)->Unit(benchmark::kMillisecond);
+BENCHMARK(Plain_Naive)->Unit(benchmark::kMillisecond);
+BENCHMARK(Maze_Ours)->Unit(benchmark::kMillisecond);
+BENCHMARK(Maze_RegionOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(Maze_Memset)->Unit(benchmark::kMillisecond);
+BENCHMARK(Maze_Naive)->Unit(benchmark::kMillisecond);
+#if defined(ORBELLE_HAVE_OPENCV)
+BENCHMARK(Plain_OpenCv)->Unit(benchmark::kMillisecond);
+BENCHMARK(Maze_OpenCv)->Unit(benchmark::kMillisecond);
+#endif
+BENCHMARK(StretchOurs)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(StretchPainter)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// Remembers each run's time per iteration so the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ms;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
+                ms[r.benchmark_name()] = r.GetAdjustedCPUTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Ratio(const char* label, const std::string& a, const std::string& b, const char* aim) {
+        if (!ms.count(a) || !ms.count(b) || ms[b] <= 0) return;
+        std::printf("  %-44s %9.3g   %s\n", label, ms[a] / ms[b], aim);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nRatios of CPU time per iteration, same run (the machine is shared):\n");
+    reporter.Ratio("plain fill / memset of its bytes", "Plain_Ours", "Plain_Memset", "aim <= 2.5");
+    reporter.Ratio("plain fill / naive pixel fill", "Plain_Ours", "Plain_Naive", "lower is better");
+    reporter.Ratio("maze fill / memset of its bytes", "Maze_Ours", "Maze_Memset", "");
+    reporter.Ratio("maze fill / naive pixel fill", "Maze_Ours", "Maze_Naive", "lower is better");
+#if defined(ORBELLE_HAVE_OPENCV)
+    reporter.Ratio("plain fill / OpenCV floodFill", "Plain_Ours", "Plain_OpenCv", "aim <= 0.33");
+    reporter.Ratio("maze fill / OpenCV floodFill", "Maze_Ours", "Maze_OpenCv", "aim <= 0.33");
+#else
+    std::printf("  (OpenCV not found: no floodFill comparison)\n");
+#endif
+    reporter.Ratio("stretch 1000 % / 100 %", "StretchOurs/1000", "StretchOurs/100", "aim <= 1.5");
+    reporter.Ratio("stretch 100 % / painter 100 %", "StretchOurs/100", "StretchPainter/100", "");
+    reporter.Ratio("stretch 1000 % / painter 1000 %", "StretchOurs/1000", "StretchPainter/1000",
+                   "");
+    if (reporter.ms.count("StretchOurs/1000"))
+        std::printf("  stretch frame at 1000 %%: %.2f ms\n", reporter.ms["StretchOurs/1000"]);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,703 @@
+#include "paint/PixelOps.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <limits>
+#include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace orb {
+
+namespace {
+
+using i64 = std::int64_t;
+using i128 = __int128;
+
+constexpr quint32 kOpaque = 0xff000000u;
+
+// The raw-pixel code below needs 32 bits per pixel; anything else is converted once.
+bool MakeWritable32(QImage& img) {
+    if (img.isNull() || img.width() <= 0 || img.height() <= 0) return false;
+    if (img.depth() != 32) img = img.convertToFormat(QImage::Format_RGB32);
+    return !img.isNull();
+}
+
+inline quint32* Row(QImage& img, int y) { return reinterpret_cast<quint32*>(img.scanLine(y)); }
+
+// Sets p[x1..x2] to v. The C library's wide fill is vectorised; a plain loop is not at -O2,
+// and solid fills of whole drawings are this loop.
+inline void FillRun(quint32* p, i64 x1, i64 x2, quint32 v) {
+    if (x2 - x1 < 16) {
+        for (i64 x = x1; x <= x2; ++x) p[x] = v;
+    } else if constexpr (sizeof(wchar_t) == sizeof(quint32)) {
+        std::wmemset(reinterpret_cast<wchar_t*>(p + x1), static_cast<wchar_t>(v),
+                     static_cast<size_t>(x2 - x1 + 1));
+    } else {
+        std::fill(p + x1, p + x2 + 1, v);
+    }
+}
+
+// FillRun for pictures far larger than the caches: streaming stores skip reading every line
+// before overwriting it, which is most of the cost of a solid fill of a whole drawing.
+inline void FillRunStreaming(quint32* p, i64 x1, i64 x2, quint32 v) {
+#if defined(__SSE2__)
+    i64 x = x1;
+    for (; x <= x2 && (reinterpret_cast<std::uintptr_t>(p + x) & 15u) != 0; ++x) p[x] = v;
+    const __m128i vv = _mm_set1_epi32(static_cast<int>(v));
+    for (; x + 16 <= x2 + 1; x += 16) {
+        __m128i* q = reinterpret_cast<__m128i*>(p + x);
+        _mm_stream_si128(q, vv);
+        _mm_stream_si128(q + 1, vv);
+        _mm_stream_si128(q + 2, vv);
+        _mm_stream_si128(q + 3, vv);
+    }
+    for (; x <= x2; ++x) p[x] = v;
+#else
+    FillRun(p, x1, x2, v);
+#endif
+}
+
+inline void StreamingDone() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
+
+// A region of millions of spans is tens of megabytes of fresh memory; faulting it in by
+// large pages costs a fraction of doing so page by page.
+void PreferLargePages(void* p, size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
+    if (bytes < 2 * kLarge) return;
+    const std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
+    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kLarge - 1);
+    if (e > a) madvise(reinterpret_cast<void*>(a), e - a, MADV_HUGEPAGE);  // a hint only
+#else
+    (void)p;
+    (void)bytes;
+#endif
+}
+
+// ---- Row scanning -------------------------------------------------------------------------
+
+// First i in [from, to) with p[i] != c, or to.
+inline int SkipEqual(const quint32* p, int from, int to, quint32 c) {
+    int i = from;
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(static_cast<int>(c));
+    auto eq = [&](int k) {
+        return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), v);
+    };
+    for (; i + 16 <= to; i += 16) {
+        const __m128i all =
+            _mm_and_si128(_mm_and_si128(eq(i), eq(i + 4)), _mm_and_si128(eq(i + 8), eq(i + 12)));
+        if (_mm_movemask_epi8(all) != 0xffff) break;
+    }
+    for (; i + 4 <= to; i += 4) {
+        const int m = _mm_movemask_epi8(eq(i));
+        if (m != 0xffff) return i + __builtin_ctz(~m & 0xffff) / 4;
+    }
+#endif
+    while (i < to && p[i] == c) ++i;
+    return i;
+}
+
+// First i in [from, to) with p[i] == c, or to.
+inline int SkipDifferent(const quint32* p, int from, int to, quint32 c) {
+    int i = from;
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(static_cast<int>(c));
+    auto eq = [&](int k) {
+        return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), v);
+    };
+    for (; i + 16 <= to; i += 16) {
+        const __m128i any =
+            _mm_or_si128(_mm_or_si128(eq(i), eq(i + 4)), _mm_or_si128(eq(i + 8), eq(i + 12)));
+        if (_mm_movemask_epi8(any) != 0) break;
+    }
+    for (; i + 4 <= to; i += 4) {
+        const int m = _mm_movemask_epi8(eq(i));
+        if (m != 0) return i + __builtin_ctz(m) / 4;
+    }
+#endif
+    while (i < to && p[i] != c) ++i;
+    return i;
+}
+
+// Lowest i >= lo such that p[i..from] all equal c; p[from] must equal c.
+inline int SkipEqualBack(const quint32* p, int from, int lo, quint32 c) {
+    int i = from;  // p[i..from] known equal
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(static_cast<int>(c));
+    while (i - 4 >= lo) {
+        const int m = _mm_movemask_epi8(
+            _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 4)), v));
+        if (m != 0xffff) return i - 4 + (31 - __builtin_clz(~m & 0xffff)) / 4 + 1;
+        i -= 4;
+    }
+#endif
+    while (i > lo && p[i - 1] == c) --i;
+    return i;
+}
+
+// One bit per pixel: set once the pixel's run has been taken into the region.
+// The storage is kept between fills of the window thread: a fresh map for a large drawing
+// costs more in page faults than the fill itself.
+class VisitedBits {
+public:
+    VisitedBits(int w, int h) : words_((static_cast<size_t>(w) + 63) / 64), bits_(Storage()) {
+        const size_t n = words_ * static_cast<size_t>(h);
+        if (n > kKeep) {
+            own_.assign(n, 0);
+            data_ = own_.data();
+        } else {
+            if (bits_.size() < n) bits_.resize(n);
+            std::fill(bits_.begin(), bits_.begin() + static_cast<std::ptrdiff_t>(n), 0);
+            data_ = bits_.data();
+        }
+    }
+
+    std::uint64_t* RowBits(int y) { return data_ + static_cast<size_t>(y) * words_; }
+
+    static bool Test(const std::uint64_t* r, int x) { return (r[x >> 6] >> (x & 63)) & 1u; }
+
+    static void Mark(std::uint64_t* r, int x1, int x2) {
+        int w1 = x1 >> 6, w2 = x2 >> 6;
+        const std::uint64_t first = ~std::uint64_t{0} << (x1 & 63);
+        const std::uint64_t last = ~std::uint64_t{0} >> (63 - (x2 & 63));
+        if (w1 == w2) {
+            r[w1] |= first & last;
+            return;
+        }
+        r[w1] |= first;
+        for (int k = w1 + 1; k < w2; ++k) r[k] = ~std::uint64_t{0};
+        r[w2] |= last;
+    }
+
+    // First x' >= x whose bit is clear (the padding past the row's end is always clear).
+    int FirstClear(const std::uint64_t* r, int x) const {
+        size_t k = static_cast<size_t>(x >> 6);
+        std::uint64_t inv = ~r[k] & (~std::uint64_t{0} << (x & 63));
+        while (inv == 0) {
+            if (++k == words_) return static_cast<int>(k * 64);
+            inv = ~r[k];
+        }
+        return static_cast<int>(k * 64 + __builtin_ctzll(inv));
+    }
+
+private:
+    static constexpr size_t kKeep = size_t{1} << 20;  // 8 MB: a 64-megapixel picture
+    static std::vector<std::uint64_t>& Storage() {
+        thread_local std::vector<std::uint64_t> kept;
+        return kept;
+    }
+    size_t words_;
+    std::vector<std::uint64_t>& bits_;
+    std::vector<std::uint64_t> own_;
+    std::uint64_t* data_ = nullptr;
+};
+
+// ---- Exact integer helpers -----------------------------------------------------------------
+
+i128 FloorDiv(i128 a, i128 b) {  // b > 0
+    i128 q = a / b;
+    if (a % b != 0 && a < 0) --q;
+    return q;
+}
+
+i128 CeilDiv(i128 a, i128 b) {  // b > 0
+    i128 q = a / b;
+    if (a % b != 0 && a > 0) ++q;
+    return q;
+}
+
+// floor(sqrt(v)) for 0 <= v < 2^125.
+i64 ISqrt(i128 v) {
+    if (v <= 0) return 0;
+    i128 s = static_cast<i128>(std::sqrt(static_cast<long double>(v)));
+    if (s <= 0) s = 1;
+    s = (s + v / s) / 2;  // one Newton step absorbs the estimate's rounding
+    while (s * s > v) --s;
+    while ((s + 1) * (s + 1) <= v) ++s;
+    return static_cast<i64>(s);
+}
+
+i64 Clamp64(i128 v, i64 lo, i64 hi) { return v < lo ? lo : (v > hi ? hi : static_cast<i64>(v)); }
+
+// ---- Pen -----------------------------------------------------------------------------------
+
+inline void Apply(quint32& px, quint32 pen, int rop) {
+    px = kOpaque | PenRasterPixel(rop, pen, px);
+}
+
+// Classic one-pixel line along its major axis: n steps from (a0, b0), end point excluded;
+// step i lies at b0 + sb * floor((2 i nb + na) / (2 na)). Only the steps inside the picture
+// are walked, so far-away end points cost nothing.
+template <typename Plot>
+void MajorAxisLine(i64 a0, i64 b0, int sa, int sb, i64 na, i64 nb, i64 aMax, i64 bMax, Plot plot) {
+    // Steps whose major coordinate lies in [0, aMax].
+    i64 lo = 0, hi = na - 1;
+    if (sa > 0) {
+        lo = std::max(lo, -a0);
+        hi = std::min(hi, aMax - a0);
+    } else {
+        lo = std::max(lo, a0 - aMax);
+        hi = std::min(hi, a0);
+    }
+    if (lo > hi) return;
+    auto minorAt = [&](i64 i) -> i64 {
+        const i128 q = (static_cast<i128>(2) * i * nb + na) / (static_cast<i128>(2) * na);
+        return b0 + sb * static_cast<i64>(q);
+    };
+    // The minor coordinate is monotone in i: bisect for the steps where it lies in [0, bMax].
+    auto inside = [&](i64 i, bool wantLow) {
+        const i64 b = minorAt(i);
+        // wantLow: has b already entered the range from the start's side
+        return wantLow ? (sb > 0 ? b >= 0 : b <= bMax) : (sb > 0 ? b <= bMax : b >= 0);
+    };
+    {  // first step that is not before the range
+        i64 l = lo, h = hi + 1;
+        while (l < h) {
+            const i64 m = l + (h - l) / 2;
+            if (inside(m, true))
+                h = m;
+            else
+                l = m + 1;
+        }
+        lo = l;
+    }
+    {  // last step that is not beyond the range
+        i64 l = lo - 1, h = hi;
+        while (l < h) {
+            const i64 m = l + (h - l + 1) / 2;
+            if (inside(m, false))
+                l = m;
+            else
+                h = m - 1;
+        }
+        hi = l;
+    }
+    if (lo > hi) return;
+    i64 a = a0 + sa * lo;
+    i64 b = minorAt(lo);
+    const i64 twoNa = 2 * na, twoNb = 2 * nb;
+    i64 rem = static_cast<i64>((static_cast<i128>(2) * lo * nb + na) % twoNa);
+    for (i64 i = lo; i <= hi; ++i) {
+        plot(a, b);
+        a += sa;
+        rem += twoNb;
+        if (rem >= twoNa) {
+            rem -= twoNa;
+            b += sb;
+        }
+    }
+}
+
+void ThinLine(QImage& img, QPoint from, QPoint to, quint32 pen, int rop) {
+    const i64 x0 = from.x(), y0 = from.y();
+    const i64 dx = i64{to.x()} - x0, dy = i64{to.y()} - y0;
+    const i64 adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    if (adx == 0 && ady == 0) return;
+    const i64 w = img.width(), h = img.height();
+    if (adx >= ady) {
+        MajorAxisLine(x0, y0, sx, sy, adx, ady, w - 1, h - 1,
+                      [&](i64 x, i64 y) { Apply(Row(img, static_cast<int>(y))[x], pen, rop); });
+    } else {
+        MajorAxisLine(y0, x0, sy, sx, ady, adx, h - 1, w - 1,
+                      [&](i64 y, i64 x) { Apply(Row(img, static_cast<int>(y))[x], pen, rop); });
+    }
+}
+
+// Wide pen: every pixel whose centre lies within width/2 of the segment. Coordinates are
+// doubled so pixel centres are odd numbers; odd widths put the segment through the centres
+// of the end pixels, even widths through their top-left corners, so a straight line always
+// covers exactly `width` rows or columns.
+void WideLine(QImage& img, QPoint from, QPoint to, int width, quint32 pen, int rop) {
+    const i64 off = (width & 1) ? 1 : 0;
+    const i64 ax = 2 * i64{from.x()} + off, ay = 2 * i64{from.y()} + off;
+    const i64 bx = 2 * i64{to.x()} + off, by = 2 * i64{to.y()} + off;
+    const i64 r = width;  // radius in half pixels
+    const i64 dX = bx - ax, dY = by - ay;
+    const i128 den = static_cast<i128>(dX) * dX + static_cast<i128>(dY) * dY;
+    const i64 band = den > 0 ? ISqrt(static_cast<i128>(r) * r * den) : 0;  // floor(r |d|)
+
+    const i64 w = img.width(), h = img.height();
+    // Bounding box in pixels, clipped to the picture first.
+    const i64 yTop = std::max<i64>(0, (std::min(ay, by) - r - 1) / 2 - 1);
+    const i64 yBot = std::min<i64>(h - 1, (std::max(ay, by) + r) / 2 + 1);
+    const i64 xLeft = std::max<i64>(0, (std::min(ax, bx) - r - 1) / 2 - 1);
+    const i64 xRight = std::min<i64>(w - 1, (std::max(ax, bx) + r) / 2 + 1);
+    if (yTop > yBot || xLeft > xRight) return;
+
+    constexpr i64 kFar = i64{1} << 40;
+    for (i64 y = yTop; y <= yBot; ++y) {
+        const i64 yc = 2 * y + 1;
+        // Covered centres X (odd) form one interval: the union of the two end discs and the
+        // band along the segment, each found exactly in integers (no rounding at the edges).
+        i64 lo = kFar, hi = -kFar;
+        auto disc = [&](i64 cx, i64 cy) {
+            const i64 ddy = yc - cy;
+            if (ddy > r || ddy < -r) return;
+            const i64 s = ISqrt(static_cast<i128>(r) * r - static_cast<i128>(ddy) * ddy);
+            lo = std::min(lo, cx - s);
+            hi = std::max(hi, cx + s);
+        };
+        disc(ax, ay);
+        disc(bx, by);
+        if (den > 0) {
+            // Along the row X = ax + u: cross = u dY - K, dot = u dX + (yc - ay) dY.
+            const i128 py = yc - ay;
+            const i128 K = py * dX;
+            i128 uLo = -(static_cast<i128>(1) << 100), uHi = static_cast<i128>(1) << 100;
+            bool ok = true;
+            auto limit = [&](i128 slope, i128 offset, i128 a, i128 b) {
+                // a <= u * slope + offset <= b
+                if (slope == 0) {
+                    if (offset < a || offset > b) ok = false;
+                } else if (slope > 0) {
+                    uLo = std::max(uLo, CeilDiv(a - offset, slope));
+                    uHi = std::min(uHi, FloorDiv(b - offset, slope));
+                } else {
+                    uLo = std::max(uLo, CeilDiv(offset - b, -slope));
+                    uHi = std::min(uHi, FloorDiv(offset - a, -slope));
+                }
+            };
+            limit(dY, -K, -static_cast<i128>(band), band);
+            limit(dX, py * dY, 0, den);
+            if (ok && uLo <= uHi) {
+                lo = std::min(lo, Clamp64(ax + uLo, -kFar, kFar));
+                hi = std::max(hi, Clamp64(ax + uHi, -kFar, kFar));
+            }
+        }
+        if (lo > hi) continue;
+        // Odd X = 2x + 1 within [lo, hi].
+        const i64 x1 = std::max<i64>(xLeft, static_cast<i64>(CeilDiv(lo - 1, 2)));
+        const i64 x2 = std::min<i64>(xRight, static_cast<i64>(FloorDiv(hi - 1, 2)));
+        if (x1 > x2) continue;
+        quint32* p = Row(img, static_cast<int>(y));
+        if (rop == 0 || rop < 0 || rop > 6) {
+            FillRun(p, x1, x2, kOpaque | pen);
+        } else {
+            for (i64 x = x1; x <= x2; ++x) Apply(p[x], pen, rop);
+        }
+    }
+}
+
+}  // namespace
+
+// ---- Flood fill ----------------------------------------------------------------------------
+
+std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
+    std::vector<Span> region;
+    if (picture.isNull() || seed.x() < 0 || seed.y() < 0 || seed.x() >= picture.width() ||
+        seed.y() >= picture.height())
+        return region;
+    QImage converted;
+    const QImage* img = &picture;
+    if (picture.depth() != 32) {
+        converted = picture.convertToFormat(QImage::Format_RGB32);
+        img = &converted;
+    }
+    const int w = img->width(), h = img->height();
+    const uchar* base = img->constBits();
+    const qsizetype bpl = img->bytesPerLine();
+    auto row = [&](int y) { return reinterpret_cast<const quint32*>(base + y * bpl); };
+    const quint32 c = row(seed.y())[seed.x()];
+
+    VisitedBits visited(w, h);
+    // A span still to be looked past: its rows above and below. `dir` points away from the
+    // span it was found from (0 for the seed's), whose columns p1..p2 need no second look.
+    struct Pending {
+        int y, x1, x2, dir, p1, p2;
+    };
+    std::vector<Pending> pending;
+    // Regions of millions of spans grow in blocks of doubling size and are copied out once,
+    // rather than through a doubling vector that copies and faults in every step.
+    struct Block {
+        std::unique_ptr<Span[]> spans;
+        size_t size, used;
+    };
+    std::vector<Block> blocks;
+    size_t total = 0;
+    auto take = [&](int y, int x1, int x2, int dir, int p1, int p2) {
+        VisitedBits::Mark(visited.RowBits(y), x1, x2);
+        if (blocks.empty() || blocks.back().used == blocks.back().size) {
+            const size_t n =
+                blocks.empty() ? 4096 : std::min<size_t>(blocks.back().size * 2, 1 << 21);
+            blocks.push_back({std::make_unique_for_overwrite<Span[]>(n), n, 0});
+            PreferLargePages(blocks.back().spans.get(), n * sizeof(Span));
+        }
+        blocks.back().spans[blocks.back().used++] = {y, x1, x2};
+        ++total;
+        pending.push_back({y, x1, x2, dir, p1, p2});
+    };
+    {
+        const quint32* p = row(seed.y());
+        take(seed.y(), SkipEqualBack(p, seed.x(), 0, c), SkipEqual(p, seed.x(), w, c) - 1, 0, 0,
+             -1);
+    }
+    // Finds the unvisited runs of c in row y that touch columns a..b, seen from a span of row
+    // y - dir with columns p1..p2. Every run found is maximal and marked whole, so a visited
+    // pixel of colour c means its whole run is done and can be jumped over on the bit map.
+    auto scan = [&](int y, int a, int b, int dir, int p1, int p2) {
+        const quint32* p = row(y);
+        std::uint64_t* bits = visited.RowBits(y);
+        int x = a;
+        while (x <= b) {
+            x = SkipDifferent(p, x, b + 1, c);
+            if (x > b) break;
+            if (VisitedBits::Test(bits, x)) {
+                x = visited.FirstClear(bits, x);
+                continue;
+            }
+            // Left of x inside a..b is a different colour, so only a run at a can reach further.
+            const int s = x == a ? SkipEqualBack(p, x, 0, c) : x;
+            const int e = SkipEqual(p, x + 1, w, c) - 1;
+            take(y, s, e, dir, p1, p2);
+            x = e + 2;
+        }
+    };
+    while (!pending.empty()) {
+        const Pending s = pending.back();
+        pending.pop_back();
+        if (s.dir == 0) {
+            if (s.y > 0) scan(s.y - 1, s.x1, s.x2, -1, s.x1, s.x2);
+            if (s.y + 1 < h) scan(s.y + 1, s.x1, s.x2, 1, s.x1, s.x2);
+            continue;
+        }
+        const int ahead = s.y + s.dir, back = s.y - s.dir;
+        if (ahead >= 0 && ahead < h) scan(ahead, s.x1, s.x2, s.dir, s.x1, s.x2);
+        // Back towards the parent only where this span reaches past it.
+        if (s.x1 < s.p1) scan(back, s.x1, s.p1 - 1, -s.dir, s.x1, s.x2);
+        if (s.x2 > s.p2) scan(back, s.p2 + 1, s.x2, -s.dir, s.x1, s.x2);
+    }
+    region.reserve(total);
+    PreferLargePages(region.data(), region.capacity() * sizeof(Span));
+    for (const Block& b : blocks)
+        region.insert(region.end(), b.spans.get(), b.spans.get() + b.used);
+    return region;
+}
+
+// ---- Fill styles ---------------------------------------------------------------------------
+
+FillStyle FillStyleFromIndex(int index) {
+    if (index < 0 || index > 6) return FillStyle::Solid;
+    return static_cast<FillStyle>(index);
+}
+
+// The hatches: horizontal rows y = 0 mod 8, vertical columns x = 0 mod 8, "\" where
+// x - y = 0 mod 8, "/" where x + y = 7 mod 8. Unsigned arithmetic keeps the modulo right
+// for negative coordinates.
+bool HatchCovers(FillStyle s, int x, int y) {
+    const unsigned ux = static_cast<unsigned>(x), uy = static_cast<unsigned>(y);
+    const bool hor = (uy & 7u) == 0, ver = (ux & 7u) == 0;
+    const bool fdiag = ((ux - uy) & 7u) == 0, bdiag = ((ux + uy) & 7u) == 7u;
+    switch (s) {
+        case FillStyle::Solid:
+            return true;
+        case FillStyle::Horizontal:
+            return hor;
+        case FillStyle::Vertical:
+            return ver;
+        case FillStyle::FDiagonal:
+            return fdiag;
+        case FillStyle::BDiagonal:
+            return bdiag;
+        case FillStyle::Cross:
+            return hor || ver;
+        case FillStyle::DiagCross:
+            return fdiag || bdiag;
+    }
+    return true;
+}
+
+namespace {
+
+// Every eighth pixel of p[x1..x2] whose column is `phase` mod 8.
+inline void PaintEvery8(quint32* p, int x1, int x2, unsigned phase, quint32 v) {
+    for (int x = x1 + static_cast<int>((phase - static_cast<unsigned>(x1)) & 7u); x <= x2; x += 8)
+        p[x] = v;
+}
+
+}  // namespace
+
+void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillStyle style) {
+    if (spans.empty() || !MakeWritable32(img)) return;
+    const quint32 v = kOpaque | colour;
+    const int w = img.width(), h = img.height();
+    uchar* base = img.bits();
+    const qsizetype bpl = img.bytesPerLine();
+    const bool streaming = img.sizeInBytes() > (qsizetype{32} << 20);
+    for (const Span& s : spans) {
+        if (s.y < 0 || s.y >= h) continue;
+        const int x1 = std::max(s.x1, 0), x2 = std::min(s.x2, w - 1);
+        if (x1 > x2) continue;
+        quint32* p = reinterpret_cast<quint32*>(base + s.y * bpl);
+        const unsigned uy = static_cast<unsigned>(s.y);
+        const bool hatchRow = (uy & 7u) == 0;
+        switch (style) {
+            case FillStyle::Solid:
+                if (streaming && x2 - x1 >= 256)
+                    FillRunStreaming(p, x1, x2, v);
+                else
+                    FillRun(p, x1, x2, v);
+                break;
+            case FillStyle::Horizontal:
+                if (hatchRow) FillRun(p, x1, x2, v);
+                break;
+            case FillStyle::Vertical:
+                PaintEvery8(p, x1, x2, 0, v);
+                break;
+            case FillStyle::FDiagonal:
+                PaintEvery8(p, x1, x2, uy & 7u, v);
+                break;
+            case FillStyle::BDiagonal:
+                PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
+                break;
+            case FillStyle::Cross:
+                if (hatchRow)
+                    FillRun(p, x1, x2, v);
+                else
+                    PaintEvery8(p, x1, x2, 0, v);
+                break;
+            case FillStyle::DiagCross:
+                PaintEvery8(p, x1, x2, uy & 7u, v);
+                PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
+                break;
+        }
+    }
+    if (streaming) StreamingDone();
+}
+
+// ---- Pen -----------------------------------------------------------------------------------
+
+quint32 PenRasterPixel(int index, quint32 pen, quint32 dst) {
+    quint32 r;
+    switch (index) {
+        case 1:
+            r = dst;
+            break;
+        case 2:
+            r = ~dst;
+            break;
+        case 3:
+            r = ~pen;
+            break;
+        case 4:
+            r = pen | ~dst;
+            break;
+        case 5:
+            r = pen & ~dst;
+            break;
+        case 6:
+            r = ~pen | dst;
+            break;
+        default:
+            r = pen;
+            break;
+    }
+    return r & 0x00ffffffu;
+}
+
+void DrawPenLine(QImage& img, QPoint from, QPoint to, int width, QRgb colour, int rasterIndex) {
+    if (!MakeWritable32(img)) return;
+    if (rasterIndex == 1) return;  // D: leaves every pixel as it is
+    const quint32 pen = colour & 0x00ffffffu;
+    width = std::clamp(width, 1, 100);
+    if (width == 1)
+        ThinLine(img, from, to, pen, rasterIndex);
+    else
+        WideLine(img, from, to, width, pen, rasterIndex);
+}
+
+// ---- Stretch -------------------------------------------------------------------------------
+
+void StretchIntoEllipse(QImage& dst, const QRect& rect, const QImage& source) {
+    if (source.isNull() || source.width() <= 0 || source.height() <= 0) return;
+    const i64 l = rect.left(), t = rect.top();
+    const i64 rw = i64{rect.right()} - l + 1, rh = i64{rect.bottom()} - t + 1;
+    // Holding the source makes a picture drawn into itself detach before it is written.
+    const QImage held = source;
+    if (rw <= 0 || rh <= 0 || !MakeWritable32(dst)) return;
+    QImage converted;
+    const QImage* src = &held;
+    if (held.depth() != 32) {
+        converted = held.convertToFormat(QImage::Format_RGB32);
+        src = &converted;
+    }
+    const i64 dw = dst.width(), dh = dst.height();
+    const i64 sw = src->width(), sh = src->height();
+
+    // Columns of the rectangle that are on the picture, and their source columns by stepping.
+    const i64 cx0 = std::max<i64>(0, l), cx1 = std::min<i64>(dw - 1, l + rw - 1);
+    const i64 cy0 = std::max<i64>(0, t), cy1 = std::min<i64>(dh - 1, t + rh - 1);
+    if (cx0 > cx1 || cy0 > cy1) return;
+    std::vector<int> column(static_cast<size_t>(cx1 - cx0 + 1));
+    {
+        const i64 n0 = (cx0 - l) * sw;
+        i64 q = n0 / rw, rem = n0 % rw;
+        const i64 stepQ = sw / rw, stepR = sw % rw;
+        for (auto& c : column) {
+            c = static_cast<int>(q);
+            q += stepQ;
+            rem += stepR;
+            if (rem >= rw) {
+                rem -= rw;
+                ++q;
+            }
+        }
+    }
+    // A pixel is inside when its centre is inside or on the inscribed ellipse. In doubled
+    // coordinates from the centre (X = 2(x - l) + 1 - rw, likewise Y): X² rh² + Y² rw² <= rw² rh².
+    const i128 rw2 = static_cast<i128>(rw) * rw, rh2 = static_cast<i128>(rh) * rh;
+    const uchar* sbase = src->constBits();
+    const qsizetype sbpl = src->bytesPerLine();
+    const int* col = column.data() - cx0;
+    const bool oneToOne = sw == rw;  // columns map straight across: copy whole runs
+    uchar* dbase = dst.bits();
+    const qsizetype dbpl = dst.bytesPerLine();
+    auto gather = [&](quint32* d, const quint32* s, i64 a, i64 b) {
+        if (a > b) return;
+        if (oneToOne)
+            std::memcpy(d + a, s + col[a], static_cast<size_t>(b - a + 1) * sizeof(quint32));
+        else
+            for (i64 x = a; x <= b; ++x) d[x] = s[col[x]];
+    };
+    // Zoomed in, neighbouring rows show the same source row: their common part is copied.
+    i64 prevSy = -1, px1 = 0, px2 = -1;
+    const quint32* prev = nullptr;
+    for (i64 y = cy0; y <= cy1; ++y) {
+        const i64 Y = 2 * (y - t) + 1 - rh;
+        const i64 xm = ISqrt(rw2 * (rh2 - static_cast<i128>(Y) * Y)) / rh;  // largest |X|
+        const i64 x1 = std::max(cx0, l + static_cast<i64>(CeilDiv(rw - 1 - xm, 2)));
+        const i64 x2 = std::min(cx1, l + static_cast<i64>(FloorDiv(rw - 1 + xm, 2)));
+        if (x1 > x2) continue;
+        const i64 sy = (y - t) * sh / rh;
+        const quint32* s = reinterpret_cast<const quint32*>(sbase + sy * sbpl);
+        quint32* d = reinterpret_cast<quint32*>(dbase + y * dbpl);
+        const i64 o1 = std::max(x1, px1), o2 = std::min(x2, px2);
+        if (sy == prevSy && o1 <= o2) {
+            std::memcpy(d + o1, prev + o1, static_cast<size_t>(o2 - o1 + 1) * sizeof(quint32));
+            gather(d, s, x1, o1 - 1);
+            gather(d, s, o2 + 1, x2);
+        } else {
+            gather(d, s, x1, x2);
+        }
+        prevSy = sy;
+        px1 = x1;
+        px2 = x2;
+        prev = d;
+    }
+}
+
+}  // namespace orb
