@@ -400,8 +400,7 @@ void TSocketBase::Connect() {
     if (OnConnectionFailed) OnConnectionFailed(*this);
     if (timedOut) throw ESockError("Connection Timed out");
     if (canceled) throw ESockError("Connection Canceled");
-    std::string text = SocketErrorText(LastError);
-    throw ESockError(text.empty() ? "Connection Failed" : "Connection Failed: " + text);
+    throw ESockError("Connection Failed");  // LastError tells why
 }
 
 void TSocketBase::Disconnect() {
