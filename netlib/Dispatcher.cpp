@@ -175,6 +175,12 @@ void TThreadTimer::SetInterval(int ms) {
     Restart();
 }
 
+void TThreadTimer::Start(int ms) {
+    FInterval = ms;
+    FEnabled = true;
+    Restart();
+}
+
 void TThreadTimer::SetOnTimer(std::function<void()> handler) {
     FOnTimer = std::move(handler);
     Restart();
@@ -182,31 +188,30 @@ void TThreadTimer::SetOnTimer(std::function<void()> handler) {
 
 void TThreadTimer::Restart() {
     bool run = FEnabled && FInterval > 0 && FOnTimer;
+    // Stopping only drops the flag: the kernel timer is armed one period at a
+    // time, so a stopped timer wakes the loop at most once more and is ignored.
+    if (!run) return;
     if (FFd < 0) {
-        if (!run) return;
         FFd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
         if (FFd < 0) throw EKestrupError("No Timer");
         FDispatcher.Add(FFd, EPOLLIN, [this](uint32_t) { Fired(); });
     }
+    Arm();
+}
+
+void TThreadTimer::Arm() {
     itimerspec spec{};
-    if (run) {
-        spec.it_value.tv_sec = FInterval / 1000;
-        spec.it_value.tv_nsec = long(FInterval % 1000) * 1000000L;
-        spec.it_interval = spec.it_value;
-    }
+    spec.it_value.tv_sec = FInterval / 1000;
+    spec.it_value.tv_nsec = long(FInterval % 1000) * 1000000L;
+    // Arming resets the expiry count, so an old expiry cannot fire the new period.
     if (::timerfd_settime(FFd, 0, &spec, nullptr) < 0) throw EKestrupError("No Timer");
-    if (!run) {
-        // Drop an expiry that is already counted but not yet delivered.
-        uint64_t v;
-        while (::read(FFd, &v, sizeof v) > 0) {
-        }
-    }
 }
 
 void TThreadTimer::Fired() {
     uint64_t v;
     if (::read(FFd, &v, sizeof v) <= 0) return;
     if (FEnabled && FInterval > 0 && FOnTimer) {
+        Arm();  // the next period
         auto handler = FOnTimer;  // the handler may replace itself
         handler();
     }

@@ -81,6 +81,8 @@ public:
     void SetEnabled(bool value);
     void SetInterval(int ms);
     void SetOnTimer(std::function<void()> handler);
+    // Sets the interval and enables the timer in one step.
+    void Start(int ms);
 
 private:
     bool FEnabled = true;
@@ -89,6 +91,7 @@ private:
     int FFd = -1;
     TDispatcher& FDispatcher;
     void Restart();
+    void Arm();
     void Fired();
 };
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 
@@ -216,6 +217,7 @@ void TSocketBase::RegisterSocket(uint32_t events) {
 void TSocketBase::CloseSocket() {
     Report("Request Close Socket", 4);
     Connected = false;
+    DropInput();
     if (FSocket < 0) return;
     if (FRegistered) FDispatcher.Remove(FSocket);
     FRegistered = false;
@@ -223,10 +225,8 @@ void TSocketBase::CloseSocket() {
     FSocket = -1;
     FConnecting = FListening = false;
     if (rc < 0) SocketError(errno, WouldBlock);
-    if (!FDestroying) {
-        if (OnDisconnect) OnDisconnect(*this);
-        NewSocket();
-    }
+    // The fresh socket for the next Connect is made when that comes.
+    if (!FDestroying && OnDisconnect) OnDisconnect(*this);
 }
 
 void TSocketBase::SocketEvent(uint32_t events) {
@@ -276,9 +276,20 @@ void TSocketBase::SocketEvent(uint32_t events) {
 void TSocketBase::TimerOn() {
     Report("Timer On", 8);
     TimedOut = false;
+    FLastActivity = std::chrono::steady_clock::now();
     if (TimeOut > 0) {
-        FTimer.SetInterval(TimeOut);
-        FTimer.SetEnabled(true);
+        FTimer.Start(TimeOut);
+    }
+}
+
+void TSocketBase::Progress() {
+    // Restarting the time-out and letting other work run cost system calls, so a
+    // fast transfer does both once a millisecond rather than after every block.
+    auto now = std::chrono::steady_clock::now();
+    FLastActivity = now;
+    if (now - FLastPump >= std::chrono::milliseconds(1)) {
+        FLastPump = now;
+        Pump();
     }
 }
 
@@ -288,6 +299,14 @@ void TSocketBase::TimerOff() {
 }
 
 void TSocketBase::TimerFired() {
+    // Data arrived since the timer was started: the silence is shorter than the limit.
+    auto silent = std::chrono::steady_clock::now() - FLastActivity;
+    if (TimeOut > 0 && silent < std::chrono::milliseconds(TimeOut)) {
+        auto rest = std::chrono::milliseconds(TimeOut) -
+                    std::chrono::duration_cast<std::chrono::milliseconds>(silent);
+        FTimer.Start(int(std::max<int64_t>(1, rest.count())));
+        return;
+    }
     Report("Timer Triggered", 8);
     TimerOff();
     TimedOut = true;
@@ -366,6 +385,7 @@ void TSocketBase::Connect() {
         retried = true;
     }
     if (FSocket < 0) NewSocket();
+    DropInput();
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     RemotePort = uint16_t(Proxy.empty() ? Port : ProxyPort);
@@ -396,7 +416,8 @@ void TSocketBase::Connect() {
     Connected = false;
     if (FRegistered) FDispatcher.Remove(FSocket);
     ::close(FSocket);
-    NewSocket();
+    FSocket = -1;
+    FRegistered = false;
     if (OnConnectionFailed) OnConnectionFailed(*this);
     if (timedOut) throw ESockError("Connection Timed out");
     if (canceled) throw ESockError("Connection Canceled");
@@ -460,37 +481,47 @@ ssize_t TSocketBase::Receive(char* buffer, size_t count, int flags) {
     return -2;
 }
 
+ssize_t TSocketBase::Fill() {
+    if (FInputPos == FInputEnd) DropInput();
+    if (FInput.size() - FInputEnd < WorkBufferSize / 2) {
+        if (FInputPos > 0) {
+            std::memmove(FInput.data(), FInput.data() + FInputPos, Buffered());
+            FInputEnd -= FInputPos;
+            FInputPos = 0;
+        }
+        if (FInput.size() - FInputEnd < WorkBufferSize / 2)
+            FInput.resize(std::max(FInput.size() * 2, WorkBufferSize));
+    }
+    ssize_t n = Receive(FInput.data() + FInputEnd, FInput.size() - FInputEnd, 0);
+    if (n > 0) FInputEnd += size_t(n);
+    return n;
+}
+
+size_t TSocketBase::TakeBuffered(char* out, size_t count) {
+    size_t n = std::min(count, Buffered());
+    std::memcpy(out, FInput.data() + FInputPos, n);
+    FInputPos += n;
+    return n;
+}
+
 std::string TSocketBase::Read(int count) {
     Report("Read( " + std::to_string(count) + " )", 8);
     std::string result;
     if (count > 0) {
-        // Peek until the wanted bytes wait (as many as the work buffer can show).
-        ssize_t want = std::min<ssize_t>(count, ssize_t(FWorkBuffer.size()));
-        for (;;) {
-            ssize_t n = Receive(FWorkBuffer.data(), FWorkBuffer.size(), MSG_PEEK);
+        // Wait until the wanted bytes are there; the peer closing gives nothing.
+        while (Buffered() < size_t(count) && !Canceled) {
+            ssize_t n = Fill();
             if (n == 0 || n == -3) return result;
-            if (n >= want || Canceled) break;
-            WaitPass();
+            if (n == -2) WaitPass();
         }
+        CheckCanceled("Socket send aborted");
     } else {
-        ssize_t n = Receive(FWorkBuffer.data(), FWorkBuffer.size(), MSG_PEEK);
-        if (n <= 0) return result;
-        count = int(n);
+        if (Buffered() == 0 && Fill() <= 0) return result;
+        count = int(Buffered());
     }
-    CheckCanceled("Socket send aborted");
     result.resize(size_t(count));
-    size_t got = 0;
-    while (got < size_t(count) && !Canceled) {
-        ssize_t n = Receive(result.data() + got, size_t(count) - got, 0);
-        if (n == 0 || n == -3) break;
-        if (n > 0)
-            got += size_t(n);
-        else
-            WaitPass();
-    }
-    result.resize(got);
-    BytesRecvd += int64_t(got);
-    CheckCanceled("Socket send aborted");
+    TakeBuffered(result.data(), size_t(count));
+    BytesRecvd += count;
     return result;
 }
 
@@ -500,25 +531,23 @@ std::string TSocketBase::ReadLn() {
     std::string line;
     try {
         while (!Canceled) {
-            ssize_t n = Receive(FWorkBuffer.data(), FWorkBuffer.size(), MSG_PEEK);
-            if (n == 0 || n == -3) {
-                line.clear();
+            const char* start = FInput.data() + FInputPos;
+            const char* lf = Buffered() ? static_cast<const char*>(std::memchr(start, '\n', Buffered()))
+                                        : nullptr;
+            size_t length = lf ? size_t(lf - start) + 1 : Buffered();
+            if (length > MaxLineLength) throw EKestrupError("Reply line too long");
+            if (lf) {
+                line.assign(start, length);
+                FInputPos += length;
                 break;
             }
-            if (n > 0) {
-                const char* lf =
-                    static_cast<const char*>(std::memchr(FWorkBuffer.data(), '\n', size_t(n)));
-                size_t take = lf ? size_t(lf - FWorkBuffer.data()) + 1 : size_t(n);
-                if (line.size() + take > MaxLineLength) throw EKestrupError("Reply line too long");
-                size_t at = line.size();
-                line.resize(at + take);
-                ssize_t got = Receive(line.data() + at, take, 0);
-                line.resize(at + size_t(std::max<ssize_t>(got, 0)));
-                if (lf) break;
-                Pump();
-            } else {
-                WaitPass();
+            ssize_t n = Fill();
+            if (n == 0 || n == -3) {
+                // The peer closed: a partial line counts for nothing.
+                DropInput();
+                break;
             }
+            if (n == -2) WaitPass();
         }
     } catch (...) {
         TimerOff();
@@ -587,14 +616,14 @@ void TSocketBase::CaptureFile(const std::string& fileName, int64_t limit) {
         while (!Canceled && (limit < 0 || BytesRecvd < limit)) {
             size_t want = FWorkBuffer.size();
             if (limit >= 0) want = size_t(std::min<int64_t>(int64_t(want), limit - BytesRecvd));
-            ssize_t n = Receive(FWorkBuffer.data(), want, 0);
+            ssize_t n = Buffered() ? ssize_t(TakeBuffered(FWorkBuffer.data(), want))
+                                   : Receive(FWorkBuffer.data(), want, 0);
             if (n == 0 || n == -3) break;
             if (n > 0) {
                 file.Write(FWorkBuffer.data(), n);
                 BytesRecvd += n;
                 if (OnPacketRecvd) OnPacketRecvd(*this);
-                TimerOn();
-                Pump();
+                Progress();
             } else {
                 WaitPass();
             }
@@ -616,14 +645,16 @@ void TSocketBase::CaptureString(std::string& text, int64_t size) {
         while (!Canceled && (size < 0 || int64_t(text.size()) < size)) {
             size_t want = FWorkBuffer.size();
             if (size >= 0) want = size_t(std::min<int64_t>(int64_t(want), size - int64_t(text.size())));
-            ssize_t n = Receive(FWorkBuffer.data(), want, 0);
+            ssize_t n = Buffered() ? ssize_t(TakeBuffered(FWorkBuffer.data(), want))
+                                   : Receive(FWorkBuffer.data(), want, 0);
             if (n == 0 || n == -3) break;
             if (n > 0) {
+                // The work buffer stays in cache, so this copy is cheaper than
+                // receiving into fresh memory of the text.
                 text.append(FWorkBuffer.data(), size_t(n));
                 BytesRecvd += n;
                 if (OnPacketRecvd) OnPacketRecvd(*this);
-                TimerOn();
-                Pump();
+                Progress();
             } else {
                 WaitPass();
             }
@@ -675,6 +706,7 @@ int TSocketBase::Accept() {
     FDispatcher.Remove(FSocket);
     ::close(FSocket);
     FSocket = fd;
+    DropInput();
     FRegistered = false;
     FListening = false;
     linger lg{1, 0};
@@ -689,11 +721,12 @@ int TSocketBase::Accept() {
 bool TSocketBase::DataAvailable() {
     Report("Data Available", 8);
     char c;
-    return FSocket >= 0 && ::recv(FSocket, &c, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
+    return Buffered() > 0 || (FSocket >= 0 && ::recv(FSocket, &c, 1, MSG_PEEK | MSG_DONTWAIT) > 0);
 }
 
 void TSocketBase::ClearInput() {
     Report("Clearing Input", 8);
+    DropInput();
     if (FSocket >= 0) {
         ssize_t n = ::recv(FSocket, FWorkBuffer.data(), FWorkBuffer.size(), MSG_DONTWAIT);
         (void)n;

@@ -3,6 +3,7 @@
 // blocking operation waits in passes that let the calling thread's other work run.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -118,6 +119,11 @@ private:
     int FLookupError = 0;
     bool FDestroying = false;
     std::vector<char> FWorkBuffer;
+    // Bytes received but not yet taken by a reader: lines are cut from here, so
+    // one receive serves many short lines.
+    std::vector<char> FInput;
+    size_t FInputPos = 0;
+    size_t FInputEnd = 0;
     TThreadTimer FTimer;
     std::unique_ptr<THostLookup> FLookup;
 
@@ -128,9 +134,20 @@ private:
     void TimerOn();
     void TimerOff();
     void TimerFired();
+    // After a received block: counts as activity for the time-out, and lets
+    // other work run now and then.
+    void Progress();
+    std::chrono::steady_clock::time_point FLastActivity;
+    std::chrono::steady_clock::time_point FLastPump;
     void CheckCanceled(const char* text);
     // recv that maps "would block" to -2 and fails on real errors (except ENOTCONN: -3).
     ssize_t Receive(char* buffer, size_t count, int flags);
+    size_t Buffered() const { return FInputEnd - FInputPos; }
+    // Receives what is waiting into the input buffer (result as Receive).
+    ssize_t Fill();
+    // Moves up to count buffered bytes to out.
+    size_t TakeBuffered(char* out, size_t count);
+    void DropInput() { FInputPos = FInputEnd = 0; }
 };
 
 }  // namespace kestrup
