@@ -102,13 +102,18 @@ struct THostLookup::TJob {
 namespace {
 int LookupErrorCode(int gai) {
     switch (gai) {
-        case EAI_NONAME: return 11001;
-        case EAI_AGAIN: return 11002;
-        case EAI_FAIL: return 11003;
+        case EAI_NONAME:
+            return 11001;
+        case EAI_AGAIN:
+            return 11002;
+        case EAI_FAIL:
+            return 11003;
 #ifdef EAI_NODATA
-        case EAI_NODATA: return 11004;
+        case EAI_NODATA:
+            return 11004;
 #endif
-        default: return 11001;
+        default:
+            return 11001;
     }
 }
 }  // namespace
@@ -211,7 +216,7 @@ void TThreadTimer::Fired() {
     uint64_t v;
     if (::read(FFd, &v, sizeof v) <= 0) return;
     if (FEnabled && FInterval > 0 && FOnTimer) {
-        Arm();  // the next period
+        Arm();                    // the next period
         auto handler = FOnTimer;  // the handler may replace itself
         handler();
     }

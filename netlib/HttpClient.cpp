@@ -14,9 +14,8 @@ namespace kestrup {
 
 namespace {
 
-const char* const RequestWords[] = {"GET ",    "OPTIONS ", "HEAD ",   "POST ",
-                                    "PUT ",    "PATCH ",   "COPY ",   "MOVE ",
-                                    "DELETE ", "LINK ",    "UNLINK ", "TRACE "};
+const char* const RequestWords[] = {"GET ",  "OPTIONS ", "HEAD ",   "POST ", "PUT ",    "PATCH ",
+                                    "COPY ", "MOVE ",    "DELETE ", "LINK ", "UNLINK ", "TRACE "};
 
 std::string Lower(std::string s) {
     for (auto& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -65,9 +64,15 @@ THttpClient::THttpClient() = default;
 void THttpClient::Get(const std::string& url) { Run(hrGet, url, {}, {}); }
 void THttpClient::Options(const std::string& url) { Run(hrOptions, url, {}, {}); }
 void THttpClient::Head(const std::string& url) { Run(hrHead, url, {}, {}); }
-void THttpClient::Post(const std::string& url, const std::string& data) { Run(hrPost, url, data, {}); }
-void THttpClient::Put(const std::string& url, const std::string& data) { Run(hrPut, url, data, {}); }
-void THttpClient::Patch(const std::string& url, const std::string& data) { Run(hrPatch, url, data, {}); }
+void THttpClient::Post(const std::string& url, const std::string& data) {
+    Run(hrPost, url, data, {});
+}
+void THttpClient::Put(const std::string& url, const std::string& data) {
+    Run(hrPut, url, data, {});
+}
+void THttpClient::Patch(const std::string& url, const std::string& data) {
+    Run(hrPatch, url, data, {});
+}
 void THttpClient::Copy(const std::string& url, const std::string& uriHeader) {
     Run(hrCopy, url, {}, uriHeader);
 }
@@ -75,11 +80,15 @@ void THttpClient::Move(const std::string& url, const std::string& uriHeader) {
     Run(hrMove, url, {}, uriHeader);
 }
 void THttpClient::Delete(const std::string& url) { Run(hrDelete, url, {}, {}); }
-void THttpClient::Link(const std::string& url, const std::string& link) { Run(hrLink, url, {}, link); }
+void THttpClient::Link(const std::string& url, const std::string& link) {
+    Run(hrLink, url, {}, link);
+}
 void THttpClient::Unlink(const std::string& url, const std::string& link) {
     Run(hrUnlink, url, {}, link);
 }
-void THttpClient::Trace(const std::string& url, const std::string& data) { Run(hrTrace, url, data, {}); }
+void THttpClient::Trace(const std::string& url, const std::string& data) {
+    Run(hrTrace, url, data, {});
+}
 
 void THttpClient::SetRequest(THttpRequest kind, const std::string& url, const std::string& data,
                              const std::string& extra) {
@@ -114,16 +123,15 @@ void THttpClient::ParseUrl() {
         size_t second = NthPos(FUrl, '/', 2);
         size_t third = NthPos(FUrl, '/', 3);
         if (second != std::string::npos)
-            hostPart = FUrl.substr(second + 1, third == std::string::npos ? std::string::npos
-                                                                          : third - second - 1);
+            hostPart = FUrl.substr(
+                second + 1, third == std::string::npos ? std::string::npos : third - second - 1);
     } else if (FUrl[0] != '/') {
         hostPart = FUrl.substr(0, FUrl.find('/'));
     }
     size_t portColon = hostPart.find(':');
     if (portColon != std::string::npos) {
         std::string digits = hostPart.substr(portColon + 1);
-        if (digits.empty() || digits.size() > 5 ||
-            !AllDigits(digits) || std::stoi(digits) > 65535)
+        if (digits.empty() || digits.size() > 5 || !AllDigits(digits) || std::stoi(digits) > 65535)
             throw EKestrupError("Invalid port in URL");
         Port = std::stoi(digits);
         hostPart.resize(portColon);
@@ -217,8 +225,7 @@ void THttpClient::ReadResponseHeader() {
         if (a != std::string::npos) {
             size_t b = status.find(' ', a + 1);
             std::string field = status.substr(a + 1, b == std::string::npos ? b : b - a - 1);
-            if (!field.empty() && field.size() <= 5 &&
-                AllDigits(field))
+            if (!field.empty() && field.size() <= 5 && AllDigits(field))
                 ReplyNumber = std::stoi(field);
             if (ReplyNumber > 32767) ReplyNumber = 0;
         }

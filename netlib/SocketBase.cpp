@@ -11,8 +11,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace kestrup {
@@ -94,51 +94,98 @@ std::string SocketErrorText(int code) {
 
 int SocketErrorCode(int err) {
     switch (err) {
-        case 0: return 0;
-        case EINTR: return 10004;
-        case EBADF: return 10009;
-        case EACCES: return 10013;
-        case EFAULT: return 10014;
-        case EINVAL: return 10022;
-        case EMFILE: case ENFILE: return 10024;
-        case EAGAIN: return WouldBlock;
-        case EINPROGRESS: return 10036;
-        case EALREADY: return 10037;
-        case ENOTSOCK: return 10038;
-        case EDESTADDRREQ: return 10039;
-        case EMSGSIZE: return 10040;
-        case EPROTOTYPE: return 10041;
-        case ENOPROTOOPT: return 10042;
-        case EPROTONOSUPPORT: return 10043;
-        case ESOCKTNOSUPPORT: return 10044;
-        case EOPNOTSUPP: return 10045;
-        case EPFNOSUPPORT: return 10046;
-        case EAFNOSUPPORT: return 10047;
-        case EADDRINUSE: return 10048;
-        case EADDRNOTAVAIL: return 10049;
-        case ENETDOWN: return 10050;
-        case ENETUNREACH: return 10051;
-        case ENETRESET: return 10052;
-        case ECONNABORTED: return 10053;
-        case ECONNRESET: return 10054;
-        case ENOBUFS: case ENOMEM: return 10055;
-        case EISCONN: return 10056;
-        case ENOTCONN: return NotConnected;
-        case ESHUTDOWN: case EPIPE: return 10058;
-        case ETOOMANYREFS: return 10059;
-        case ETIMEDOUT: return 10060;
-        case ECONNREFUSED: return 10061;
-        case ELOOP: return 10062;
-        case ENAMETOOLONG: return 10063;
-        case EHOSTDOWN: return 10064;
-        case EHOSTUNREACH: return 10065;
-        case ENOTEMPTY: return 10066;
-        case EUSERS: return 10068;
-        case EDQUOT: return 10069;
-        case ESTALE: return 10070;
-        case EREMOTE: return 10071;
+        case 0:
+            return 0;
+        case EINTR:
+            return 10004;
+        case EBADF:
+            return 10009;
+        case EACCES:
+            return 10013;
+        case EFAULT:
+            return 10014;
+        case EINVAL:
+            return 10022;
+        case EMFILE:
+        case ENFILE:
+            return 10024;
+        case EAGAIN:
+            return WouldBlock;
+        case EINPROGRESS:
+            return 10036;
+        case EALREADY:
+            return 10037;
+        case ENOTSOCK:
+            return 10038;
+        case EDESTADDRREQ:
+            return 10039;
+        case EMSGSIZE:
+            return 10040;
+        case EPROTOTYPE:
+            return 10041;
+        case ENOPROTOOPT:
+            return 10042;
+        case EPROTONOSUPPORT:
+            return 10043;
+        case ESOCKTNOSUPPORT:
+            return 10044;
+        case EOPNOTSUPP:
+            return 10045;
+        case EPFNOSUPPORT:
+            return 10046;
+        case EAFNOSUPPORT:
+            return 10047;
+        case EADDRINUSE:
+            return 10048;
+        case EADDRNOTAVAIL:
+            return 10049;
+        case ENETDOWN:
+            return 10050;
+        case ENETUNREACH:
+            return 10051;
+        case ENETRESET:
+            return 10052;
+        case ECONNABORTED:
+            return 10053;
+        case ECONNRESET:
+            return 10054;
+        case ENOBUFS:
+        case ENOMEM:
+            return 10055;
+        case EISCONN:
+            return 10056;
+        case ENOTCONN:
+            return NotConnected;
+        case ESHUTDOWN:
+        case EPIPE:
+            return 10058;
+        case ETOOMANYREFS:
+            return 10059;
+        case ETIMEDOUT:
+            return 10060;
+        case ECONNREFUSED:
+            return 10061;
+        case ELOOP:
+            return 10062;
+        case ENAMETOOLONG:
+            return 10063;
+        case EHOSTDOWN:
+            return 10064;
+        case EHOSTUNREACH:
+            return 10065;
+        case ENOTEMPTY:
+            return 10066;
+        case EUSERS:
+            return 10068;
+        case EDQUOT:
+            return 10069;
+        case ESTALE:
+            return 10070;
+        case EREMOTE:
+            return 10071;
         // Outside the table: kept above 10000 so the error path still fails on it.
-        default: return 20000 + err;
+        default:
+            return 20000 + err;
     }
 }
 
@@ -150,8 +197,11 @@ TSocketBase::TSocketBase() : FDispatcher(TDispatcher::Current()), FWorkBuffer(Wo
     if (GLiveSockets++ == 0 || Information.empty()) {
         rlimit lim{};
         getrlimit(RLIMIT_NOFILE, &lim);
-        Information = {"Version= 1.1", "High Version= 1.1", "Description= POSIX sockets",
-                       "System= Running", "Max Sockets= " + std::to_string(lim.rlim_cur),
+        Information = {"Version= 1.1",
+                       "High Version= 1.1",
+                       "Description= POSIX sockets",
+                       "System= Running",
+                       "Max Sockets= " + std::to_string(lim.rlim_cur),
                        "Max Udp pack size= 65507"};
     }
     try {
@@ -532,8 +582,9 @@ std::string TSocketBase::ReadLn() {
     try {
         while (!Canceled) {
             const char* start = FInput.data() + FInputPos;
-            const char* lf = Buffered() ? static_cast<const char*>(std::memchr(start, '\n', Buffered()))
-                                        : nullptr;
+            const char* lf = Buffered()
+                                 ? static_cast<const char*>(std::memchr(start, '\n', Buffered()))
+                                 : nullptr;
             size_t length = lf ? size_t(lf - start) + 1 : Buffered();
             if (length > MaxLineLength) throw EKestrupError("Reply line too long");
             if (lf) {
@@ -566,8 +617,8 @@ std::string TSocketBase::Transaction(const std::string& command) {
     if (!LastReply.empty()) {
         Report(LastReply, 1);
         size_t digits = 0;
-        while (digits < LastReply.size() && digits < 10 &&
-               LastReply[digits] >= '0' && LastReply[digits] <= '9')
+        while (digits < LastReply.size() && digits < 10 && LastReply[digits] >= '0' &&
+               LastReply[digits] <= '9')
             ++digits;
         if (digits > 0) {
             long long v = std::stoll(LastReply.substr(0, digits));
@@ -644,7 +695,8 @@ void TSocketBase::CaptureString(std::string& text, int64_t size) {
     try {
         while (!Canceled && (size < 0 || int64_t(text.size()) < size)) {
             size_t want = FWorkBuffer.size();
-            if (size >= 0) want = size_t(std::min<int64_t>(int64_t(want), size - int64_t(text.size())));
+            if (size >= 0)
+                want = size_t(std::min<int64_t>(int64_t(want), size - int64_t(text.size())));
             ssize_t n = Buffered() ? ssize_t(TakeBuffered(FWorkBuffer.data(), want))
                                    : Receive(FWorkBuffer.data(), want, 0);
             if (n == 0 || n == -3) break;
@@ -700,8 +752,8 @@ int TSocketBase::Accept() {
     if (!Succeeded) throw ESockError("Error creating Data Connection");
     sockaddr_in peer{};
     socklen_t len = sizeof peer;
-    int fd = ::accept4(FSocket, reinterpret_cast<sockaddr*>(&peer), &len,
-                       SOCK_NONBLOCK | SOCK_CLOEXEC);
+    int fd =
+        ::accept4(FSocket, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) throw ESockError("Error creating Data Connection");
     FDispatcher.Remove(FSocket);
     ::close(FSocket);

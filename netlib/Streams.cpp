@@ -20,7 +20,8 @@ int64_t TStream::Size() {
 }
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
-    int64_t n = std::clamp<int64_t>(int64_t(FData.size()) - FPosition, 0, std::max<int64_t>(count, 0));
+    int64_t n =
+        std::clamp<int64_t>(int64_t(FData.size()) - FPosition, 0, std::max<int64_t>(count, 0));
     if (n > 0) std::memcpy(buffer, FData.data() + FPosition, size_t(n));
     FPosition += n;
     return n;
@@ -48,8 +49,9 @@ void TMemoryStream::Clear() {
 }
 
 TFileStream::TFileStream(const std::string& fileName, TMode mode) {
-    FFd = mode == fmOpenRead ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)
-                             : ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    FFd = mode == fmOpenRead
+              ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)
+              : ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (FFd < 0)
         throw EKestrupError((mode == fmOpenRead ? "Cannot open file " : "Cannot create file ") +
                             fileName + ": " + std::strerror(errno));
@@ -82,7 +84,9 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TFileStream::Seek(int64_t offset, int origin) {
-    int whence = origin == soFromBeginning ? SEEK_SET : origin == soFromCurrent ? SEEK_CUR : SEEK_END;
+    int whence = origin == soFromBeginning ? SEEK_SET
+                 : origin == soFromCurrent ? SEEK_CUR
+                                           : SEEK_END;
     off_t r = ::lseek(FFd, offset, whence);
     if (r < 0) throw EKestrupError("Seek error");
     return r;
@@ -166,10 +170,17 @@ int64_t TBufferStream::Seek(int64_t offset, int origin) {
     int64_t current = FInnerPos + FBufPos;
     int64_t target;
     switch (origin) {
-        case soFromBeginning: target = offset; break;
-        case soFromCurrent: target = current + offset; break;
-        case soFromEnd: target = Size() - offset; break;
-        default: throw EKestrupError("Invalid seek origin = " + std::to_string(origin));
+        case soFromBeginning:
+            target = offset;
+            break;
+        case soFromCurrent:
+            target = current + offset;
+            break;
+        case soFromEnd:
+            target = Size() - offset;
+            break;
+        default:
+            throw EKestrupError("Invalid seek origin = " + std::to_string(origin));
     }
     if (target == current) return current;
     Flush();

@@ -79,8 +79,8 @@ private:
     TStream& FInner;
     std::vector<char> FBuffer;
     TState FState = bsNone;
-    int64_t FBufPos = 0;  // next byte to read, or bytes collected for writing
-    int64_t FBufEnd = 0;  // bytes filled while reading
+    int64_t FBufPos = 0;    // next byte to read, or bytes collected for writing
+    int64_t FBufEnd = 0;    // bytes filled while reading
     int64_t FInnerPos = 0;  // inner position matching the start of the buffer
 
     void DropReadBuffer();

@@ -76,8 +76,10 @@ public:
             << "  server { listen 127.0.0.1:" << Port << "; root " << d << "/www; }\n}\n";
         std::string conf = (FDir / "nginx.conf").string();
         std::string err = (FDir / "error.log").string();
-        const char* argv[] = {NGINX_BINARY, "-p", d.c_str(), "-c", conf.c_str(), "-e", err.c_str(), nullptr};
-        if (posix_spawn(&FPid, NGINX_BINARY, nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+        const char* argv[] = {NGINX_BINARY, "-p", d.c_str(),   "-c",
+                              conf.c_str(), "-e", err.c_str(), nullptr};
+        if (posix_spawn(&FPid, NGINX_BINARY, nullptr, nullptr, const_cast<char**>(argv), environ) !=
+            0)
             FPid = -1;
         for (int i = 0; i < 250 && FPid > 0 && !PortOpen(Port); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -105,7 +107,8 @@ private:
 };
 
 std::string Url(size_t size) {
-    return "http://127.0.0.1:" + std::to_string(GPort) + (size == Small ? "/small.bin" : "/large.bin");
+    return "http://127.0.0.1:" + std::to_string(GPort) +
+           (size == Small ? "/small.bin" : "/large.bin");
 }
 
 void BM_KestrupGet(benchmark::State& state) {
@@ -242,7 +245,8 @@ int main(int argc, char** argv) {
         if (small)
             std::printf("paired 1 KiB:  Http_Get time / curl time = %.2f\n", ratio);
         else
-            std::printf("paired 64 MiB: Http_Get throughput / curl throughput = %.2f\n", 1.0 / ratio);
+            std::printf("paired 64 MiB: Http_Get throughput / curl throughput = %.2f\n",
+                        1.0 / ratio);
     }
     curl_global_cleanup();
     return 0;

@@ -108,8 +108,9 @@ TEST(HttpUrl, RequestHeaderOrder) {
 TEST(HttpUrl, RefusedBeforeConnecting) {
     TScriptServer server([](TPeer&, int) {});
     auto c = Client();
-    EXPECT_EQ(FailureOf([&] { c->Get("https://127.0.0.1:" + std::to_string(server.Port()) + "/"); }),
-              "HTTP Secure Socket is not supported");
+    EXPECT_EQ(
+        FailureOf([&] { c->Get("https://127.0.0.1:" + std::to_string(server.Port()) + "/"); }),
+        "HTTP Secure Socket is not supported");
     EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/a\r\nX-Evil: 1")); }),
               "Invalid character in URL");
     c->HeaderInfo.UserId = "u\nX-Evil: 1";
@@ -178,8 +179,9 @@ TEST(HttpScripted, RedirectCarriesCookieButNotCredentialsElsewhere) {
     TScriptServer server([&](TPeer& p, int index) {
         if (index == 0)
             p.Send(Reply("302 Found",
-                         "Location: http://localhost:" + std::to_string(port) + "/next\r\n"
-                         "Set-Cookie: session=abc\r\n",
+                         "Location: http://localhost:" + std::to_string(port) +
+                             "/next\r\n"
+                             "Set-Cookie: session=abc\r\n",
                          "moved"));
         else
             p.Send(Reply("200 OK", "", "arrived"));
@@ -218,7 +220,8 @@ TEST(HttpScripted, NoAuthorizationWithEmptyPasswordAndPostBody) {
 }
 
 TEST(HttpScripted, RepeatsAreBounded) {
-    TScriptServer server([](TPeer& p, int) { p.Send(Reply("302 Found", "Location: /again\r\n", "")); });
+    TScriptServer server(
+        [](TPeer& p, int) { p.Send(Reply("302 Found", "Location: /again\r\n", "")); });
     auto c = Client();
     EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "Too many redirects");
     EXPECT_EQ(server.Connections(), MaxRedirects + 1);
@@ -265,7 +268,7 @@ TEST(HttpScripted, KeptOpenConnectionsAndSilence) {
     TScriptServer server([](TPeer& p, int index) {
         if (index == 0) p.Send(Reply("200 OK", "Content-Length: 5\r\n", "12345"));
         if (index == 1) p.Send(Reply("200 OK", "Content-Length: 999\r\n", ""));  // HEAD
-        if (index == 2) p.Send(Reply("200 OK", "", "no length"));  // and silence
+        if (index == 2) p.Send(Reply("200 OK", "", "no length"));                // and silence
         p.WaitClose(3000);
     });
     auto c = Client(1000);

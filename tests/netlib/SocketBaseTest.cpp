@@ -226,7 +226,8 @@ TEST(SocketBase, ListenAndAccept) {
     int port = s->LocalPort();
     ASSERT_GT(port, 0);
     EXPECT_EQ(s->LocalAddressForPort(), "127,0,0,1");
-    EXPECT_EQ(s->LocalPortForPort(), "," + std::to_string(port >> 8) + "," + std::to_string(port & 255));
+    EXPECT_EQ(s->LocalPortForPort(),
+              "," + std::to_string(port >> 8) + "," + std::to_string(port & 255));
     std::thread peer([port] {
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in a{};
@@ -257,7 +258,8 @@ TEST(SocketBase, ErrorPathAndLimits) {
     TErrorProbe probe;
     std::string seen;
     probe.OnError = [&](TSocketBase&, int code, const std::string& m) { seen = m; };
-    EXPECT_EQ(FailureOf([&] { probe.SocketError(ECONNRESET, 10035); }), "10054:Connection reset by peer");
+    EXPECT_EQ(FailureOf([&] { probe.SocketError(ECONNRESET, 10035); }),
+              "10054:Connection reset by peer");
     EXPECT_EQ(seen, "10054:Connection reset by peer");
     EXPECT_EQ(FailureOf([&] { probe.SocketError(EAGAIN, 10035); }), "no failure");
     EXPECT_EQ(FailureOf([&] { probe.SocketError(EKEYREJECTED, 10035); }),
@@ -275,4 +277,32 @@ TEST(SocketBase, ErrorPathAndLimits) {
     auto s = ClientFor(server);
     s->Connect();
     EXPECT_EQ(FailureOf([&] { s->ReadLn(); }), "Reply line too long");
+}
+
+TEST(SocketBase, EventsArriveThroughTheDispatcherAndStatusByLevel) {
+    TScriptServer server(
+        [](TPeer& p, int) {
+            SleepMs(100);
+            p.Send("pushed by the server");
+            p.WaitClose(3000);
+        },
+        false);
+    auto s = ClientFor(server);
+    std::vector<std::string> reports;
+    s->ReportLevel = 8;
+    s->OnStatus = [&](TSocketBase&, const std::string& t) { reports.push_back(t); };
+    s->Connect();
+    EXPECT_EQ(reports.front(), "Connecting");
+    s->ReportLevel = 0;
+    reports.clear();
+    std::string arrived;
+    s->OnDataAvailable = [&](TSocketBase& b) { arrived += b.Read(0); };
+    // A host loop: wait on the dispatcher's descriptor, then deliver.
+    int fd = TDispatcher::Current().Fd();
+    for (int i = 0; i < 300 && arrived.empty(); ++i) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 10) > 0) TDispatcher::Current().Dispatch(0);
+    }
+    EXPECT_EQ(arrived, "pushed by the server");
+    EXPECT_TRUE(reports.empty());
 }

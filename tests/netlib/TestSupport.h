@@ -150,7 +150,8 @@ public:
     TChild(const std::vector<std::string>& argv, const std::string& outFile) {
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&fa, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         posix_spawn_file_actions_adddup2(&fa, 1, 2);
         std::vector<char*> args;
         for (auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -237,8 +238,8 @@ struct THttpServer {
     std::unique_ptr<TChild> Child;
     explicit THttpServer(const std::string& dir, const std::string& log) {
         Child = std::make_unique<TChild>(
-            std::vector<std::string>{"/usr/bin/python3", "-m", "http.server", "--bind",
-                                     "127.0.0.1", "--directory", dir, std::to_string(Port)},
+            std::vector<std::string>{"/usr/bin/python3", "-m", "http.server", "--bind", "127.0.0.1",
+                                     "--directory", dir, std::to_string(Port)},
             log);
         if (!WaitForPort(Port)) throw std::runtime_error("http.server did not start");
     }
