@@ -319,7 +319,13 @@ void THttpClient::Run(THttpRequest kind, const std::string& url, const std::stri
             bool handled = false;
             if (OnRedirect) OnRedirect(*this, handled);
             if (handled) break;
-            if (FUrl.find('/') == std::string::npos) FUrl = "http://" + Host + "/" + FUrl;
+            // A relative location stays on this server, port included, and is made
+            // whole so that a proxy can follow it too.
+            std::string origin = "http://" + Host + (Port != 80 ? ":" + std::to_string(Port) : "");
+            if (FUrl.find('/') == std::string::npos)
+                FUrl = origin + "/" + FUrl;
+            else if (FUrl[0] == '/' && FUrl.compare(0, 2, "//") != 0)
+                FUrl = origin + FUrl;
         }
         if (ReplyNumber == 401 && OnAuthenticationNeeded) OnAuthenticationNeeded(*this);
         if (ReplyNumber < 299 || ReplyNumber > 399) break;

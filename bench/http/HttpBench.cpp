@@ -106,6 +106,12 @@ private:
     }
 };
 
+// The document holds no zero byte: the terminator right after the last byte
+// shows the whole length arrived, without a pass over 64 MiB in the timed loop.
+bool WholeBody(const char* body, size_t size) {
+    return body && body[size - 1] != '\0' && body[size] == '\0';
+}
+
 std::string Url(size_t size) {
     return "http://127.0.0.1:" + std::to_string(GPort) +
            (size == Small ? "/small.bin" : "/large.bin");
@@ -116,7 +122,7 @@ void BM_KestrupGet(benchmark::State& state) {
     std::string url = Url(size);
     for (auto _ : state) {
         const char* body = Http_Get(url.c_str(), "", "", 10000);
-        if (!body || std::strlen(body) != size) {
+        if (!WholeBody(body, size)) {
             state.SkipWithError("Http_Get failed");
             break;
         }
@@ -176,7 +182,7 @@ void BM_Paired(benchmark::State& state) {
         CURLcode rc = curl_easy_perform(c);
         curl_easy_cleanup(c);
         auto t2 = Clock::now();
-        if (!body || std::strlen(body) != size || rc != CURLE_OK || got.size() != size) {
+        if (!body || !WholeBody(body, size) || rc != CURLE_OK || got.size() != size) {
             state.SkipWithError("fetch failed");
             break;
         }

@@ -183,6 +183,8 @@ TEST(HttpScripted, RedirectCarriesCookieButNotCredentialsElsewhere) {
                              "/next\r\n"
                              "Set-Cookie: session=abc\r\n",
                          "moved"));
+        else if (index == 1)  // relative, without a slash: same server and port
+            p.Send(Reply("301 Moved", "Location: last\r\n", ""));
         else
             p.Send(Reply("200 OK", "", "arrived"));
     });
@@ -194,9 +196,11 @@ TEST(HttpScripted, RedirectCarriesCookieButNotCredentialsElsewhere) {
     c->OnRedirect = [&](THttpClient&, bool&) { ++redirects; };
     c->Get(Url(port, "/start"));
     EXPECT_EQ(c->Body, "arrived");
-    EXPECT_EQ(redirects, 1);
+    EXPECT_EQ(redirects, 2);
+    EXPECT_EQ(c->Url(), "http://localhost:" + std::to_string(port) + "/last");
     auto requests = server.Requests();
-    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[2].substr(0, 20), "GET /last HTTP/1.0\r\n");
     EXPECT_EQ(requests[0].substr(0, 21), "GET /start HTTP/1.0\r\n");
     EXPECT_NE(requests[0].find("Authorization: Basic dXNlcjpzZWNyZXQ=\r\n"), std::string::npos);
     EXPECT_EQ(requests[1].substr(0, 20), "GET /next HTTP/1.0\r\n");
