@@ -119,7 +119,7 @@ TEST(SocketBase, FileRoundTrip) {
     TScriptServer server(
         [&](TPeer& p, int) {
             std::string got;
-            while (got.size() < data.size()) {
+            while (got.size() < data.size() + 11) {
                 std::string more = p.ReadUntil(std::string(1, '\0') + "x", 200);
                 if (more.empty()) break;
                 got += more;
@@ -131,8 +131,13 @@ TEST(SocketBase, FileRoundTrip) {
     s->Connect();
     s->SendFile(dir.File("out.bin"));
     EXPECT_EQ(s->BytesSent, int64_t(data.size()));
+    TMemoryStream stream("stream text");
+    stream.SetPosition(5);  // sent from its start all the same
+    s->SendStream(stream);
+    EXPECT_EQ(s->BytesSent, 11);
+    EXPECT_EQ(s->BytesTotal, 11);
     s->CaptureFile(dir.File("in.bin"));
-    EXPECT_EQ(ReadFile(dir.File("in.bin")), data);
+    EXPECT_TRUE(ReadFile(dir.File("in.bin")) == data + "stream text");
     s->Disconnect();
 }
 
