@@ -1,0 +1,25 @@
+// Library-wide state behind the exports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kestrup {
+
+enum TBusyBit : uint8_t { bsHttp = 1, bsFtp = 2, bsSmtp = 4, bsServer = 8 };
+
+struct TLibraryState {
+    bool UseProxy = false;
+    std::string ProxyHost;
+    int ProxyPort = 0;
+    int ProxyTimeOut = 0;
+    // One operation at a time across the whole library.
+    uint8_t BusySet = 0;
+    // The last non-empty body returned by Http_Get; its text stays valid until
+    // the next one replaces it.
+    std::string ResultBuffer;
+};
+
+TLibraryState& Library();
+
+}  // namespace kestrup

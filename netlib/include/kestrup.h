@@ -1,0 +1,50 @@
+/* Kestrup: client network library with a flat C interface.
+ *
+ * Strings are zero-terminated 8-bit texts; the library copies every argument.
+ * Booleans are one byte (0 false, 1 true). One operation runs at a time: a call
+ * made while another is in progress returns null or false at once. Every wait
+ * runs the host's idle callback and delivers the library's events on the
+ * calling thread. */
+#ifndef KESTRUP_H
+#define KESTRUP_H
+
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define KESTRUP_API __attribute__((visibility("default")))
+#else
+#define KESTRUP_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef uint8_t kestrup_bool;
+typedef void (*kestrup_status_callback)(const char* text);
+typedef void (*kestrup_progress_callback)(int32_t done, int32_t total);
+typedef void (*kestrup_idle_callback)(void);
+
+/* Proxy used by every later operation; nothing is checked or contacted. */
+KESTRUP_API void Set_Proxy_Server(kestrup_bool use_proxy, const char* proxy_host,
+                                  int32_t proxy_port, int32_t time_out_ms);
+
+/* Fetches a document over HTTP/1.0. Returns the body, owned by the library and
+ * valid until the next Http_Get that yields a body, or null (failure, busy, or an
+ * empty body, which leaves the previous result in place). time_out_ms 0: no limit. */
+KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const char* password,
+                                 int32_t time_out_ms);
+
+/* Host integration. The idle callback runs during every wait of the library. */
+KESTRUP_API void Kestrup_Set_Idle_Callback(kestrup_idle_callback callback);
+/* A descriptor of the calling thread that is readable while library events wait
+ * to be delivered; watch it in the host's loop and call Kestrup_Dispatch. */
+KESTRUP_API int32_t Kestrup_Event_Fd(void);
+/* Delivers the calling thread's pending events without waiting; returns how many. */
+KESTRUP_API int32_t Kestrup_Dispatch(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

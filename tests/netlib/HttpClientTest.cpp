@@ -1,0 +1,299 @@
+// THttpClient: URL forms and request lines offline, then real and scripted servers.
+#include <gtest/gtest.h>
+
+#include "HttpClient.h"
+#include "TestSupport.h"
+
+using namespace kestrup;
+using namespace nettest;
+
+namespace {
+
+template <class F>
+std::string FailureOf(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no failure";
+}
+
+std::unique_ptr<THttpClient> Client(int timeOut = 3000) {
+    auto c = std::make_unique<THttpClient>();
+    c->TimeOut = timeOut;
+    c->Header.clear();
+    c->Body.clear();
+    return c;
+}
+
+std::string Prepared(THttpClient& c, const std::string& url, THttpRequest kind = hrGet,
+                     const std::string& data = {}, const std::string& extra = {}) {
+    c.SetRequest(kind, url, data, extra);
+    c.ParseUrl();
+    c.BuildHeader();
+    return c.RequestHeader().Text();
+}
+
+std::string Url(int port, const std::string& path) {
+    return "http://127.0.0.1:" + std::to_string(port) + path;
+}
+
+std::string Reply(const std::string& status, const std::string& headers, const std::string& body) {
+    return "HTTP/1.0 " + status + "\r\n" + headers + "\r\n" + body;
+}
+
+}  // namespace
+
+TEST(HttpUrl, Forms) {
+    auto c = Client();
+    Prepared(*c, "http://example.org");
+    EXPECT_EQ(c->Url(), "http://example.org/");
+    EXPECT_EQ(c->Path(), "/");
+    EXPECT_EQ(c->Host, "example.org");
+    EXPECT_EQ(c->Port, 80);
+
+    Prepared(*c, "http://example.org:8080/a/b");
+    EXPECT_EQ(c->Port, 8080);
+    EXPECT_EQ(c->Path(), "/a/b");
+    // A relative location keeps host and port.
+    Prepared(*c, "/c?d");
+    EXPECT_EQ(c->Host, "example.org");
+    EXPECT_EQ(c->Port, 8080);
+    EXPECT_EQ(c->Path(), "/c?d");
+
+    Prepared(*c, "gopher://g.org/x");
+    EXPECT_EQ(c->Port, 70);
+    Prepared(*c, "ftp://f.org/x");
+    EXPECT_EQ(c->Port, 21);
+    Prepared(*c, "localhost:81/y");
+    EXPECT_EQ(c->Host, "localhost");
+    EXPECT_EQ(c->Port, 81);
+
+    EXPECT_EQ(FailureOf([&] { Prepared(*c, ""); }), "Empty URL");
+    EXPECT_EQ(FailureOf([&] { Prepared(*c, "http://h:99999/"); }), "Invalid port in URL");
+}
+
+TEST(HttpUrl, RequestHeaderOrder) {
+    auto c = Client();
+    c->HeaderInfo.LocalProgram = "Prog";
+    c->HeaderInfo.LocalMailAddress = "me@x";
+    c->HeaderInfo.Cookie = "k=v";
+    c->HeaderInfo.Referer = "http://r/";
+    c->HeaderInfo.UserId = "user";
+    c->HeaderInfo.Password = "pass";
+    std::string h = Prepared(*c, "http://example.org/p", hrPost, "a b");
+    EXPECT_EQ(h,
+              "POST /p HTTP/1.0\r\n"
+              "Host: example.org\r\n"
+              "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
+              "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
+              "User-Agent: Prog\r\nFrom: me@x\r\nCookie: k=v\r\nReferer: http://r/\r\n"
+              "Content-type: application/x-www-form-urlencoded\r\n"
+              "Content-Length: 3\r\n");
+
+    // Through a proxy: the whole URL, unchanged, and exactly one Host line.
+    auto p = Client();
+    p->Proxy = "proxy";
+    p->ProxyPort = 3128;
+    h = Prepared(*p, "http://example.org/", hrCopy, {}, "http://example.org/new");
+    EXPECT_EQ(h.substr(0, h.find("Accept")),
+              "COPY http://example.org/ HTTP/1.0\r\nProxy-Connection: Keep-Alive\r\n"
+              "Host: example.org\r\n");
+    EXPECT_NE(h.find("URI-header: http://example.org/new\r\n"), std::string::npos);
+    h = Prepared(*p, "http://example.org/", hrLink, {}, "<x>");
+    EXPECT_NE(h.find("Link: <x>\r\nContent-Length: 0\r\n"), std::string::npos);
+}
+
+TEST(HttpUrl, RefusedBeforeConnecting) {
+    TScriptServer server([](TPeer&, int) {});
+    auto c = Client();
+    EXPECT_EQ(
+        FailureOf([&] { c->Get("https://127.0.0.1:" + std::to_string(server.Port()) + "/"); }),
+        "HTTP Secure Socket is not supported");
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/a\r\nX-Evil: 1")); }),
+              "Invalid character in URL");
+    c->HeaderInfo.UserId = "u\nX-Evil: 1";
+    c->HeaderInfo.Password = "p";
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }),
+              "Invalid character in user name or password");
+    SleepMs(50);
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST(HttpReal, GetsTextBinaryAndLargeFiles) {
+    TTempDir dir;
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += char(i % 256);
+    std::string large(8 << 20, '\0');
+    for (size_t i = 0; i < large.size(); ++i) large[i] = char((i * 2654435761u) >> 24);
+    dir.Write("a.txt", "hello\n");
+    dir.Write("b.bin", binary);
+    dir.Write("large.bin", large);
+    THttpServer server(dir.Path.string(), dir.File("server.log"));
+    auto c = Client();
+    c->Get(Url(server.Port, "/a.txt"));
+    EXPECT_EQ(c->ReplyNumber, 200);
+    EXPECT_EQ(c->Body, "hello\n");
+    EXPECT_EQ(c->Header.substr(0, 17), "HTTP/1.0 200 OK\r\n");
+    EXPECT_EQ(c->Header.substr(c->Header.size() - 4), "\r\n\r\n");
+    c->Get(Url(server.Port, "/b.bin"));
+    EXPECT_EQ(c->Body, binary);
+    c->Get(Url(server.Port, "/large.bin"));
+    EXPECT_EQ(c->BytesTotal, int64_t(large.size()));
+    EXPECT_TRUE(c->Body == large);
+
+    // An error page is no failure: its body comes back.
+    int failures = 0;
+    c->OnFailure = [&](THttpClient&, THttpRequest) { ++failures; };
+    c->Get(Url(server.Port, "/missing"));
+    EXPECT_EQ(c->ReplyNumber, 404);
+    EXPECT_EQ(failures, 1);
+    EXPECT_NE(c->Body.find("404"), std::string::npos);
+
+    // Body and header into files.
+    c->InputFileMode = true;
+    c->OutputFileMode = true;
+    c->Body = dir.File("body.out");
+    c->Header = dir.File("head.out");
+    c->Get(Url(server.Port, "/b.bin"));
+    EXPECT_EQ(ReadFile(dir.File("body.out")), binary);
+    EXPECT_EQ(ReadFile(dir.File("head.out")).substr(0, 15), "HTTP/1.0 200 OK");
+}
+
+TEST(HttpReal, ThroughTinyproxy) {
+    TTempDir dir;
+    dir.Write("page.html", "<p>via proxy</p>");
+    THttpServer server(dir.Path.string(), dir.File("server.log"));
+    TProxy proxy(dir);
+    auto c = Client(5000);
+    c->Proxy = "127.0.0.1";
+    c->ProxyPort = proxy.Port;
+    c->Get(Url(server.Port, "/page.html"));
+    EXPECT_EQ(c->ReplyNumber, 200);
+    EXPECT_EQ(c->Body, "<p>via proxy</p>");
+}
+
+TEST(HttpScripted, RedirectCarriesCookieButNotCredentialsElsewhere) {
+    int port = 0;
+    TScriptServer server([&](TPeer& p, int index) {
+        if (index == 0)
+            p.Send(Reply("302 Found",
+                         "Location: http://localhost:" + std::to_string(port) +
+                             "/next\r\n"
+                             "Set-Cookie: session=abc\r\n",
+                         "moved"));
+        else if (index == 1)  // relative, without a slash: same server and port
+            p.Send(Reply("301 Moved", "Location: last\r\n", ""));
+        else
+            p.Send(Reply("200 OK", "", "arrived"));
+    });
+    port = server.Port();
+    auto c = Client();
+    c->HeaderInfo.UserId = "user";
+    c->HeaderInfo.Password = "secret";
+    int redirects = 0;
+    c->OnRedirect = [&](THttpClient&, bool&) { ++redirects; };
+    c->Get(Url(port, "/start"));
+    EXPECT_EQ(c->Body, "arrived");
+    EXPECT_EQ(redirects, 2);
+    EXPECT_EQ(c->Url(), "http://localhost:" + std::to_string(port) + "/last");
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[2].substr(0, 20), "GET /last HTTP/1.0\r\n");
+    EXPECT_EQ(requests[0].substr(0, 21), "GET /start HTTP/1.0\r\n");
+    EXPECT_NE(requests[0].find("Authorization: Basic dXNlcjpzZWNyZXQ=\r\n"), std::string::npos);
+    EXPECT_EQ(requests[1].substr(0, 20), "GET /next HTTP/1.0\r\n");
+    EXPECT_NE(requests[1].find("Cookie: session=abc\r\n"), std::string::npos);
+    EXPECT_NE(requests[1].find("Host: localhost\r\n"), std::string::npos);
+    EXPECT_EQ(requests[1].find("Authorization"), std::string::npos);
+}
+
+TEST(HttpScripted, NoAuthorizationWithEmptyPasswordAndPostBody) {
+    TScriptServer server([](TPeer& p, int) { p.Send(Reply("200 OK", "", "ok")); });
+    auto c = Client();
+    c->HeaderInfo.UserId = "user";
+    c->Get(Url(server.Port(), "/"));
+    c->Post(Url(server.Port(), "/form"), "a b/c");
+    c->Put(Url(server.Port(), "/put"), "raw a/b");
+    auto r = server.Requests();
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].find("Authorization"), std::string::npos);
+    EXPECT_NE(r[1].find("Content-Length: 7\r\n\r\na+b%2fc"), std::string::npos);
+    EXPECT_NE(r[2].find("Content-Length: 7\r\n\r\nraw a/b"), std::string::npos);
+}
+
+TEST(HttpScripted, RepeatsAreBounded) {
+    TScriptServer server(
+        [](TPeer& p, int) { p.Send(Reply("302 Found", "Location: /again\r\n", "")); });
+    auto c = Client();
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "Too many redirects");
+    EXPECT_EQ(server.Connections(), MaxRedirects + 1);
+}
+
+TEST(HttpScripted, OddRepliesAndPieces) {
+    TScriptServer server([](TPeer& p, int index) {
+        switch (index) {
+            case 0:  // a status line without a number
+                p.Send("HTTP/1.0 OK\r\n\r\nplain");
+                break;
+            case 1:  // everything in small pieces
+                for (char ch : Reply("200 OK", "X-A: 1\r\n", "piecewise body")) {
+                    p.Send(std::string(1, ch));
+                    SleepMs(2);
+                }
+                break;
+            case 2:  // closed before any reply
+                break;
+            case 3:  // closed in the middle of the body
+                p.Send(Reply("200 OK", "Content-Length: 100\r\n", "partial"));
+                break;
+        }
+    });
+    auto c = Client();
+    int successes = 0;
+    c->OnSuccess = [&](THttpClient&, THttpRequest) { ++successes; };
+    c->Get(Url(server.Port(), "/"));
+    EXPECT_EQ(c->ReplyNumber, 0);
+    EXPECT_EQ(successes, 1);
+    EXPECT_EQ(c->Body, "plain");
+    c->Get(Url(server.Port(), "/"));
+    EXPECT_EQ(c->ReplyNumber, 200);
+    EXPECT_EQ(c->Body, "piecewise body");
+    EXPECT_NE(c->Header.find("X-A: 1\r\n"), std::string::npos);
+    c->Get(Url(server.Port(), "/"));
+    EXPECT_EQ(c->ReplyNumber, 0);
+    EXPECT_EQ(c->Body, "");
+    c->Get(Url(server.Port(), "/"));
+    EXPECT_EQ(c->Body, "partial");
+}
+
+TEST(HttpScripted, KeptOpenConnectionsAndSilence) {
+    TScriptServer server([](TPeer& p, int index) {
+        if (index == 0) p.Send(Reply("200 OK", "Content-Length: 5\r\n", "12345"));
+        if (index == 1) p.Send(Reply("200 OK", "Content-Length: 999\r\n", ""));  // HEAD
+        if (index == 2) p.Send(Reply("200 OK", "", "no length"));                // and silence
+        p.WaitClose(3000);
+    });
+    auto c = Client(1000);
+    c->Get(Url(server.Port(), "/"));
+    EXPECT_EQ(c->Body, "12345");
+    c->Head(Url(server.Port(), "/"));
+    EXPECT_EQ(c->Body, "");
+    // Without a length the body runs until the close, here until the time-out.
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "Socket capture aborted");
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "Socket readln aborted");
+}
+
+TEST(HttpScripted, HostileHeaderIsRefused) {
+    TScriptServer server([](TPeer& p, int) {
+        p.Send("HTTP/1.0 200 OK\r\n");
+        std::string line = "X-Junk: " + std::string(1000, 'j') + "\r\n";
+        std::string block;
+        for (int i = 0; i < 64; ++i) block += line;
+        for (int i = 0; i < 20; ++i) p.Send(block);
+        p.WaitClose(2000);
+    });
+    auto c = Client();
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "Response header too long");
+}
