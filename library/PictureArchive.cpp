@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
@@ -132,8 +131,6 @@ bool Inflate(const QByteArray& in, int64_t size, QByteArray& out) {
     // responsive during a long member.
     constexpr uInt kSlice = 1u << 20;
     int64_t left = size;
-    QElapsedTimer since;
-    since.start();
     int rc = Z_OK;
     while (left > 0) {
         const uInt slice = left < kSlice ? static_cast<uInt>(left) : kSlice;
@@ -142,10 +139,7 @@ bool Inflate(const QByteArray& in, int64_t size, QByteArray& out) {
         left -= slice - zs.avail_out;
         if (rc == Z_STREAM_END || (rc != Z_OK && rc != Z_BUF_ERROR)) break;
         if (rc == Z_BUF_ERROR && zs.avail_in == 0) break;  // input ran out early
-        if (since.elapsed() >= 20 && QCoreApplication::instance()) {
-            QCoreApplication::processEvents();
-            since.restart();
-        }
+        if (QCoreApplication::instance()) QCoreApplication::processEvents();
     }
     inflateEnd(&zs);
     // The stream must end exactly at the member's size.

@@ -92,7 +92,7 @@ bool TiDbRecFile::LoadFromFile(const QString& fileName) {
     if (!file.open(QIODevice::ReadOnly)) return false;
     const qint64 size = file.size();
     if (size < 4) return false;
-    FData.resize(size);
+    FData = QByteArray(size, Qt::Uninitialized);
     // Read in pieces and parse each as it arrives, so the transform runs on bytes that are
     // still in the cache.
     constexpr qint64 kPiece = 256 * 1024;

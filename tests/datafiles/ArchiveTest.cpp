@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstring>
@@ -92,6 +93,20 @@ TEST(PictureArchive, ExtractsByNameWithoutRegardToCase) {
     EXPECT_FALSE(found);
     EXPECT_EQ(none.Offset, -1);
     EXPECT_FALSE(orb::ExtractArchiveEntry(*index, "\\Bloemen\\tulp.bmp", a.dir.filePath("x")));
+}
+
+TEST(PictureArchive, PendingEventsRunDuringALongInflation) {
+    QTemporaryDir dir;
+    std::vector<TArchiveMemberIn> big{{"\\big.bmp", Pattern(3 << 20), kDate, false}};
+    QByteArray bytes;
+    QString error;
+    ASSERT_TRUE(orb::BuildArchive(big, bytes, error));
+    ASSERT_TRUE(orbtest::WriteFile(dir.filePath("a.dat"), bytes));
+    const auto index = orb::LoadArchiveIndex(dir.filePath("a.dat"));
+    bool ran = false;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { ran = true; }, Qt::QueuedConnection);
+    ASSERT_TRUE(orb::ExtractArchiveEntry(*index, "\\big.bmp", dir.filePath("big.bmp")));
+    EXPECT_TRUE(ran);
 }
 
 TEST(PictureArchive, LineParsingDefaults) {
