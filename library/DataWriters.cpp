@@ -48,8 +48,8 @@ void Put(QByteArray& out, T v) {
 
 // ---------------------------------------------------------------- text database
 
-bool ParseDbSource(const QByteArray& source, std::vector<TDbSourceRecord>& records,
-                   QString& error, QStringList* warnings) {
+bool ParseDbSource(const QByteArray& source, std::vector<TDbSourceRecord>& records, QString& error,
+                   QStringList* warnings) {
     records.clear();
     const QList<QByteArray> lines = SourceLines(source);
     bool inRecord = false;
@@ -139,7 +139,8 @@ bool BuildArchive(const std::vector<TArchiveMemberIn>& members, QByteArray& file
         }
         const QString folded = FromCp1252(m.Name).toCaseFolded();
         if (names.contains(folded)) {
-            error = QStringLiteral("two members named %1 (letter case aside)").arg(FromCp1252(m.Name));
+            error =
+                QStringLiteral("two members named %1 (letter case aside)").arg(FromCp1252(m.Name));
             return false;
         }
         names.insert(folded);
@@ -183,8 +184,8 @@ struct TypeName {
     const char* name;
     uint8_t code;
 };
-const TypeName kTypes[] = {{"bool", 0},     {"byte", 1},      {"int64", 2},  {"int32", 3},
-                           {"datetime", 4}, {"extended", 5},  {"double", 8}, {"real48", 9},
+const TypeName kTypes[] = {{"bool", 0},     {"byte", 1},      {"int64", 2},   {"int32", 3},
+                           {"datetime", 4}, {"extended", 5},  {"double", 8},  {"real48", 9},
                            {"list", 10},    {"shortint", 11}, {"single", 12}, {"string", 13},
                            {"word", 14}};
 
@@ -219,11 +220,21 @@ bool Words(const QByteArray& line, int lineNo, QList<QByteArray>& words, QString
                 if (i >= n) break;
                 const char e = line[i++];
                 switch (e) {
-                    case 'n': w += '\n'; break;
-                    case 'r': w += '\r'; break;
-                    case 't': w += '\t'; break;
-                    case '"': w += '"'; break;
-                    case '\\': w += '\\'; break;
+                    case 'n':
+                        w += '\n';
+                        break;
+                    case 'r':
+                        w += '\r';
+                        break;
+                    case 't':
+                        w += '\t';
+                        break;
+                    case '"':
+                        w += '"';
+                        break;
+                    case '\\':
+                        w += '\\';
+                        break;
                     case 'x': {
                         bool ok = false;
                         const int v = line.mid(i, 2).toInt(&ok, 16);
@@ -343,10 +354,14 @@ bool EncodeValue(const TTableColumnIn& c, bool transform, const QByteArray& word
     switch (c.Type) {
         case ttBoolean: {
             const QByteArray l = w.toLower();
-            if (l == "yes" || l == "true" || l == "on") p[0] = 1;
-            else if (l == "no" || l == "false" || l == "off" || l.isEmpty()) p[0] = 0;
-            else if (ParseIntWord(w, 0, 255, iv)) p[0] = uchar(iv);
-            else return why = "not a Boolean", false;
+            if (l == "yes" || l == "true" || l == "on")
+                p[0] = 1;
+            else if (l == "no" || l == "false" || l == "off" || l.isEmpty())
+                p[0] = 0;
+            else if (ParseIntWord(w, 0, 255, iv))
+                p[0] = uchar(iv);
+            else
+                return why = "not a Boolean", false;
             return true;
         }
         case ttByte:
@@ -370,7 +385,8 @@ bool EncodeValue(const TTableColumnIn& c, bool transform, const QByteArray& word
         case ttInteger6:
         case ttInteger7: {
             if (w.isEmpty()) return true;
-            if (!ParseIntWord(w, INT32_MIN, INT32_MAX, iv)) return why = "not a 32-bit number", false;
+            if (!ParseIntWord(w, INT32_MIN, INT32_MAX, iv))
+                return why = "not a 32-bit number", false;
             const int32_t v = int32_t(iv);
             std::memcpy(p, &v, 4);
             return true;
@@ -421,13 +437,17 @@ bool EncodeValue(const TTableColumnIn& c, bool transform, const QByteArray& word
             bool good = true;
             const QByteArray s = ToCp1252(QString::fromUtf8(w), &good);
             if (!good) return why = "a character that Windows-1252 cannot hold", false;
-            if (s.size() > size) return why = QStringLiteral("longer than %1 bytes").arg(size), false;
+            if (s.size() > size)
+                return why = QStringLiteral("longer than %1 bytes").arg(size), false;
             if (s.contains('\0')) return why = "holds a zero byte", false;
             std::memcpy(p, s.constData(), size_t(s.size()));
             if (transform) {
                 for (int64_t i = 0; i < size; ++i) {
                     if (p[i] == 0xFE || p[i] == 0xFF)
-                        return why = "the string transform cannot store the characters \xc3\xbe and \xc3\xbf", false;
+                        return why =
+                                   "the string transform cannot store the characters \xc3\xbe and "
+                                   "\xc3\xbf",
+                               false;
                     p[i] = TarnTransformByte(p[i]);
                 }
             }
@@ -456,9 +476,12 @@ bool ParseTableDescription(const QByteArray& source, TTableFileIn& db, QString& 
         if (cmd == "transform") {
             if (words.size() != 2) return fail("transform on|off");
             if (!db.Tables.empty()) return fail("transform must come before the tables");
-            if (words[1] == "on") db.Transform = true;
-            else if (words[1] == "off") db.Transform = false;
-            else return fail("transform on|off");
+            if (words[1] == "on")
+                db.Transform = true;
+            else if (words[1] == "off")
+                db.Transform = false;
+            else
+                return fail("transform on|off");
         } else if (cmd == "password") {
             if (words.size() != 2) return fail("password TEXT");
             bool ok = true;
@@ -505,8 +528,10 @@ bool ParseTableDescription(const QByteArray& source, TTableFileIn& db, QString& 
                 const QByteArray opt = words[k].left(eq);
                 if (eq < 0) return fail("option NAME=VALUE expected");
                 const QByteArray val = words[k].mid(eq + 1);
-                if (opt == "style" && ParseIntWord(val, 0, 255, v)) c.Params[0] = uchar(v);
-                else if (opt == "decimals" && ParseIntWord(val, 0, 255, v)) c.Params[1] = uchar(v);
+                if (opt == "style" && ParseIntWord(val, 0, 255, v))
+                    c.Params[0] = uchar(v);
+                else if (opt == "decimals" && ParseIntWord(val, 0, 255, v))
+                    c.Params[1] = uchar(v);
                 else if (opt == "length" && ParseIntWord(val, 1, 65535, v)) {
                     const uint16_t l = uint16_t(v);
                     std::memcpy(c.Params, &l, 2);
@@ -619,7 +644,8 @@ QByteArray Quote(const QByteArray& cp1252) {
         if (ch == '"' || ch == '\\') {
             out += '\\';
             out += ch;
-        } else if (b < 0x20 || b == 0x7F || (b >= 0x80 && b < 0xA0 && FromCp1252(QByteArray(1, ch))[0].unicode() == b)) {
+        } else if (b < 0x20 || b == 0x7F ||
+                   (b >= 0x80 && b < 0xA0 && FromCp1252(QByteArray(1, ch))[0].unicode() == b)) {
             out += "\\x" + QByteArray::number(b, 16).rightJustified(2, '0');
         } else {
             out += FromCp1252(QByteArray(1, ch)).toUtf8();
@@ -632,8 +658,10 @@ QByteArray NaturalValue(TTarnObject& db, const TTarnColumn& c, const QByteArray&
     const auto* p = reinterpret_cast<const uchar*>(raw.constData());
     switch (c.Type) {
         case ttBoolean:
-        case ttByte: return QByteArray::number(p[0]);
-        case ttShortInt: return QByteArray::number(int(int8_t(p[0])));
+        case ttByte:
+            return QByteArray::number(p[0]);
+        case ttShortInt:
+            return QByteArray::number(int(int8_t(p[0])));
         case ttWord: {
             uint16_t v;
             std::memcpy(&v, p, 2);
@@ -662,8 +690,10 @@ QByteArray NaturalValue(TTarnObject& db, const TTarnColumn& c, const QByteArray&
             std::memcpy(&v, p, 4);
             return QByteArray::number(double(v), 'g', 9);
         }
-        case ttExtended: return QByteArray::number(TarnExtendedToDouble(p), 'g', 17);
-        case ttReal48: return QByteArray::number(TarnReal48ToDouble(p), 'g', 17);
+        case ttExtended:
+            return QByteArray::number(TarnExtendedToDouble(p), 'g', 17);
+        case ttReal48:
+            return QByteArray::number(TarnReal48ToDouble(p), 'g', 17);
         case ttList: {
             QList<QByteArray> parts;
             int last = -1;
@@ -684,7 +714,8 @@ QByteArray NaturalValue(TTarnObject& db, const TTarnColumn& c, const QByteArray&
             if (zero >= 0) s.truncate(zero);
             return Quote(s);
         }
-        default: return QByteArray();
+        default:
+            return QByteArray();
     }
 }
 
@@ -736,8 +767,8 @@ QByteArray TableDescriptionText(TTarnObject& db) {
                 Words(word, 0, parsed, err);
                 const QByteArray w = parsed.isEmpty() ? QByteArray() : parsed[0];
                 if (word.isEmpty() ||
-                    !EncodeValue(in, db.StringTransform(), w,
-                                 reinterpret_cast<uchar*>(back.data()), col->Size, why) ||
+                    !EncodeValue(in, db.StringTransform(), w, reinterpret_cast<uchar*>(back.data()),
+                                 col->Size, why) ||
                     back != raw)
                     word = "raw:" + raw.toHex();
                 out += ' ' + word;

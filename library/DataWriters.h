@@ -16,8 +16,8 @@ struct TDbSourceRecord {
     QByteArray Value;  // Windows-1252, lines joined by CR LF
 };
 // Parses the readable source (UTF-8). On failure `error` names the line.
-bool ParseDbSource(const QByteArray& source, std::vector<TDbSourceRecord>& records,
-                   QString& error, QStringList* warnings = nullptr);
+bool ParseDbSource(const QByteArray& source, std::vector<TDbSourceRecord>& records, QString& error,
+                   QStringList* warnings = nullptr);
 // The source text for records (inverse of ParseDbSource).
 QByteArray DbSourceText(const std::vector<TDbSourceRecord>& records);
 // The database file; false when a key or value is longer than 65535 bytes.

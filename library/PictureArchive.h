@@ -12,7 +12,7 @@ namespace orb {
 
 // One parsed directory line.
 struct TArchiveEntry {
-    QByteArray Name;      // Windows-1252, as stored
+    QByteArray Name;        // Windows-1252, as stored
     uint32_t FileDate = 0;  // DOS date-time
     int64_t Size = 0;
     int64_t StoredSize = 0;

@@ -110,10 +110,18 @@ QByteArray DateTimeText(double stored, uint8_t style) {
             text = loc.toString(date, QLocale::LongFormat) + ' ' +
                    loc.toString(time, QLocale::LongFormat);
             break;
-        case 2: text = loc.toString(date, QLocale::ShortFormat); break;
-        case 3: text = loc.toString(date, QLocale::LongFormat); break;
-        case 4: text = loc.toString(time, QLocale::ShortFormat); break;
-        case 5: text = loc.toString(time, QLocale::LongFormat); break;
+        case 2:
+            text = loc.toString(date, QLocale::ShortFormat);
+            break;
+        case 3:
+            text = loc.toString(date, QLocale::LongFormat);
+            break;
+        case 4:
+            text = loc.toString(time, QLocale::ShortFormat);
+            break;
+        case 5:
+            text = loc.toString(time, QLocale::LongFormat);
+            break;
         default:
             // Date alone at midnight, date and time otherwise.
             text = loc.toString(date, QLocale::ShortFormat);
@@ -140,17 +148,23 @@ int64_t TarnFieldSize(uint8_t type, const uint8_t* params) {
     switch (type) {
         case ttBoolean:
         case ttByte:
-        case ttShortInt: return 1;
-        case ttWord: return 2;
+        case ttShortInt:
+            return 1;
+        case ttWord:
+            return 2;
         case ttInteger:
         case ttInteger6:
         case ttInteger7:
-        case ttSingle: return 4;
-        case ttReal48: return 6;
+        case ttSingle:
+            return 4;
+        case ttReal48:
+            return 6;
         case ttInt64:
         case ttDateTime:
-        case ttDouble: return 8;
-        case ttExtended: return 10;
+        case ttDouble:
+            return 8;
+        case ttExtended:
+            return 10;
         case ttString: {
             const int len = Load<uint16_t>(params);
             return len == 0 ? 63 : len;
@@ -159,7 +173,8 @@ int64_t TarnFieldSize(uint8_t type, const uint8_t* params) {
             const uint32_t n = Load<uint32_t>(params + 8);
             return 4 * int64_t(n == 0 ? 10 : n);
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -334,8 +349,7 @@ int32_t TTarnObject::UsableRecords(int32_t table) {
     return int32_t(std::min<int64_t>(fit, t->RecordCount));
 }
 
-bool TTarnObject::ReadFieldBytes(int32_t table, int32_t column, int32_t record,
-                                 QByteArray& bytes) {
+bool TTarnObject::ReadFieldBytes(int32_t table, int32_t column, int32_t record, QByteArray& bytes) {
     bytes.clear();
     const TTarnTable* t = Table(table);
     const TTarnColumn* c = Column(table, column);
@@ -367,18 +381,28 @@ QByteArray TTarnObject::FieldText(int32_t table, int32_t column, int32_t record,
             if (c->Style() > 2) return QByteArray();
             return kWords[c->Style()][p[0] != 0];
         }
-        case ttByte: return QByteArray::number(p[0]);
-        case ttShortInt: return QByteArray::number(int(int8_t(p[0])));
-        case ttWord: return QByteArray::number(Load<uint16_t>(p));
+        case ttByte:
+            return QByteArray::number(p[0]);
+        case ttShortInt:
+            return QByteArray::number(int(int8_t(p[0])));
+        case ttWord:
+            return QByteArray::number(Load<uint16_t>(p));
         case ttInteger:
         case ttInteger6:
-        case ttInteger7: return QByteArray::number(Load<int32_t>(p));
-        case ttInt64: return Cut(Int64Text(Load<int64_t>(p), *c));
-        case ttDateTime: return Cut(DateTimeText(Load<double>(p), c->Style()));
-        case ttExtended: return Cut(NumberText(TarnExtendedToDouble(p), *c));
-        case ttDouble: return Cut(NumberText(Load<double>(p), *c));
-        case ttReal48: return Cut(NumberText(TarnReal48ToDouble(p), *c));
-        case ttSingle: return Cut(NumberText(double(Load<float>(p)), *c));
+        case ttInteger7:
+            return QByteArray::number(Load<int32_t>(p));
+        case ttInt64:
+            return Cut(Int64Text(Load<int64_t>(p), *c));
+        case ttDateTime:
+            return Cut(DateTimeText(Load<double>(p), c->Style()));
+        case ttExtended:
+            return Cut(NumberText(TarnExtendedToDouble(p), *c));
+        case ttDouble:
+            return Cut(NumberText(Load<double>(p), *c));
+        case ttReal48:
+            return Cut(NumberText(TarnReal48ToDouble(p), *c));
+        case ttSingle:
+            return Cut(NumberText(double(Load<float>(p)), *c));
         case ttString: {
             QByteArray s = raw;
             if (FTransform)
@@ -405,7 +429,8 @@ QByteArray TTarnObject::FieldText(int32_t table, int32_t column, int32_t record,
             }
             return Cut(out);
         }
-        default: return QByteArray();
+        default:
+            return QByteArray();
     }
 }
 

@@ -194,7 +194,8 @@ bool TiDbRecFile::FindValue(const QByteArray& key, QByteArray& value) {
     const int32_t count = RecordCount();
     for (int32_t n = 1; n <= count; ++n) {
         const TiDbRec rec = GetRecord(n);
-        if (rec.Key && rec.KeyLen == key.size() && std::memcmp(rec.Key, key.constData(), rec.KeyLen) == 0) {
+        if (rec.Key && rec.KeyLen == key.size() &&
+            std::memcmp(rec.Key, key.constData(), rec.KeyLen) == 0) {
             value = rec.ValueBytes();
             return true;
         }

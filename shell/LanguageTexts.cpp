@@ -124,8 +124,8 @@ void TranslateComponent(QObject* c, TTarnObject& db, const QByteArray& table) {
         TranslateMenuItems(widget->actions(), db, table);
         return;
     }
-    const bool isList = qobject_cast<QListWidget*>(c) || qobject_cast<QComboBox*>(c) ||
-                        qobject_cast<QTabBar*>(c);
+    const bool isList =
+        qobject_cast<QListWidget*>(c) || qobject_cast<QComboBox*>(c) || qobject_cast<QTabBar*>(c);
     if (isList) {
         const int s = db.FindRecord(table, kTag, Decimal(tag + 1));
         if (s == 0) return;

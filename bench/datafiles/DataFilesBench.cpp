@@ -35,8 +35,9 @@ bool Write(const QString& name, const QByteArray& data) {
 
 // Text like the history pages: words, markup and line breaks.
 QByteArray Prose(std::mt19937& rng, int size) {
-    static const char* words[] = {"mandala", "<B>cirkel</B>", "kleur", "Tibet", "het", "de",
-                                  "ornament", "<IMG NAME=\"roos.png\">", "eeuwen", "\xe9\xe9n"};
+    static const char* words[] = {
+        "mandala",  "<B>cirkel</B>",           "kleur",  "Tibet",    "het", "de",
+        "ornament", "<IMG NAME=\"roos.png\">", "eeuwen", "\xe9\xe9n"};
     QByteArray out;
     while (out.size() < size) {
         out += words[rng() % 10];

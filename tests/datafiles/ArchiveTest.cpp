@@ -104,7 +104,8 @@ TEST(PictureArchive, PendingEventsRunDuringALongInflation) {
     ASSERT_TRUE(orbtest::WriteFile(dir.filePath("a.dat"), bytes));
     const auto index = orb::LoadArchiveIndex(dir.filePath("a.dat"));
     bool ran = false;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { ran = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { ran = true; }, Qt::QueuedConnection);
     ASSERT_TRUE(orb::ExtractArchiveEntry(*index, "\\big.bmp", dir.filePath("big.bmp")));
     EXPECT_TRUE(ran);
 }

@@ -98,10 +98,10 @@ TEST_F(LanguageTexts, LanguageIdChoosesTheTable) {
     orb::LngID = 31;
     EXPECT_EQ(orb::GetLangText(2, "MainForm", file, "Ja"), "Ja (bestand)");
     EXPECT_EQ(orb::GetLangText(3, "MainForm", file, "Nee"), "Nee");  // no record: default
-    orb::LngID = 49;  // not in "Contents"
+    orb::LngID = 49;                                                 // not in "Contents"
     EXPECT_EQ(orb::GetLangText(2, "MainForm", file, "Ja"), "Ja");
     orb::LngID = 44;
-    EXPECT_EQ(orb::GetLangText(2, "Other", file, "Ja"), "Ja");  // no such section table
+    EXPECT_EQ(orb::GetLangText(2, "Other", file, "Ja"), "Ja");       // no such section table
     EXPECT_EQ(orb::GetLangText(52, "MainForm", file, "Titel"), "");  // an empty text is a text
     EXPECT_EQ(orb::GetLangText(2, "MainForm", dir.filePath("none.lng"), "Ja"), "Ja");
 }
@@ -132,8 +132,8 @@ TEST_F(LanguageTexts, ApplyLanguageTranslatesTheWindow) {
     auto* keeps = Tagged<QListWidget>(&window, 4100, "MandalaLst");  // own Tag has a record
     keeps->addItems({"Roos", "Tulp"});
     auto* scale = Tagged<QComboBox>(&window, 4200 - 1, "ScaleLst");  // items from 4200 on
-    scale->addItems({"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o",
-                      "p", "q", "r", "s", "t", "u"});
+    scale->addItems({"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k",
+                     "l", "m", "n", "o", "p", "q", "r", "s", "t", "u"});
     auto* tabs = Tagged<QTabBar>(&window, 4300 - 1, "PaintTabSet");
     tabs->addTab("Kleur");
     tabs->addTab("Formaat");

@@ -122,7 +122,8 @@ TEST(TableFile, RecordLayoutAndDescriptionRoundTrip) {
     EXPECT_EQ(uchar(b.bytes[272 + 4]), 9);  // first table name's length byte
     TTarnObject db;
     ASSERT_TRUE(db.Open(b.file, b.file, QString(), QByteArray()));
-    const int64_t recLen = 1 + 1 + 1 + 1 + 8 + 4 + 8 + 8 + 10 + 4 + 4 + 8 + 6 + 16 + 0 + 1 + 4 + 12 + 2;
+    const int64_t recLen =
+        1 + 1 + 1 + 1 + 8 + 4 + 8 + 8 + 10 + 4 + 4 + 8 + 6 + 16 + 0 + 1 + 4 + 12 + 2;
     EXPECT_EQ(db.Table(2)->RecordLength, recLen);
     EXPECT_EQ(int64_t(b.bytes.size()), int64_t(db.Table(2)->FirstOffset) + 2 * recLen);
     Built again;
@@ -138,11 +139,13 @@ TEST(TableFile, StringTransformIsStoredAndUndone) {
     EXPECT_EQ(stored, QByteArray("\x80\xc0\xe1\xe2\x00\x01\x7f\x7f", 8));
     TTarnObject db;
     ASSERT_TRUE(db.Open(b.file, b.file, QString(), QByteArray()));
-    EXPECT_EQ(db.ReadFieldAsText("T", "S", 1), "\x01" "Abc\x7f\x80");
+    EXPECT_EQ(db.ReadFieldAsText("T", "S", 1),
+              "\x01"
+              "Abc\x7f\x80");
     orb::TTableFileIn in;
     QString error;
-    EXPECT_FALSE(orb::ParseTableDescription("transform on\ntable T\ncolumn S string\nrecord \xc3\xbf\n",
-                                            in, error));
+    EXPECT_FALSE(orb::ParseTableDescription(
+        "transform on\ntable T\ncolumn S string\nrecord \xc3\xbf\n", in, error));
 }
 
 TEST(TableFile, OpenChecksSignatureVersionFilesAndPassword) {
@@ -161,7 +164,8 @@ TEST(TableFile, OpenChecksSignatureVersionFilesAndPassword) {
     ASSERT_TRUE(orbtest::WriteFile(b.dir.filePath("lock"), "x"));
     EXPECT_FALSE(db.Open(b.file, b.file, b.dir.filePath("lock"), QByteArray()));
     EXPECT_TRUE(db.Open(b.file, b.file, b.dir.filePath("nolock"), QByteArray()));
-    EXPECT_FALSE(db.Open(b.dir.filePath("missing"), b.dir.filePath("missing"), QString(), QByteArray()));
+    EXPECT_FALSE(
+        db.Open(b.dir.filePath("missing"), b.dir.filePath("missing"), QString(), QByteArray()));
     EXPECT_FALSE(db.IsOpen());
 
     Built p;
@@ -181,8 +185,9 @@ TEST(TableFile, OpenChecksSignatureVersionFilesAndPassword) {
 TEST(TableFile, TwoFilesCountRecordsFromTheDataWhenFlagged) {
     for (int flag : {0, 1}) {
         Built b;
-        Build(b, "table T flag=" + QByteArray::number(flag) +
-                     "\ncolumn N int32\nrecord 1\nrecord 2\nrecord 3\n",
+        Build(b,
+              "table T flag=" + QByteArray::number(flag) +
+                  "\ncolumn N int32\nrecord 1\nrecord 2\nrecord 3\n",
               true);
         // Add one record to the data file behind the definition's back.
         ASSERT_TRUE(orbtest::WriteFile(b.file, b.bytes + QByteArray("\x04\0\0\0", 4)));
@@ -241,10 +246,11 @@ TEST(TableFile, FieldsPastTheFileReadEmpty) {
 
 TEST(TableFile, DamagedFilesNeverCrash) {
     Built b;
-    Build(b, "table Contents\ncolumn iCountry int32\ncolumn sCountry string length=10\n"
-             "record 31 Nederlands\n"
-             "table L\ncolumn Tag int32\ncolumn Caption string length=8\n"
-             "column Refs list table=1 column=2 count=2\nrecord 2 Ja 1,2\n");
+    Build(b,
+          "table Contents\ncolumn iCountry int32\ncolumn sCountry string length=10\n"
+          "record 31 Nederlands\n"
+          "table L\ncolumn Tag int32\ncolumn Caption string length=8\n"
+          "column Refs list table=1 column=2 count=2\nrecord 2 Ja 1,2\n");
     const QString name = b.dir.filePath("bad.tb");
     orbtest::ForEachDamaged(b.bytes, 400, 400, [&](const QByteArray& bad) {
         ASSERT_TRUE(orbtest::WriteFile(name, bad));

@@ -72,7 +72,8 @@ TEST(TextDatabase, SourceBuildsTheRecordsAsWritten) {
     EXPECT_EQ(key, "Content_44|||");  // trailing blanks of the key line dropped
     // UTF-8 source to Windows-1252, lines joined by CR LF, trailing blank lines dropped,
     // inner blank lines and leading tabs kept, "@@@" unescaped once.
-    EXPECT_EQ(value, "Origins|Where \xe9 \x80\r\n\tTibet|Sand\r\n\r\ninner blank above\r\n@@@ not a key");
+    EXPECT_EQ(value,
+              "Origins|Where \xe9 \x80\r\n\tTibet|Sand\r\n\r\ninner blank above\r\n@@@ not a key");
     ASSERT_TRUE(db.GetRecord(3, key, value));
     EXPECT_EQ(key, "empty");
     EXPECT_TRUE(value.isEmpty());
@@ -91,7 +92,14 @@ TEST(TextDatabase, FileLayoutIsTheStoredOne) {
     QByteArray file;
     QString error;
     ASSERT_TRUE(orb::BuildDbFile(recs, file, error));
-    const QByteArray expect("\x01\0\0\0" "\0\0\0\0" "\x02\0" "\x02\0" "\xc0\xfe" "\x01\xff", 16);
+    const QByteArray expect(
+        "\x01\0\0\0"
+        "\0\0\0\0"
+        "\x02\0"
+        "\x02\0"
+        "\xc0\xfe"
+        "\x01\xff",
+        16);
     EXPECT_EQ(file, expect);
     // Longer than 16 bits is refused rather than cut.
     recs[0].Value = QByteArray(65536, 'x');
@@ -113,7 +121,8 @@ TEST(TextDatabase, DumpSourceRoundTripsByteForByte) {
 }
 
 TEST(TextDatabase, LookupTakesTheFirstEqualKeyAndNeverAnEmptyOne) {
-    std::vector<TDbSourceRecord> recs{{"", "no key"}, {"k", "first"}, {"K", "case"}, {"k", "second"}};
+    std::vector<TDbSourceRecord> recs{
+        {"", "no key"}, {"k", "first"}, {"K", "case"}, {"k", "second"}};
     QByteArray file, value;
     QString error;
     ASSERT_TRUE(orb::BuildDbFile(recs, file, error));
@@ -135,7 +144,8 @@ TEST(TextDatabase, LoadFromFileMatchesAndReplacesContents) {
     // Big enough to arrive in several pieces, with records straddling the piece borders.
     std::vector<TDbSourceRecord> recs;
     for (int i = 0; i < 400; ++i)
-        recs.push_back({"key" + QByteArray::number(i), QByteArray(1000 + i * 7, char('a' + i % 26))});
+        recs.push_back(
+            {"key" + QByteArray::number(i), QByteArray(1000 + i * 7, char('a' + i % 26))});
     QByteArray file;
     QString error;
     ASSERT_TRUE(orb::BuildDbFile(recs, file, error));

@@ -24,8 +24,9 @@ int RunTool(const QStringList& args, QByteArray* out = nullptr) {
 
 TEST(OrbelleDataTool, DatabaseBuildListDump) {
     QTemporaryDir dir;
-    ASSERT_TRUE(orbtest::WriteFile(dir.filePath("src.txt"),
-                                   "@@ Content_31|||\nA|Eerste\n\tB|Tweede \xe2\x82\xac\n\n@@ k2\nv\n"));
+    ASSERT_TRUE(
+        orbtest::WriteFile(dir.filePath("src.txt"),
+                           "@@ Content_31|||\nA|Eerste\n\tB|Tweede \xe2\x82\xac\n\n@@ k2\nv\n"));
     ASSERT_EQ(RunTool({"db", "build", dir.filePath("src.txt"), dir.filePath("a.dat")}), 0);
     orb::TiDbRecFile db;
     ASSERT_TRUE(db.LoadFromFile(dir.filePath("a.dat")));
@@ -58,7 +59,9 @@ TEST(OrbelleDataTool, ArchiveFromAFolder) {
     ASSERT_TRUE(orbtest::WriteFile(src + "/.hidden/x.bmp", "x"));
     ASSERT_TRUE(orbtest::WriteFile(src + "/leeg.bmp", ""));
     const QString ar = dir.filePath("orbelle.dat");
-    ASSERT_EQ(RunTool({"archive", "build", src, ar, "--store", "*.png", "--date", "2001-02-03T04:05:06"}), 0);
+    ASSERT_EQ(
+        RunTool({"archive", "build", src, ar, "--store", "*.png", "--date", "2001-02-03T04:05:06"}),
+        0);
     QByteArray out;
     ASSERT_EQ(RunTool({"archive", "list", ar}, &out), 0);
     const QList<QByteArray> lines = out.trimmed().split('\n');
@@ -69,7 +72,8 @@ TEST(OrbelleDataTool, ArchiveFromAFolder) {
     EXPECT_LT(roos.StoredSize, roos.Size);
     EXPECT_EQ(tulp.StoredSize, tulp.Size);
     EXPECT_EQ(orb::DosDateTimeToQt(roos.FileDate), QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)));
-    ASSERT_EQ(RunTool({"archive", "extract", ar, "\\bloemen\\TULP.png", dir.filePath("T/t.png")}), 0);
+    ASSERT_EQ(RunTool({"archive", "extract", ar, "\\bloemen\\TULP.png", dir.filePath("T/t.png")}),
+              0);
     EXPECT_EQ(orbtest::ReadFile(dir.filePath("T/t.png")), QByteArray(3000, 't'));
     EXPECT_EQ(RunTool({"archive", "extract", ar, "\\nope", dir.filePath("T/n")}), 1);
 }
@@ -88,8 +92,8 @@ TEST(OrbelleDataTool, TableBuildAndDump) {
     EXPECT_EQ(out, "Contents / 1: iCountry=44 | sCountry=English\n");
     ASSERT_EQ(RunTool({"table", "dump", dir.filePath("O.lng")}, &out), 0);
     ASSERT_TRUE(orbtest::WriteFile(dir.filePath("again.txt"), out));
-    ASSERT_EQ(RunTool({"table", "build", dir.filePath("again.txt"), dir.filePath("P.lng"), "--definition",
-                   dir.filePath("P.def")}),
+    ASSERT_EQ(RunTool({"table", "build", dir.filePath("again.txt"), dir.filePath("P.lng"),
+                       "--definition", dir.filePath("P.def")}),
               0);
     ASSERT_TRUE(db.Open(dir.filePath("P.lng"), dir.filePath("P.def"), QString(), QByteArray()));
     EXPECT_EQ(db.FindRecord("Contents", "iCountry", "44"), 1);

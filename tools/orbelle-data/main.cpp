@@ -53,7 +53,9 @@ bool WriteAll(const QString& name, const QByteArray& data) {
     return ok && f.error() == QFileDevice::NoError;
 }
 
-void Print(const QByteArray& utf8) { std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout); }
+void Print(const QByteArray& utf8) {
+    std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
+}
 
 // Options after the positional arguments: "--name value" pairs and bare flags.
 struct Options {
@@ -106,14 +108,17 @@ int DbCommand(const QStringList& args) {
         std::vector<orb::TDbSourceRecord> recs;
         QString error;
         QStringList warnings;
-        if (!orb::ParseDbSource(source, recs, error, &warnings)) return Fail(args[1] + ": " + error);
-        for (const QString& w : warnings) std::fprintf(stderr, "orbelle-data: %s: warning: %s\n",
-                                                       qPrintable(args[1]), qPrintable(w));
+        if (!orb::ParseDbSource(source, recs, error, &warnings))
+            return Fail(args[1] + ": " + error);
+        for (const QString& w : warnings)
+            std::fprintf(stderr, "orbelle-data: %s: warning: %s\n", qPrintable(args[1]),
+                         qPrintable(w));
         if (!orb::BuildDbFile(recs, file, error)) return Fail(args[1] + ": " + error);
         if (!WriteAll(args[2], file)) return Fail("cannot write " + args[2]);
         return 0;
     }
-    if ((verb == "list" && args.size() == 2) || (verb == "dump" && (args.size() == 2 || args.size() == 3))) {
+    if ((verb == "list" && args.size() == 2) ||
+        (verb == "dump" && (args.size() == 2 || args.size() == 3))) {
         orb::TiDbRecFile db;
         std::vector<orb::TDbSourceRecord> recs;
         const bool complete = LoadDb(args[1], db, recs);
@@ -146,8 +151,10 @@ QRegularExpression GlobToRegex(const QString& glob) {
     QString rx = "^";
     for (int i = 0; i < glob.size(); ++i) {
         const QChar c = glob[i];
-        if (c == '*') rx += ".*";
-        else if (c == '?') rx += ".";
+        if (c == '*')
+            rx += ".*";
+        else if (c == '?')
+            rx += ".";
         else if (c == '[') {
             const int close = glob.indexOf(']', i + 1);
             if (close < 0) {
@@ -158,7 +165,8 @@ QRegularExpression GlobToRegex(const QString& glob) {
                 rx += '[' + set + ']';
                 i = close;
             }
-        } else rx += QRegularExpression::escape(QString(c));
+        } else
+            rx += QRegularExpression::escape(QString(c));
     }
     return QRegularExpression(rx + "$");
 }
@@ -171,7 +179,8 @@ int ArchiveCommand(const QStringList& args) {
         QString error;
         if (!ParseOptions(args.mid(1), {"--prefix", "--store", "--date"}, {}, o, error))
             return Fail(error);
-        if (o.positional.size() != 2) return Fail(QString("archive build <folder> <out.dat>\n") + kUsage);
+        if (o.positional.size() != 2)
+            return Fail(QString("archive build <folder> <out.dat>\n") + kUsage);
         const QString folder = QDir(o.positional[0]).absolutePath();
         if (!QFileInfo(folder).isDir()) return Fail("no folder " + folder);
         const QString prefix = o.values.contains("--prefix") ? o.values.value("--prefix") : "\\";
@@ -201,18 +210,23 @@ int ArchiveCommand(const QStringList& args) {
             if (!ok) return Fail(rel + ": name has a character that Windows-1252 cannot hold");
             if (!ReadAll(folder + '/' + rel, m.Data)) return Fail("cannot read " + rel);
             if (m.Data.isEmpty()) {
-                std::fprintf(stderr, "orbelle-data: warning: %s is empty, skipped\n", qPrintable(rel));
+                std::fprintf(stderr, "orbelle-data: warning: %s is empty, skipped\n",
+                             qPrintable(rel));
                 continue;
             }
-            m.FileDate = fixedDate ? fixedDate
-                                   : orb::QtToDosDateTime(QFileInfo(folder + '/' + rel).lastModified());
-            if (!m.FileDate) m.FileDate = orb::QtToDosDateTime(QDateTime(QDate(1980, 1, 1), QTime(0, 0)));
+            m.FileDate = fixedDate
+                             ? fixedDate
+                             : orb::QtToDosDateTime(QFileInfo(folder + '/' + rel).lastModified());
+            if (!m.FileDate)
+                m.FileDate = orb::QtToDosDateTime(QDateTime(QDate(1980, 1, 1), QTime(0, 0)));
             for (const QRegularExpression& rx : stores)
                 if (rx.match(rel).hasMatch()) m.ForceStore = true;
             members.push_back(std::move(m));
         }
         std::sort(members.begin(), members.end(),
-                  [](const orb::TArchiveMemberIn& a, const orb::TArchiveMemberIn& b) { return a.Name < b.Name; });
+                  [](const orb::TArchiveMemberIn& a, const orb::TArchiveMemberIn& b) {
+                      return a.Name < b.Name;
+                  });
         QByteArray file;
         if (!orb::BuildArchive(members, file, error)) return Fail(error);
         if (!WriteAll(o.positional[1], file)) return Fail("cannot write " + o.positional[1]);
@@ -231,7 +245,8 @@ int ArchiveCommand(const QStringList& args) {
         bool found = false;
         const orb::TArchiveEntry e = orb::FindArchiveEntry(*index, args[2], &found);
         if (!found) return Fail("no member " + args[2]);
-        if (!orb::ExtractArchiveEntry(args[1], e, args[3])) return Fail("cannot extract " + args[2]);
+        if (!orb::ExtractArchiveEntry(args[1], e, args[3]))
+            return Fail("cannot extract " + args[2]);
         return 0;
     }
     return Fail(QString("bad archive command\n") + kUsage);
@@ -250,7 +265,8 @@ int TableCommand(const QStringList& args) {
         QByteArray source, data, def;
         if (!ReadAll(o.positional[0], source)) return Fail("cannot read " + o.positional[0]);
         orb::TTableFileIn db;
-        if (!orb::ParseTableDescription(source, db, error)) return Fail(o.positional[0] + ": " + error);
+        if (!orb::ParseTableDescription(source, db, error))
+            return Fail(o.positional[0] + ": " + error);
         const bool two = o.values.contains("--definition");
         if (!orb::BuildTableFile(db, data, two ? &def : nullptr, error)) return Fail(error);
         if (!WriteAll(o.positional[1], data)) return Fail("cannot write " + o.positional[1]);
@@ -261,7 +277,8 @@ int TableCommand(const QStringList& args) {
     if (verb == "dump" && o.positional.size() == 1) {
         orb::TTarnObject db;
         const QString data = o.positional[0];
-        const QString def = o.values.contains("--definition") ? o.values.value("--definition") : data;
+        const QString def =
+            o.values.contains("--definition") ? o.values.value("--definition") : data;
         bool ok = true;
         const QByteArray password = orb::ToCp1252(o.values.value("--password"), &ok);
         if (!db.Open(data, def, QString(), password))
