@@ -18,9 +18,6 @@
 
 namespace orb {
 
-int LngID = 44;
-QString LngFileName;
-
 namespace {
 
 const QByteArray kTag = "Tag";

@@ -5,14 +5,11 @@
 #include <QObject>
 #include <QString>
 
+#include "shell/LangState.h"  // LngID, LngFileName
+
 namespace orb {
 
 class TTarnObject;
-
-// The language id (an international dialling code: 31 Dutch, 44 English).
-extern int LngID;
-// Full name of the language file, set when the main window is created.
-extern QString LngFileName;
 
 // The "Caption" of the record with that Tag in the language's table of `section`, or
 // `defaultText`.
