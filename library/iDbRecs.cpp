@@ -68,8 +68,7 @@ std::size_t TiDbRecFile::ParseAvailable(std::size_t pos, std::size_t have, int32
         const uint16_t v = U16(head + 6);
         const std::size_t end = pos + 8 + k + v;
         if (end > have) break;
-        DbTransform(base + pos + 8, std::size_t(k) + v);
-        TiDbRec& rec = FStore.emplace_back();
+        TiDbRec& rec = FStore.emplace_back().Rec;
         rec.Field = static_cast<int32_t>(U32(head));
         rec.KeyLen = k;
         rec.ValueLen = v;
@@ -131,7 +130,7 @@ bool TiDbRecFile::LoadFromBytes(const QByteArray& bytes) {
 
 void TiDbRecFile::ActivateAll() {
     const int32_t n = FRecords.Count();
-    for (int32_t i = 1; i <= n; ++i) static_cast<TiDbRec*>(FRecords.Get(i))->Active = true;
+    for (int32_t i = 1; i <= n; ++i) SlotAt(i)->Rec.Active = true;
     FActiveCount = n;
     FCacheIndex = 0;
     FCachePosition = 0;
@@ -157,23 +156,34 @@ int32_t TiDbRecFile::PositionOf(int32_t a) {
     while (idx < a) {
         ++pos;
         if (pos > total) return 0;
-        if (static_cast<TiDbRec*>(FRecords.Get(pos))->Active) ++idx;
+        if (SlotAt(pos)->Rec.Active) ++idx;
     }
     while (idx > a) {
         --pos;
         if (pos < 1) return 0;
-        if (static_cast<TiDbRec*>(FRecords.Get(pos))->Active) --idx;
+        if (SlotAt(pos)->Rec.Active) --idx;
     }
     FCacheIndex = a;
     FCachePosition = pos;
     return pos;
 }
 
+const TiDbRec& TiDbRecFile::Decode(Slot* s) {
+    if (!s->Decoded) {
+        // Key and value lie back to back.
+        if (s->Rec.KeyLen + s->Rec.ValueLen > 0)
+            DbTransform(const_cast<char*>(s->Rec.Key ? s->Rec.Key : s->Rec.Value),
+                        std::size_t(s->Rec.KeyLen) + s->Rec.ValueLen);
+        s->Decoded = true;
+    }
+    return s->Rec;
+}
+
 TiDbRec TiDbRecFile::GetRecord(int32_t n) {
     if (n < 1 || n > FActiveCount) return TiDbRec{};
     const int32_t pos = PositionOf(n);
     if (pos < 1) return TiDbRec{};
-    return *static_cast<TiDbRec*>(FRecords.Get(pos));
+    return Decode(SlotAt(pos));
 }
 
 bool TiDbRecFile::GetRecord(int32_t n, QByteArray& key, QByteArray& value) {
@@ -191,12 +201,19 @@ bool TiDbRecFile::GetRecord(int32_t n, QByteArray& key, QByteArray& value) {
 bool TiDbRecFile::FindValue(const QByteArray& key, QByteArray& value) {
     value.clear();
     if (key.isEmpty()) return false;
+    // Records not handed out yet still hold stored bytes: compare those with the stored
+    // form of the key (the transform maps bytes one to one).
+    QByteArray stored = key;
+    DbTransform(stored.data(), std::size_t(stored.size()));
     const int32_t count = RecordCount();
     for (int32_t n = 1; n <= count; ++n) {
-        const TiDbRec rec = GetRecord(n);
-        if (rec.Key && rec.KeyLen == key.size() &&
-            std::memcmp(rec.Key, key.constData(), rec.KeyLen) == 0) {
-            value = rec.ValueBytes();
+        const int32_t pos = PositionOf(n);
+        if (pos < 1) break;
+        Slot* s = SlotAt(pos);
+        const QByteArray& want = s->Decoded ? key : stored;
+        if (s->Rec.Key && s->Rec.KeyLen == want.size() &&
+            std::memcmp(s->Rec.Key, want.constData(), s->Rec.KeyLen) == 0) {
+            value = Decode(s).ValueBytes();
             return true;
         }
     }

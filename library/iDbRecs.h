@@ -65,9 +65,20 @@ private:
     std::size_t ParseAvailable(std::size_t pos, std::size_t have, int32_t& remaining);
     int32_t PositionOf(int32_t activeIndex);
 
+    // A record and whether its bytes in FData are transformed yet. Loading leaves them as
+    // stored; a record is transformed in place the first time it is handed out, and key
+    // lookups compare against the transformed key instead, so a load costs little more than
+    // reading the file.
+    struct Slot {
+        TiDbRec Rec;
+        bool Decoded = false;
+    };
+    Slot* SlotAt(int32_t position) { return static_cast<Slot*>(FRecords.Get(position)); }
+    static const TiDbRec& Decode(Slot* s);
+
     TPointerChain FRecords{"iDbRecs"};
-    std::deque<TiDbRec> FStore;  // stable addresses for the chain's pointers
-    QByteArray FData;            // the file, keys and values transformed in place
+    std::deque<Slot> FStore;  // stable addresses for the chain's pointers
+    QByteArray FData;         // the file's bytes
     int32_t FActiveCount = 0;
     int32_t FCacheIndex = 0;
     int32_t FCachePosition = 0;
