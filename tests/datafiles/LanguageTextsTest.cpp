@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -199,6 +201,22 @@ TEST_F(LanguageTexts, CaptionPropertyWinsAndSingleComponentsTranslate) {
     orb::ApplyLanguage(pages, "MainForm", file);
     EXPECT_EQ(page->property("PageName").toString(), "First page");
     EXPECT_EQ(pages->toolTip(), "page hint");
+}
+
+TEST_F(LanguageTexts, MenusAreWalkedWhateverTheirTag) {
+    orb::LngID = 44;
+    QWidget window;
+    auto* bar = new QMenuBar(&window);  // Tag 0: still translated item by item
+    QMenu* menu = bar->addMenu("Hulp");
+    orb::SetTag(menu->menuAction(), 100);
+    QAction* yes = menu->addAction("Ja");
+    orb::SetTag(yes, 2);
+    QAction* untagged = menu->addAction("Vast");
+    orb::ApplyLanguage(&window, "MainForm", file);
+    EXPECT_EQ(menu->menuAction()->text(), "Help");
+    EXPECT_EQ(menu->menuAction()->toolTip(), "Opens the help");
+    EXPECT_EQ(yes->text(), "Yes");
+    EXPECT_EQ(untagged->text(), "Vast");
 }
 
 TEST_F(LanguageTexts, NoFileLeavesTheDesignTexts) {
