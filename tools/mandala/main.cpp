@@ -22,6 +22,7 @@ int Usage() {
     std::fputs(
         "usage:\n"
         "  orbelle-mandala drawings CATALOGUE OUTDIR     make every drawing as OUTDIR/M/<folder>/<file>\n"
+        "  orbelle-mandala dbsource CATALOGUE FILE       the catalogue's text database records\n"
         "  orbelle-mandala history OUTDIR                make the history pictures as OUTDIR/H/<name>\n"
         "  orbelle-mandala sheet CATALOGUE OUTDIR PNG    contact sheet of the made drawings\n"
         "  orbelle-mandala historysheet OUTDIR PNG       contact sheet of the history pictures\n"
@@ -94,6 +95,21 @@ int main(int argc, char** argv) {
             }
         }
         return failures ? 1 : 0;
+    }
+    if (cmd == "dbsource" && argc == 4) {
+        Catalogue cat;
+        if (!LoadCatalogue(argv[2], cat)) return 1;
+        std::string out = "# Made by orbelle-mandala from the catalogue source.\n";
+        for (int lng : {31, 44}) {
+            out += "@@ Mandala_Subjects_" + std::to_string(lng) + "|||\n";
+            for (const Subject& s : cat.subjects)
+                out += (lng == 31 ? s.dutch : s.english) + "=" + s.folder + "\n";
+            out += "\n@@ Mandala_Files_" + std::to_string(lng) + "|||\n";
+            for (const Drawing& d : cat.drawings)
+                out += (lng == 31 ? d.dutch : d.english) + "=" + d.member() + "\n";
+            out += "\n";
+        }
+        return WriteFile(argv[3], std::vector<uint8_t>(out.begin(), out.end())) ? 0 : 1;
     }
     if (cmd == "history" && argc == 3) {
         return WriteHistoryPictures(argv[2]) ? 0 : 1;
