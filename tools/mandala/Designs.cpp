@@ -171,6 +171,12 @@ void DotRing(Canvas& k, double rm, int n, double rad, double phase) {
         QPainterPath d;
         d.addEllipse(QPointF(0, -rm), rad, rad);
         k.shape(d);
+        // Large dots get an eye, so they read as rings rather than holes.
+        if (rad > k.lw * 7) {
+            QPainterPath eye;
+            eye.addEllipse(QPointF(0, -rm), rad * 0.5, rad * 0.5);
+            k.line(eye);
+        }
     });
 }
 
@@ -859,8 +865,10 @@ void Compose(Canvas& k, const std::string& style) {
         heart = [&](Design& d) {
             if (d.r > k.R * 0.2) {
                 d.clear();
-                int p = d.N % 2 ? d.N : d.N - 1;
-                RoseKnot(k, d.r * 0.25, d.r - k.lw * 2, std::max(5, p / 2 + 1), 2, d.r * 0.1);
+                // An odd number of lobes, so that the curve closes only after both turns.
+                int p = std::max(5, d.N / 2 + 1);
+                if (p % 2 == 0) ++p;
+                RoseKnot(k, d.r * 0.25, d.r - k.lw * 2, p, 2, d.r * 0.1);
                 d.r *= 0.25;
             }
         };
@@ -900,7 +908,9 @@ void Compose(Canvas& k, const std::string& style) {
             d.r *= 0.74;
         };
         heart = [&](Design& d) {
-            Triangles(k, d.r, rng.pick(std::vector<int>{2, 3}));
+            // Small triangles would close up into black, so a small heart gets fewer.
+            if (d.r < k.R * 0.2) return;
+            Triangles(k, d.r, d.r > k.R * 0.32 ? rng.pick(std::vector<int>{2, 3}) : 2);
             DotRing(k, 0, 1, std::max(k.lw * 3, d.r * 0.06), 0);
             d.r = 0;
         };
