@@ -23,8 +23,7 @@ std::vector<Entry> Contents(int lng) {
     std::vector<Entry> entries;
     for (const QString& line : lines) {
         Entry e;
-        while (e.depth < line.size() && (line[e.depth] == '\t' || line[e.depth] == ' '))
-            ++e.depth;
+        while (e.depth < line.size() && (line[e.depth] == '\t' || line[e.depth] == ' ')) ++e.depth;
         const QString rest = line.mid(e.depth);
         e.key = rest.section('|', 0, 0);
         e.title = rest.section('|', 1);

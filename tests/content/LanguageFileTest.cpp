@@ -29,9 +29,9 @@ const std::vector<int> kIds = {
     4114, 4115, 4151, 4152, 4153, 4200, 4211, 4212, 4213, 4214, 4215, 4216, 4217, 4218,
     4251, 4300, 4311, 4312, 4313, 4314, 4351, 4352, 4353, 4354, 4355, 4362, 4400, 4401};
 
-const char* const kBrushStyles[] = {"Vast",  "Horizontaal",          "Verticaal",
-                                    "Achterwaarts diagonaal", "Voorwaarts diagonaal",
-                                    "Kruis", "Diagonaal Kruis"};
+const char* const kBrushStyles[] = {
+    "Vast",  "Horizontaal",    "Verticaal", "Achterwaarts diagonaal", "Voorwaarts diagonaal",
+    "Kruis", "Diagonaal Kruis"};
 
 struct LngScope {
     explicit LngScope(int id) : saved(orb::LngID) { orb::LngID = id; }
@@ -77,57 +77,55 @@ TEST(LanguageFile, EveryTextIdHasARecordInBothTables) {
 
 TEST(LanguageFile, DutchTextsAreTheProgramsOwn) {
     LngScope scope(31);
-    const std::map<int, QString> captions = {
-        {2, "Ja"},
-        {3, "Nee"},
-        {20, "Mandala openen"},
-        {30, "Mandala bewaren"},
-        {52, "Energie en kracht door"},
-        {53, "Orbelle"},
-        {54, "Zelf kleur geven aan ornamenten uit 60 eeuwen"},
-        {1100, "Geschiedenis"},
-        {1300, "Inkleuren"},
-        {2000, "Geschiedenis"},
-        {2100, "Inhoud"},
-        {2300, "Menu"},
-        {4000, "Inkleuren"},
-        {4152, "Onderwerpen"},
-        {4217, "Mandala is veranderd!"},
-        {4218, "Wilt u de huidige mandala bewaren?"},
-        {4352, "Tint"},
-        {4353, "Kleurdiepte"},
-        {4354, "Helderheid"},
-        {4355, "Vulstijl"},
-        {4362, "Pendikte"},
-        {4400, "Menu"}};
+    const std::map<int, QString> captions = {{2, "Ja"},
+                                             {3, "Nee"},
+                                             {20, "Mandala openen"},
+                                             {30, "Mandala bewaren"},
+                                             {52, "Energie en kracht door"},
+                                             {53, "Orbelle"},
+                                             {54, "Zelf kleur geven aan ornamenten uit 60 eeuwen"},
+                                             {1100, "Geschiedenis"},
+                                             {1300, "Inkleuren"},
+                                             {2000, "Geschiedenis"},
+                                             {2100, "Inhoud"},
+                                             {2300, "Menu"},
+                                             {4000, "Inkleuren"},
+                                             {4152, "Onderwerpen"},
+                                             {4217, "Mandala is veranderd!"},
+                                             {4218, "Wilt u de huidige mandala bewaren?"},
+                                             {4352, "Tint"},
+                                             {4353, "Kleurdiepte"},
+                                             {4354, "Helderheid"},
+                                             {4355, "Vulstijl"},
+                                             {4362, "Pendikte"},
+                                             {4400, "Menu"}};
     for (const auto& [id, text] : captions)
         EXPECT_EQ(orb::GetLangText(id, "MainForm", kFile, "<default>"), text) << id;
-    const std::map<int, QString> hints = {
-        {100, "Orbelle Online Help"},
-        {200, "Over Orbelle"},
-        {201, "Ga naar de website van Tessvale Software"},
-        {300, "Geluid Aan/Uitzetten"},
-        {400, "Orbelle Minimaliseren"},
-        {500, "Orbelle Afsluiten"},
-        {1101, "Mandala geschiedenis openen"},
-        {1301, "Zelf mandala's inkleuren"},
-        {2301, "Mandala geschiedenis afsluiten"},
-        {4111, "Mandala openen"},
-        {4112, "Mandala bewaren"},
-        {4113, "Mandala afdrukken"},
-        {4114, "Mandala naar het klembord kopieren"},
-        {4115, "Mandala als desktop-achtergrond instellen"},
-        {4211, "Mandala centreren"},
-        {4212, "Mandala verplaatsen"},
-        {4213, "Mandala op originele grootte weergeven"},
-        {4214, "Mandala volledig in het scherm weergeven"},
-        {4215, "Mandala verkleinen"},
-        {4216, "Mandala vergroten"},
-        {4311, "Kleur in de mandala kiezen"},
-        {4312, "Mandala inkleuren met pen"},
-        {4313, "Mandala inkleuren met verf"},
-        {4314, "Laatste aktie ongedaan maken"},
-        {4401, "Zelf mandala's inkleuren afsluiten"}};
+    const std::map<int, QString> hints = {{100, "Orbelle Online Help"},
+                                          {200, "Over Orbelle"},
+                                          {201, "Ga naar de website van Tessvale Software"},
+                                          {300, "Geluid Aan/Uitzetten"},
+                                          {400, "Orbelle Minimaliseren"},
+                                          {500, "Orbelle Afsluiten"},
+                                          {1101, "Mandala geschiedenis openen"},
+                                          {1301, "Zelf mandala's inkleuren"},
+                                          {2301, "Mandala geschiedenis afsluiten"},
+                                          {4111, "Mandala openen"},
+                                          {4112, "Mandala bewaren"},
+                                          {4113, "Mandala afdrukken"},
+                                          {4114, "Mandala naar het klembord kopieren"},
+                                          {4115, "Mandala als desktop-achtergrond instellen"},
+                                          {4211, "Mandala centreren"},
+                                          {4212, "Mandala verplaatsen"},
+                                          {4213, "Mandala op originele grootte weergeven"},
+                                          {4214, "Mandala volledig in het scherm weergeven"},
+                                          {4215, "Mandala verkleinen"},
+                                          {4216, "Mandala vergroten"},
+                                          {4311, "Kleur in de mandala kiezen"},
+                                          {4312, "Mandala inkleuren met pen"},
+                                          {4313, "Mandala inkleuren met verf"},
+                                          {4314, "Laatste aktie ongedaan maken"},
+                                          {4401, "Zelf mandala's inkleuren afsluiten"}};
     for (const auto& [id, text] : hints) EXPECT_EQ(Hint(id), text) << id;
 }
 
@@ -185,8 +183,10 @@ TEST(LanguageFile, TranslatingAWindowKeepsPagesAndDataListsAndTranslatesTheFillS
         EXPECT_EQ(label->text(), lng == 31 ? "Tint" : "Hue");
         ASSERT_EQ(styles->count(), 7);
         for (int i = 0; i < 7; ++i) {
-            if (lng == 31) EXPECT_EQ(styles->itemText(i), kBrushStyles[i]);
-            else EXPECT_NE(styles->itemText(i), kBrushStyles[i]);
+            if (lng == 31)
+                EXPECT_EQ(styles->itemText(i), kBrushStyles[i]);
+            else
+                EXPECT_NE(styles->itemText(i), kBrushStyles[i]);
             EXPECT_FALSE(styles->itemText(i).isEmpty());
         }
         if (lng == 44) EXPECT_EQ(styles->itemText(0), "Solid");

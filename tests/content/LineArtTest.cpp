@@ -83,8 +83,7 @@ TEST(LineArt, BmpReadsBackPixelForPixel) {
         EXPECT_EQ(img.depth(), 1);
         for (int y = 0; y < 7; ++y)
             for (int x = 0; x < w; ++x)
-                ASSERT_EQ(img.pixel(x, y) & 0xFFFFFF, a.at(x, y) ? 0xFFFFFFu : 0u)
-                    << x << "," << y;
+                ASSERT_EQ(img.pixel(x, y) & 0xFFFFFF, a.at(x, y) ? 0xFFFFFFu : 0u) << x << "," << y;
     }
 }
 

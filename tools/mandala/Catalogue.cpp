@@ -64,7 +64,8 @@ bool ReadCatalogue(const std::string& path, Catalogue& out, std::string& error) 
         d.folder = first;
         std::string seed;
         head >> d.file >> d.style >> seed >> d.size;
-        if (!head || d.file.empty()) return fail("drawing line needs folder, file, style, seed, size");
+        if (!head || d.file.empty())
+            return fail("drawing line needs folder, file, style, seed, size");
         if (!folders.count(d.folder)) return fail("unknown subject folder " + d.folder);
         if (d.folder == "User") return fail("the user's subject has no catalogue drawings");
         bool known = false;

@@ -149,17 +149,25 @@ void RimDisc(Canvas& k, const Band& b, int profile) {
             const double t = double(s) / steps;
             double f = 0;
             switch (profile) {
-                case kScallop: f = std::pow(std::sin(kPi * t), 0.6); break;
-                case kZigzag: f = 1.0 - std::abs(2 * t - 1); break;
+                case kScallop:
+                    f = std::pow(std::sin(kPi * t), 0.6);
+                    break;
+                case kZigzag:
+                    f = 1.0 - std::abs(2 * t - 1);
+                    break;
                 case kArch:  // pointed arch
                     f = std::pow(std::max(0.0, 1 - std::pow(std::abs(2 * t - 1), 1.3)), 0.55);
                     break;
-                default: f = 0.5 - 0.5 * std::cos(2 * kPi * t); break;
+                default:
+                    f = 0.5 - 0.5 * std::cos(2 * kPi * t);
+                    break;
             }
             const double a = (b.phase * kPi / 180) + 2 * kPi * (i + t) / b.n;
             const QPointF pt = Polar(b.ri + (b.ro - b.ri) * f, a);
-            if (i == 0 && s == 0) path.moveTo(pt);
-            else path.lineTo(pt);
+            if (i == 0 && s == 0)
+                path.moveTo(pt);
+            else
+                path.lineTo(pt);
         }
     }
     path.closeSubpath();
@@ -186,8 +194,10 @@ void StarShape(Canvas& k, const Band& b, bool innerLines, int skip) {
     for (int i = 0; i < 2 * b.n; ++i) {
         const double a = b.phase * kPi / 180 + kPi * i / b.n;
         const QPointF pt = Polar(i % 2 == 0 ? b.ro : b.ri, a);
-        if (i == 0) path.moveTo(pt);
-        else path.lineTo(pt);
+        if (i == 0)
+            path.moveTo(pt);
+        else
+            path.lineTo(pt);
     }
     path.closeSubpath();
     k.shape(path);
@@ -338,8 +348,10 @@ void Vine(Canvas& k, const Band& b) {
     for (int s = 0; s <= 720; ++s) {
         const double a = 2 * kPi * s / 720;
         const QPointF pt = Polar(rm + amp * std::sin(a * b.n), a);
-        if (s == 0) stem.moveTo(pt);
-        else stem.lineTo(pt);
+        if (s == 0)
+            stem.moveTo(pt);
+        else
+            stem.lineTo(pt);
     }
     k.line(stem);
     k.around(2 * b.n, b.phase, [&](int i) {
@@ -567,9 +579,9 @@ void Braid(Canvas& k, const Band& b) {
     const double amp = (b.ro - b.ri) / 2 - width / 2 - k.lw * 2.5;
     std::vector<Strand> strands;
     for (int s = 0; s < 2; ++s) {
-        strands.push_back(Curve(
-            [&](double a) { return Polar(rm + amp * std::sin(b.n * a + s * kPi), a); }, 0,
-            2 * kPi, std::max(400, b.n * 40)));
+        strands.push_back(
+            Curve([&](double a) { return Polar(rm + amp * std::sin(b.n * a + s * kPi), a); }, 0,
+                  2 * kPi, std::max(400, b.n * 40)));
     }
     Ribbons(k, strands, width);
     k.disc(b.ri, 1.2);
@@ -578,9 +590,9 @@ void Braid(Canvas& k, const Band& b) {
 // One closed curve r = rm + amp * cos(p/q * a), knotted over q turns.
 void RoseKnot(Canvas& k, double ri, double ro, int p, int q, double width) {
     const double rm = (ri + ro) / 2, amp = (ro - ri) / 2 - width / 2 - k.lw;
-    std::vector<Strand> strands{Curve(
-        [&](double a) { return Polar(rm + amp * std::cos(double(p) / q * a), a); }, 0,
-        2 * kPi * q, 300 * q + 40 * p)};
+    std::vector<Strand> strands{
+        Curve([&](double a) { return Polar(rm + amp * std::cos(double(p) / q * a), a); }, 0,
+              2 * kPi * q, 300 * q + 40 * p)};
     Ribbons(k, strands, width);
 }
 
@@ -589,9 +601,9 @@ void CircleChain(Canvas& k, double rm, int n, double rc, double width) {
     std::vector<Strand> strands;
     for (int i = 0; i < n; ++i) {
         const QPointF c = Polar(rm, 2 * kPi * i / n);
-        strands.push_back(Curve(
-            [&](double a) { return c + QPointF(rc * std::cos(a), rc * std::sin(a)); }, 0,
-            2 * kPi, 240));
+        strands.push_back(
+            Curve([&](double a) { return c + QPointF(rc * std::cos(a), rc * std::sin(a)); }, 0,
+                  2 * kPi, 240));
     }
     Ribbons(k, strands, width);
 }
@@ -625,8 +637,10 @@ void Lattice(Canvas& k, double rd, int kind) {
                     const double ang = kPi * v / 8;
                     const double r = v % 2 == 0 ? s * 0.5 : s * 0.5 * 0.62;
                     const QPointF pt = c + Polar(r, ang);
-                    if (v == 0) star.moveTo(pt);
-                    else star.lineTo(pt);
+                    if (v == 0)
+                        star.moveTo(pt);
+                    else
+                        star.lineTo(pt);
                 }
                 star.closeSubpath();
                 lines.addPath(star);
@@ -692,7 +706,7 @@ void Centre(Canvas& k, double r, int n) {
 
 struct Design {
     Canvas& k;
-    int N;  // the design's symmetry order
+    int N;     // the design's symmetry order
     double r;  // radius still free, from the outside in
 
     // Repetitions for a ring: a multiple of the symmetry order that grows with the ring's
@@ -795,8 +809,8 @@ void Compose(Canvas& k, const std::string& style) {
     };
     Layer rays = [](Design& d, double t) {
         d.clear();
-        Rays(d.k, {d.r - t, d.r - d.k.lw,
-                   d.reps(d.k.rng.pick(std::vector<double>{0.5, 1}), d.r - t), 0},
+        Rays(d.k,
+             {d.r - t, d.r - d.k.lw, d.reps(d.k.rng.pick(std::vector<double>{0.5, 1}), d.r - t), 0},
              d.k.rng.chance(0.6));
         d.r -= t;
     };
@@ -838,8 +852,13 @@ void Compose(Canvas& k, const std::string& style) {
 
     if (style == "flower") {
         orders = {6, 8, 10, 12, 16};
-        pool = {petals({kLens, kLotus, kDrop}), petals({kLotus, kHeart, kRound}),
-                petals({kLotus, kLens}), petals({kLens, kDrop}), rim(kScallop), dots, vine};
+        pool = {petals({kLens, kLotus, kDrop}),
+                petals({kLotus, kHeart, kRound}),
+                petals({kLotus, kLens}),
+                petals({kLens, kDrop}),
+                rim(kScallop),
+                dots,
+                vine};
         fracMin = 0.12, fracMax = 0.22;
     } else if (style == "star") {
         orders = {5, 6, 8, 10, 12};
@@ -981,8 +1000,10 @@ void Compose(Canvas& k, const std::string& style) {
                 const double t = double(s2) / 400;
                 const double ang = a0 + kPi + turns * 2 * kPi * t;
                 const QPointF pt = c + Polar(rs * (1 - t) + k.lw * 2, ang);
-                if (s2 == 0) path.moveTo(pt);
-                else path.lineTo(pt);
+                if (s2 == 0)
+                    path.moveTo(pt);
+                else
+                    path.lineTo(pt);
             }
         }
         QPen groove(Qt::black, k.lw * 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);

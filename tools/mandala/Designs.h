@@ -27,7 +27,9 @@ public:
     int below(int n) { return n <= 0 ? 0 : int(next() % uint64_t(n)); }
     bool chance(double p) { return uniform() < p; }
     template <class T>
-    const T& pick(const std::vector<T>& v) { return v[size_t(below(int(v.size())))]; }
+    const T& pick(const std::vector<T>& v) {
+        return v[size_t(below(int(v.size())))];
+    }
 
 private:
     uint64_t s_;

@@ -75,10 +75,9 @@ LineArt Thicken(const LineArt& a) {
     for (int y = 0; y < a.height; ++y) {
         for (int x = 0; x < a.width; ++x) {
             if (!a.at(x, y)) continue;
-            const bool blackNear = (x > 0 && !a.at(x - 1, y)) ||
-                                   (x + 1 < a.width && !a.at(x + 1, y)) ||
-                                   (y > 0 && !a.at(x, y - 1)) ||
-                                   (y + 1 < a.height && !a.at(x, y + 1));
+            const bool blackNear =
+                (x > 0 && !a.at(x - 1, y)) || (x + 1 < a.width && !a.at(x + 1, y)) ||
+                (y > 0 && !a.at(x, y - 1)) || (y + 1 < a.height && !a.at(x, y + 1));
             if (blackNear) t.at(x, y) = 0;
         }
     }
@@ -126,8 +125,10 @@ int CloseDiagonals(LineArt& a) {
             for (int x = 0; x + 1 < a.width; ++x) {
                 if (!DiagonalBlock(a, x, y)) continue;
                 // Blacken the white pixel of the pair that sits on the upper row.
-                if (a.at(x, y)) a.at(x, y) = 0;
-                else a.at(x + 1, y) = 0;
+                if (a.at(x, y))
+                    a.at(x, y) = 0;
+                else
+                    a.at(x + 1, y) = 0;
                 ++changed;
                 again = true;
             }

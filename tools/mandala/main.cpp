@@ -21,9 +21,11 @@ namespace {
 int Usage() {
     std::fputs(
         "usage:\n"
-        "  orbelle-mandala drawings CATALOGUE OUTDIR     make every drawing as OUTDIR/M/<folder>/<file>\n"
+        "  orbelle-mandala drawings CATALOGUE OUTDIR     make every drawing as "
+        "OUTDIR/M/<folder>/<file>\n"
         "  orbelle-mandala dbsource CATALOGUE FILE       the catalogue's text database records\n"
-        "  orbelle-mandala history OUTDIR                make the history pictures as OUTDIR/H/<name>\n"
+        "  orbelle-mandala history OUTDIR                make the history pictures as "
+        "OUTDIR/H/<name>\n"
         "  orbelle-mandala sheet CATALOGUE OUTDIR PNG    contact sheet of the made drawings\n"
         "  orbelle-mandala historysheet OUTDIR PNG       contact sheet of the history pictures\n"
         "  orbelle-mandala preview STYLE SEED COUNT SIZE PNG   try seeds of one style\n"
@@ -144,7 +146,9 @@ int main(int argc, char** argv) {
             const LineArt art = MakeDrawing(style, seed + i, size);
             const Problems pr = Check(art);
             pics.push_back(ToImage(art));
-            labels.push_back(QString("%1 %2 %3").arg(QString::fromStdString(style)).arg(seed + i)
+            labels.push_back(QString("%1 %2 %3")
+                                 .arg(QString::fromStdString(style))
+                                 .arg(seed + i)
                                  .arg(pr.ok() ? "" : QString::fromStdString(pr.describe())));
         }
         return Sheet(pics, labels, 430, 4).save(argv[6]) ? 0 : 1;
