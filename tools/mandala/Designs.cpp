@@ -962,32 +962,37 @@ void Compose(Canvas& k, const std::string& style) {
         k.disc(d.r * 0.4);
         return;
     } else if (style == "bowl") {
-        // A painted bowl: a turning design of four arms inside a band of fish-like shapes.
+        // A painted bowl: dark figures turning around the middle, as painted in clay.
         k.circle(d.r, 2.0);
         d.r -= k.lw * 3;
         d.clear();
         RimDisc(k, {d.r * 0.9, d.r, 40, 0}, kZigzag);
         d.r *= 0.9;
         d.clear();
+        k.p.setPen(k.pen());
+        k.p.setBrush(Qt::black);
         k.around(8, 0, [&](int) {
-            QPainterPath fish = Petal(kDrop, d.r * 0.62, d.r * 0.95, d.r * 0.1);
+            QPainterPath fish = Petal(kDrop, d.r * 0.64, d.r * 0.94, d.r * 0.09);
             QTransform t;
-            t.translate(0, -d.r * 0.78);
+            t.translate(0, -d.r * 0.79);
             t.rotate(70);
-            t.translate(0, d.r * 0.78);
-            k.shape(t.map(fish));
+            t.translate(0, d.r * 0.79);
+            k.p.drawPath(t.map(fish));
         });
-        d.r *= 0.6;
-        d.clear(1.3);
+        d.r *= 0.58;
+        k.disc(d.r, 1.3);
+        k.p.setPen(k.pen());
+        k.p.setBrush(Qt::black);
         k.around(4, 0, [&](int) {
-            QPainterPath arm;
-            arm.moveTo(0, 0);
-            arm.cubicTo(d.r * 0.2, -d.r * 0.4, d.r * 0.1, -d.r * 0.8, d.r * 0.55, -d.r * 0.85);
-            arm.lineTo(d.r * 0.5, -d.r * 0.7);
-            arm.cubicTo(d.r * 0.0, -d.r * 0.7, d.r * 0.05, -d.r * 0.35, -d.r * 0.12, -d.r * 0.05);
-            arm.closeSubpath();
-            k.shape(arm);
+            // A crescent swinging round the centre.
+            QPainterPath outer, inner;
+            outer.addEllipse(QPointF(d.r * 0.22, -d.r * 0.5), d.r * 0.36, d.r * 0.36);
+            inner.addEllipse(QPointF(d.r * 0.36, -d.r * 0.58), d.r * 0.32, d.r * 0.32);
+            k.p.drawPath(outer.subtracted(inner));
         });
+        QPainterPath dot;
+        dot.addEllipse(QPointF(0, 0), d.r * 0.1, d.r * 0.1);
+        k.p.drawPath(dot);
         return;
     } else if (style == "spiral") {
         // Three spirals joined in one line, as carved on stone.
