@@ -187,7 +187,8 @@ bool ExtractArchiveEntry(const QString& archiveFile, const TArchiveEntry& entry,
     if (!QDir().mkpath(info.absolutePath())) return false;
     QFile out(targetFile);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    bool ok = out.write(data) == data.size();
+    // Flushed first: a later write would stamp the file with the current time again.
+    bool ok = out.write(data) == data.size() && out.flush();
     const QDateTime when = DosDateTimeToQt(entry.FileDate);
     ok = ok && when.isValid() && out.setFileTime(when, QFileDevice::FileModificationTime);
     out.close();
