@@ -745,7 +745,9 @@ void Border(Design& d) {
 void PetalLayer(Design& d, double t, std::vector<int> shapes) {
     Canvas& k = d.k;
     const int shape = k.rng.pick(shapes);
-    const int n = d.reps(k.rng.pick(std::vector<double>{1, 1, 2, 0.5}));
+    int n = d.reps(k.rng.pick(std::vector<double>{1, 1, 2, 0.5}));
+    // Petals as wide as they are long read as bubbles: add repetitions until they are slim.
+    while (2 * kPi * (d.r - t / 2) / n > t * 1.1) n += d.N;
     const bool doubled = k.rng.chance(0.45);
     const int detail = k.rng.below(5);
     d.clear();
