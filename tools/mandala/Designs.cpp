@@ -568,7 +568,9 @@ void Ribbons(Canvas& k, std::vector<Strand> strands, double width) {
 
 Strand Curve(const std::function<QPointF(double)>& f, double t0, double t1, int samples) {
     Strand s;
-    for (int i = 0; i < samples; ++i) s.pts.push_back(f(t0 + (t1 - t0) * i / samples));
+    // Half-step samples: symmetric curves cross exactly at whole steps, and a crossing on a
+    // vertex could be found twice or not at all, which would break the over-and-under.
+    for (int i = 0; i < samples; ++i) s.pts.push_back(f(t0 + (t1 - t0) * (i + 0.5) / samples));
     return s;
 }
 
@@ -995,6 +997,27 @@ void Compose(Canvas& k, const std::string& style) {
         QPainterPath dot;
         dot.addEllipse(QPointF(0, 0), d.r * 0.1, d.r * 0.1);
         k.p.drawPath(dot);
+        return;
+    } else if (style == "womb") {
+        // The central court of a painted mandala: a lotus of eight petals in a square hall.
+        k.circle(d.r, 1.6);
+        d.r -= k.lw * 4;
+        d.clear();
+        DotRing(k, d.r * 0.93, 32, d.r * 0.05, 0);
+        d.r *= 0.86;
+        QPainterPath hall;
+        const double h = d.r * 0.70;
+        hall.addRect(QRectF(-h, -h, 2 * h, 2 * h));
+        k.shape(hall, 1.3);
+        QPainterPath inner;
+        inner.addRect(QRectF(-h * 0.9, -h * 0.9, 1.8 * h, 1.8 * h));
+        k.line(inner);
+        d.r = h * 0.88;
+        d.clear(1.2);
+        PetalRing(k, {d.r * 0.32, d.r - k.lw, 8, 22.5}, kLens, 0.9, 0);
+        PetalRing(k, {d.r * 0.32, d.r * 0.9, 8, 0}, kRound, 1.0, 3);
+        k.disc(d.r * 0.32);
+        k.disc(d.r * 0.14);
         return;
     } else if (style == "spiral") {
         // Three spirals joined in one line, as carved on stone.

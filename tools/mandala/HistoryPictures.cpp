@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 
 #include "Designs.h"
@@ -113,6 +114,30 @@ const std::vector<Recipe>& Recipes() {
          0xFF1E1E1E,
          0xFFF4EBDB,
          false},
+        {"lotus8.png",
+         "womb",
+         1,
+         120,
+         {0xFFF3D9A4, 0xFFB5452F, 0xFF2E5E8C, 0xFFE2B33C, 0xFF3E8C6E},
+         0xFF2A1A0A,
+         0xFFF4EBDB,
+         false},
+        {"zandschildering.png",
+         "sun",
+         36,
+         120,
+         {0xFFEDE3CC, 0xFF3A6EA5, 0xFFE3C15A, 0xFF1E1E1E, 0xFFB5452F},
+         0xFF4A3A2A,
+         0xFFD9C3A0,
+         false},
+        {"gouden-bloem.png",
+         "flower",
+         17,
+         120,
+         {0xFFE8B923, 0xFF1F3F8F, 0xFFF6E7B4, 0xFFB5452F, 0xFF2D7A3E},
+         0xFF1A1A1A,
+         0xFFF4EBDB,
+         false},
         {"kleurplaat.png",
          "flower",
          19,
@@ -142,17 +167,39 @@ QImage Colour(const Recipe& r) {
             if (x == 0 || y == 0 || x == big - 1 || y == big - 1) border[l] = true;
         }
     }
-    std::vector<QRgb> colour(regions);
+    // Regions that are copies of each other under the design's symmetry lie at the same
+    // distance from the centre and have the same area: group them, so they share a colour.
     const double c = big / 2.0;
+    std::vector<double> dist(regions);
+    std::vector<int> order;
+    for (int l = 0; l < regions; ++l) {
+        dist[l] = std::hypot(sx[l] / area[l] - c, sy[l] / area[l] - c);
+        if (!border[l]) order.push_back(l);
+    }
+    std::sort(order.begin(), order.end(), [&](int x, int y) { return dist[x] < dist[y]; });
+    std::vector<int> group(regions, 0);
+    int groups = 0;
+    for (size_t i = 0; i < order.size();) {
+        size_t j = i + 1;
+        while (j < order.size() && dist[order[j]] - dist[order[j - 1]] <= 1.5) ++j;
+        // Within one distance, split by area.
+        std::vector<int> ring(order.begin() + long(i), order.begin() + long(j));
+        std::sort(ring.begin(), ring.end(), [&](int x, int y) { return area[x] < area[y]; });
+        for (size_t m = 0; m < ring.size(); ++m) {
+            if (m == 0 || area[ring[m]] > area[ring[m - 1]] * 1.15 + 4) ++groups;
+            group[ring[m]] = groups;
+        }
+        i = j;
+    }
+    std::vector<QRgb> colour(regions);
     for (int l = 0; l < regions; ++l) {
         if (border[l]) {
             colour[l] = r.background;
             continue;
         }
-        const double dx = sx[l] / area[l] - c, dy = sy[l] / area[l] - c;
-        const long ring = std::lround(std::hypot(dx, dy) / (big * 0.018));
-        long key = ring * 7 + std::lround(std::log2(double(area[l]) + 1));
+        long key = group[l];
         if (r.quadrants) {
+            const double dx = sx[l] / area[l] - c, dy = sy[l] / area[l] - c;
             const double a = std::atan2(dy, dx) + 3.14159265358979 / 4 + 2 * 3.14159265358979;
             key += long(std::floor(a / (3.14159265358979 / 2))) % 4 * 3;
         }
