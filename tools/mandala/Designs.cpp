@@ -1060,6 +1060,8 @@ void Compose(Canvas& k, const std::string& style) {
             pool[size_t(rng.below(int(pool.size())))](d, std::min(t, d.r - stopAt * 0.5));
         }
         ++layer;
+        // Patterns show their lattice large; other styles keep some rings around the heart.
+        if (style == "lattice" && d.r < k.R * 0.62) break;
         if (heart && d.r < k.R * 0.45 && rng.chance(0.5)) break;
     }
     if (heart) heart(d);

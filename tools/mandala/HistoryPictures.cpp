@@ -68,7 +68,7 @@ const std::vector<Recipe>& Recipes() {
          false},
         {"sterpatroon.png",
          "lattice",
-         64,
+         62,
          200,
          {0xFF1C5D99, 0xFFF5F5F0, 0xFF2BA89B, 0xFFE0B44C, 0xFF123B66},
          0xFF1A1A1A,
