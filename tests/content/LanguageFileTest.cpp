@@ -91,7 +91,7 @@ TEST(LanguageFile, DutchTextsAreTheProgramsOwn) {
                                              {2300, "Menu"},
                                              {4000, "Inkleuren"},
                                              {4151, "Onderwerpen"},
-        {4152, "Mandala's"},
+                                             {4152, "Mandala's"},
                                              {4217, "Mandala is veranderd!"},
                                              {4218, "Wilt u de huidige mandala bewaren?"},
                                              {4352, "Tint"},

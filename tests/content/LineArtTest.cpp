@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 
 #include "ContentCheck.h"
 #include "Designs.h"
@@ -109,4 +111,60 @@ TEST(LineArt, FreshSeedsOfEveryStyleComeOutClean) {
             EXPECT_GE(r.regions4, 60);
         }
     }
+}
+
+namespace {
+
+// Over (true) or under at each crossing along one strand, in order.
+std::vector<bool> OverAlong(const std::vector<mandala::WeaveCrossing>& cross, int strand) {
+    std::vector<std::pair<double, bool>> seen;
+    for (const auto& c : cross)
+        for (int side = 0; side < 2; ++side)
+            if (c.strand[side] == strand) seen.push_back({c.at[side], c.top == side});
+    std::sort(seen.begin(), seen.end());
+    std::vector<bool> over;
+    for (const auto& s : seen) over.push_back(s.second);
+    return over;
+}
+
+void ExpectAlternating(const std::vector<bool>& over) {
+    ASSERT_FALSE(over.empty());
+    ASSERT_EQ(over.size() % 2, 0u);  // a closed strand returns to where it started
+    for (size_t i = 0; i < over.size(); ++i)
+        EXPECT_NE(over[i], over[(i + 1) % over.size()]) << "at crossing " << i;
+}
+
+}  // namespace
+
+TEST(Weave, BraidAlternatesAlsoWhereCrossingsFallOnVertices) {
+    // Two strands crossing every 20 samples (or every 400 / 2n), on a vertex of both, as
+    // braids around a ring are sampled.
+    for (int n = 3; n <= 24; ++n) {
+        for (int samples : {n * 40, std::max(400, n * 40), 360}) {
+            std::vector<std::vector<QPointF>> strands(2);
+            for (int s = 0; s < 2; ++s)
+                for (int i = 0; i < samples; ++i) {
+                    const double a = 2 * M_PI * i / samples;
+                    const double r = 100 + 20 * std::sin(n * a + s * M_PI);
+                    strands[s].push_back({r * std::sin(a), -r * std::cos(a)});
+                }
+            const auto cross = mandala::Weave(strands);
+            SCOPED_TRACE(std::to_string(n) + " crossings, " + std::to_string(samples));
+            ASSERT_EQ(cross.size(), size_t(2 * n));
+            for (int s = 0; s < 2; ++s) ExpectAlternating(OverAlong(cross, s));
+        }
+    }
+}
+
+TEST(Weave, KnotOfOneStrandAlternates) {
+    // r = 100 + 30 cos(5a / 2) over two turns: one closed curve with five self-crossings.
+    std::vector<std::vector<QPointF>> strands(1);
+    for (int i = 0; i < 1000; ++i) {
+        const double a = 4 * M_PI * (i + 0.5) / 1000;
+        const double r = 100 + 30 * std::cos(2.5 * a);
+        strands[0].push_back({r * std::sin(a), -r * std::cos(a)});
+    }
+    const auto cross = mandala::Weave(strands);
+    EXPECT_EQ(cross.size(), 5u);
+    ExpectAlternating(OverAlong(cross, 0));
 }

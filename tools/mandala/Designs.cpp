@@ -442,11 +442,7 @@ struct Strand {
     std::vector<double> len;   // arc length at each point
 };
 
-struct Crossing {
-    int strand[2];
-    double at[2];  // arc length along each strand
-    int top = -1;  // 0 or 1: which of the two passes over
-};
+using Crossing = WeaveCrossing;
 
 void Measure(Strand& s) {
     s.len.assign(s.pts.size() + 1, 0);
@@ -486,34 +482,9 @@ QPainterPath Piece(const Strand& s, double from, double to, bool closed) {
 // Draws closed strands as ribbons that pass alternately over and under at every crossing.
 void Ribbons(Canvas& k, std::vector<Strand> strands, double width) {
     for (auto& s : strands) Measure(s);
-    std::vector<Crossing> cross;
-    for (size_t a = 0; a < strands.size(); ++a) {
-        for (size_t b = a; b < strands.size(); ++b) {
-            const auto& A = strands[a].pts;
-            const auto& B = strands[b].pts;
-            for (size_t i = 0; i < A.size(); ++i) {
-                const QPointF p1 = A[i], p2 = A[(i + 1) % A.size()];
-                for (size_t j = (a == b ? i + 2 : 0); j < B.size(); ++j) {
-                    if (a == b && i == 0 && j == B.size() - 1) continue;
-                    const QPointF q1 = B[j], q2 = B[(j + 1) % B.size()];
-                    const QPointF r = p2 - p1, s = q2 - q1;
-                    const double den = r.x() * s.y() - r.y() * s.x();
-                    if (std::abs(den) < 1e-12) continue;
-                    const QPointF qp = q1 - p1;
-                    const double t = (qp.x() * s.y() - qp.y() * s.x()) / den;
-                    const double u = (qp.x() * r.y() - qp.y() * r.x()) / den;
-                    if (t < 0 || t >= 1 || u < 0 || u >= 1) continue;
-                    Crossing c;
-                    c.strand[0] = int(a);
-                    c.strand[1] = int(b);
-                    c.at[0] = strands[a].len[i] + t * (strands[a].len[i + 1] - strands[a].len[i]);
-                    c.at[1] = strands[b].len[j] + u * (strands[b].len[j + 1] - strands[b].len[j]);
-                    cross.push_back(c);
-                }
-            }
-        }
-    }
-    // Walk each strand and alternate over and under.
+    std::vector<std::vector<QPointF>> lines;
+    for (const auto& st : strands) lines.push_back(st.pts);
+    std::vector<Crossing> cross = Weave(lines);
     struct Visit {
         double at;
         int crossing, side;
@@ -522,16 +493,6 @@ void Ribbons(Canvas& k, std::vector<Strand> strands, double width) {
     for (size_t c = 0; c < cross.size(); ++c)
         for (int side = 0; side < 2; ++side)
             visits[size_t(cross[c].strand[side])].push_back({cross[c].at[side], int(c), side});
-    for (auto& v : visits)
-        std::sort(v.begin(), v.end(), [](const Visit& x, const Visit& y) { return x.at < y.at; });
-    for (auto& v : visits) {
-        bool over = true;
-        for (const Visit& visit : v) {
-            Crossing& c = cross[size_t(visit.crossing)];
-            if (c.top < 0) c.top = over ? visit.side : 1 - visit.side;
-            over = !(c.top == visit.side);
-        }
-    }
     const QPen outer(Qt::black, width + 2 * k.lw, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     const QPen inner(Qt::white, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     k.p.setBrush(Qt::NoBrush);
@@ -1069,6 +1030,70 @@ void Compose(Canvas& k, const std::string& style) {
 }
 
 }  // namespace
+
+std::vector<WeaveCrossing> Weave(const std::vector<std::vector<QPointF>>& strands) {
+    std::vector<std::vector<double>> len(strands.size());
+    for (size_t k = 0; k < strands.size(); ++k) {
+        const auto& pts = strands[k];
+        len[k].assign(pts.size() + 1, 0);
+        for (size_t i = 0; i < pts.size(); ++i) {
+            const QPointF d = pts[(i + 1) % pts.size()] - pts[i];
+            len[k][i + 1] = len[k][i] + std::hypot(d.x(), d.y());
+        }
+    }
+    // Each segment owns its start but not its end. The window is shifted by a hair, so that
+    // a crossing on a shared vertex lands in exactly one of the two segments even when
+    // rounding puts it a little before or after the vertex.
+    constexpr double kEps = 1e-9;
+    std::vector<WeaveCrossing> cross;
+    for (size_t a = 0; a < strands.size(); ++a) {
+        for (size_t b = a; b < strands.size(); ++b) {
+            const auto& A = strands[a];
+            const auto& B = strands[b];
+            if (A.size() < 2 || B.size() < 2) continue;
+            for (size_t i = 0; i < A.size(); ++i) {
+                const QPointF p1 = A[i], p2 = A[(i + 1) % A.size()];
+                for (size_t j = (a == b ? i + 2 : 0); j < B.size(); ++j) {
+                    if (a == b && i == 0 && j == B.size() - 1) continue;
+                    const QPointF q1 = B[j], q2 = B[(j + 1) % B.size()];
+                    const QPointF r = p2 - p1, s = q2 - q1;
+                    const double den = r.x() * s.y() - r.y() * s.x();
+                    if (std::abs(den) < 1e-12) continue;
+                    const QPointF qp = q1 - p1;
+                    const double t = (qp.x() * s.y() - qp.y() * s.x()) / den;
+                    const double u = (qp.x() * r.y() - qp.y() * r.x()) / den;
+                    if (t < -kEps || t >= 1 - kEps || u < -kEps || u >= 1 - kEps) continue;
+                    WeaveCrossing c;
+                    c.strand[0] = int(a);
+                    c.strand[1] = int(b);
+                    c.at[0] = len[a][i] + std::max(0.0, t) * (len[a][i + 1] - len[a][i]);
+                    c.at[1] = len[b][j] + std::max(0.0, u) * (len[b][j + 1] - len[b][j]);
+                    cross.push_back(c);
+                }
+            }
+        }
+    }
+    // Walk each strand and alternate over and under; a crossing keeps what the first strand
+    // to reach it decided.
+    struct Visit {
+        double at;
+        int crossing, side;
+    };
+    std::vector<std::vector<Visit>> visits(strands.size());
+    for (size_t c = 0; c < cross.size(); ++c)
+        for (int side = 0; side < 2; ++side)
+            visits[size_t(cross[c].strand[side])].push_back({cross[c].at[side], int(c), side});
+    for (auto& v : visits) {
+        std::sort(v.begin(), v.end(), [](const Visit& x, const Visit& y) { return x.at < y.at; });
+        bool over = true;
+        for (const Visit& visit : v) {
+            WeaveCrossing& c = cross[size_t(visit.crossing)];
+            if (c.top < 0) c.top = over ? visit.side : 1 - visit.side;
+            over = !(c.top == visit.side);
+        }
+    }
+    return cross;
+}
 
 const std::vector<std::string>& Styles() {
     static const std::vector<std::string> styles{"flower",  "star",    "sun",   "knot",

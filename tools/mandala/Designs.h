@@ -1,6 +1,7 @@
 #pragma once
 // Procedural mandala line drawings. A drawing is fixed by its style, seed and size; the
 // same three give the same picture on every run.
+#include <QPointF>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,6 +35,18 @@ public:
 private:
     uint64_t s_;
 };
+
+// A crossing of two closed polylines (possibly the same one twice): the strands, the arc
+// length along each at which they cross, and which of the two (0 or 1) passes over.
+struct WeaveCrossing {
+    int strand[2] = {0, 0};
+    double at[2] = {0, 0};
+    int top = -1;
+};
+
+// Finds every crossing of the strands, each once, also where it falls on a vertex, and lets
+// each strand pass alternately over and under along its length.
+std::vector<WeaveCrossing> Weave(const std::vector<std::vector<QPointF>>& strands);
 
 // The styles a catalogue line may name.
 const std::vector<std::string>& Styles();
