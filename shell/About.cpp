@@ -25,7 +25,6 @@ TAboutBox::TAboutBox(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("AboutBox");
     setWindowTitle("Over Orbelle");
-    SetTag(this, 200);
     resize(329, 329);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);

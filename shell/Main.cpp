@@ -26,6 +26,9 @@
 #include "platform/Tags.h"
 #include "shell/About.h"
 #include "shell/Bk.h"
+#include "shell/LanguageTexts.h"
+#include "library/PictureArchive.h"
+#include "library/iDbRecs.h"
 #include "shell/Intro.h"
 #include "shell/MsgDlg.h"
 #include "shell/Pictures.h"
@@ -533,6 +536,15 @@ void TMainForm::FormCreate() {
     LoadPictures();
     LoadGlyphs();
 
+    FillSubjectList();
+    FillMandalaList(true);
+    connect(SubjectLst, &QComboBox::currentIndexChanged, this, [this] { SubjectLstChange(); });
+    connect(MandalaLst, &QListWidget::itemClicked, this, [this] { MandalaLstClick(); });
+    connect(MandalaLst, &QListWidget::currentRowChanged, this, [this](int row) {
+        // Keyboard choices load too; a click on the current item is handled above.
+        if (row >= 0 && MandalaLst->hasFocus()) MandalaLstClick();
+    });
+
     // Initial drawing settings: each setting runs the change handler.
     HScroller->setValue(50);
     SScroller->setValue(50);
@@ -546,6 +558,12 @@ void TMainForm::FormCreate() {
         paletteEffect_ = new PaletteDisplayEffect(*pal);
         MainFormPanel->setGraphicsEffect(paletteEffect_);
     }
+
+    // The picture archive's directory and the text database.
+    ArchiveIndex = LoadArchiveIndex(ProgramFile("orbelle.dat"));
+    TextDatabase = std::make_unique<TiDbRecFile>();
+    TextDatabase->LoadFromFile(ProgramFile("Mandala.dat"));
+    TextDatabase->ActivateAll();
 
     QApplication::restoreOverrideCursor();
     MainFormReady = true;
@@ -602,6 +620,12 @@ void TMainForm::showEvent(QShowEvent* e) {
 }
 
 void TMainForm::FormShow() {
+    ApplyLanguage(this, "MainForm", LngFileName);
+    OpenDialog->setProperty("Title", GetLangText(20, "MainForm", LngFileName,
+                                                 OpenDialog->property("Title").toString()));
+    SaveDialog->setProperty("Title", GetLangText(30, "MainForm", LngFileName,
+                                                 SaveDialog->property("Title").toString()));
+    AboutBoxShowHook = [](TAboutBox* box) { ApplyLanguage(box, "MainForm", LngFileName); };
     musicFile_ = ProgramFile("A/Orbelle.wav");
     SoundSBtnClick();
     FreeIntro();
@@ -613,11 +637,20 @@ void TMainForm::FormShow() {
 void TMainForm::MenuSBtnClick(QObject* sender) {
     if (sender == MainHistorySBtn || sender == MainHistoryImg || sender == MainHistoryLbl ||
         sender == MainHistorySBtnLbl) {
+        // The table of contents of the current language, when the database has one.
+        const QStringList lines = DatabaseLines("Content_");
+        if (!lines.isEmpty()) {
+            ContentLst->clear();
+            ContentLst->addItems(lines);
+            if (ContentLst->count() > 1) ContentLst->setCurrentRow(1);
+        }
         Notebook->SetActivePage("History");
     } else if (sender == MainPaintSBtn || sender == MainPaintImg || sender == MainPaintLbl ||
                sender == MainPaintSBtnLbl) {
         Notebook->SetActivePage("Paint");
         PaintNotebook->SetActivePage("FilePage");
+        FillSubjectList();
+        FillMandalaList(true);
     } else if (sender == HistoryBackSBtn || sender == HistoryBackSBtnLbl) {
         Notebook->SetActivePage("Main");
     } else if (sender == PaintBackSBtn || sender == PaintBackSBtnLbl) {
@@ -682,7 +715,10 @@ void TMainForm::BkMouseMove() {
 void TMainForm::NotebookPageChanged() {
     if (Notebook->ActivePage() == "Paint") {
         ShowDetailWindow(MandalaPanel, this);
-        if (MandalaLst->count() > 0) MandalaLst->setCurrentRow(0);
+        if (MandalaLst->count() > 0) {
+            MandalaLst->setCurrentRow(0);
+            MandalaLstClick();
+        }
     }
     UpdateStatus();
 }
@@ -835,7 +871,10 @@ void TMainForm::Music(bool start) {
 
 void TMainForm::AskSaveChanged() {
     if (!DetailWindowAlive || !DetailWindow->FChanged) return;
-    if (AskYesNo("Mandala is veranderd!", "Wilt u de huidige mandala bewaren?", "Ja", "Nee") &&
+    const QString sec = "MainForm";
+    if (AskYesNo(GetLangText(4217, sec, LngFileName, "Mandala is veranderd!"),
+                 GetLangText(4218, sec, LngFileName, "Wilt u de huidige mandala bewaren?"),
+                 GetLangText(2, sec, LngFileName, "Ja"), GetLangText(3, sec, LngFileName, "Nee")) &&
         SaveMandala)
         SaveMandala(false);
 }
@@ -911,6 +950,8 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 void TMainForm::FormCloseQuery() {
     if (!MainFormReady) return;
     MainFormReady = false;
+    TextDatabase.reset();
+    ArchiveIndex.reset();
     Music(false);
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     hide();

@@ -23,6 +23,8 @@ namespace orb {
 
 class TBaseBtn;
 class TBkControl;
+class TiDbRecFile;
+struct TArchiveIndex;
 class TProportionalImage;
 class TSpinner;
 class TBrushStyleList;
@@ -147,6 +149,26 @@ public:
     void QuitSBtnClick();
     // The change prompt: asks to save a changed picture.
     void AskSaveChanged();
+    // The catalogue.
+    void FillSubjectList();
+    void FillMandalaList(bool selectFirst);
+    void SubjectLstChange();
+    void MandalaLstClick();
+    // The single path by which a drawing reaches the painting window.
+    void LoadMandala(const QString& path);
+    // The whole line behind a list item ("name=folder", "name=archive name", a file name).
+    static QString LineOf(const QString& display, const QVariant& data);
+    QString SubjectLine(int index) const;
+    QString MandalaLine(int index) const;
+    // The value of a text database key for the current language, split into lines.
+    QStringList DatabaseLines(const QString& keyPrefix) const;
+
+    // Data files, loaded at start-up (absent when missing).
+    std::unique_ptr<TArchiveIndex> ArchiveIndex;
+    std::unique_ptr<TiDbRecFile> TextDatabase;
+    // The save dialog's suggested file and folder, set by LoadMandala.
+    QString SaveFileName, SaveInitialDir;
+
     // Colour page handlers.
     void RGBValueChange(QObject* sender);
     void hsImageMouseDown(Qt::MouseButton button, QPoint at);
