@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QSaveFile>
 #include <cstring>
+#include <vector>
 
 #include "library/Pcx.h"
 #include "library/PictureDepth.h"
@@ -131,6 +132,35 @@ int16_t WalkGif(const QByteArray& data) {
     }
 }
 
+// Walks run-length encoded BMP bits (4 or 8 bits) to the end-of-bitmap code; a stream
+// that stops after its last line counts as complete.
+int16_t WalkBmpRle(const QByteArray& data, size_t offset, bool four, int height) {
+    const uchar* d = Bytes(data);
+    const size_t n = size_t(data.size());
+    size_t i = offset;
+    int lines = 0;
+    while (true) {
+        if (i + 2 > n) return lines >= height ? Ok : ErrTruncated;
+        const uchar count = d[i], code = d[i + 1];
+        i += 2;
+        if (count > 0) continue;
+        if (code == 0) {
+            ++lines;
+        } else if (code == 1) {
+            return Ok;
+        } else if (code == 2) {
+            if (i + 2 > n) return ErrTruncated;
+            lines += d[i + 1];
+            i += 2;
+        } else {
+            size_t bytes = four ? (size_t(code) + 1) / 2 : code;
+            bytes += bytes & 1;
+            if (i + bytes > n) return ErrTruncated;
+            i += bytes;
+        }
+    }
+}
+
 // Walks PNG chunks up to IEND.
 int16_t WalkPng(const QByteArray& data) {
     const uchar* d = Bytes(data);
@@ -251,6 +281,54 @@ int16_t TiffInfo(const QByteArray& data, TCodecFileInfo& info) {
     return Ok;
 }
 
+// Checks that every strip or tile of the first directory lies inside the data; libtiff
+// reports cut strips only as warnings.
+int16_t WalkTiff(const QByteArray& data) {
+    const uchar* d = Bytes(data);
+    const size_t n = size_t(data.size());
+    if (n < 8) return ErrTruncated;
+    const bool le = d[0] == 'I';
+    auto u16 = [&](size_t at) { return le ? Le16(d + at) : Be16(d + at); };
+    auto u32 = [&](size_t at) { return le ? Le32(d + at) : Be32(d + at); };
+    const size_t ifd = u32(4);
+    if (ifd + 2 > n) return ErrTruncated;
+    const size_t count = u16(ifd);
+    if (ifd + 2 + count * 12 > n) return ErrTruncated;
+    // Values of a SHORT or LONG array, inline when they fit in four bytes.
+    auto values = [&](size_t at, std::vector<uint64_t>& out) -> bool {
+        const uint32_t type = u16(at + 2), cnt = u32(at + 4);
+        const size_t size = type == 3 ? 2 : type == 4 ? 4 : 0;
+        if (size == 0 || cnt > (1u << 24)) return false;
+        size_t from = at + 8;
+        if (size * cnt > 4) from = u32(at + 8);
+        if (from + size * cnt > n) return false;
+        for (uint32_t i = 0; i < cnt; ++i)
+            out.push_back(size == 2 ? u16(from + i * 2) : u32(from + i * 4));
+        return true;
+    };
+    std::vector<uint64_t> offsets, counts;
+    static const uint8_t kTypeSize[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+    for (size_t e = 0; e < count; ++e) {
+        const size_t at = ifd + 2 + e * 12;
+        const uint32_t tag = u16(at), type = u16(at + 2);
+        // Values that do not fit the entry lie elsewhere and must be there too (a cut
+        // colour map is otherwise read as grey levels).
+        if (type < 13) {
+            const uint64_t bytes = uint64_t(kTypeSize[type]) * u32(at + 4);
+            if (bytes > 4 && uint64_t(u32(at + 8)) + bytes > n) return ErrTruncated;
+        }
+        if (tag == 273 || tag == 324) {
+            if (!values(at, offsets)) return ErrTruncated;
+        } else if (tag == 279 || tag == 325) {
+            if (!values(at, counts)) return ErrTruncated;
+        }
+    }
+    if (offsets.size() != counts.size()) return ErrCorrupt;
+    for (size_t i = 0; i < offsets.size(); ++i)
+        if (offsets[i] + counts[i] > n) return ErrTruncated;
+    return Ok;
+}
+
 int16_t PcxInfo(const QByteArray& data, TCodecFileInfo& info) {
     TPcxHeader h;
     if (!ReadPcxHeader(data, h)) return data.size() < 128 ? ErrTruncated : ErrCorrupt;
@@ -282,6 +360,7 @@ int16_t CheckComplete(TCodecFormat f, const QByteArray& data, const TCodecFileIn
         case TCodecFormat::Jpeg: return WalkJpeg(data, nullptr);
         case TCodecFormat::Gif: return WalkGif(data);
         case TCodecFormat::Png: return WalkPng(data);
+        case TCodecFormat::Tiff: return WalkTiff(data);
         case TCodecFormat::Bmp: {
             const uchar* d = Bytes(data);
             const uint32_t dib = Le32(d + 14);
@@ -289,6 +368,8 @@ int16_t CheckComplete(TCodecFormat f, const QByteArray& data, const TCodecFileIn
             if (compression == 0 || compression == 3) {
                 const qint64 stride = ((qint64(info.Width) * info.Bits + 31) / 32) * 4;
                 if (qint64(Le32(d + 10)) + stride * info.Height > data.size()) return ErrTruncated;
+            } else if (compression == 1 || compression == 2) {
+                return WalkBmpRle(data, Le32(d + 10), compression == 2, info.Height);
             }
             return Ok;
         }
@@ -404,6 +485,10 @@ int16_t Decode(TCodecFormat format, const QByteArray& data, int bits, bool dithe
         if (int16_t s = CheckComplete(format, data, info); s < Ok && status == Ok) status = s;
     }
     if (img.isNull()) return status == Ok ? int16_t(ErrCorrupt) : status;
+    // Qt hands GIF pictures over as true colour; at their own depth they stay indexed.
+    if (bits == 0 && format == TCodecFormat::Gif) {
+        if (QImage exact = IndexExactly(img, 256); !exact.isNull()) img = exact;
+    }
     QVector<QRgb> pal = palette;
     if (!ConvertToDepth(img, bits, dither, pal) || img.isNull()) return ErrMemory;
     bitmap = img;

@@ -115,6 +115,7 @@ PcxResult DecodePcx(const QByteArray& data, QImage& out, int maxSide, qint64 max
     const int w = h.Width, hgt = h.Height, bpl = h.BytesPerLine;
 
     QVector<QRgb> table;
+    bool paletteMissing = false;
     if (bits == 8) {
         // The 256-colour table follows a 0x0C marker at the very end of the file.
         if (data.size() >= kHeaderSize + 769 && end[-769] == 0x0C) {
@@ -122,9 +123,12 @@ PcxResult DecodePcx(const QByteArray& data, QImage& out, int maxSide, qint64 max
             for (int i = 0; i < 256; ++i) table.append(qRgb(t[i * 3], t[i * 3 + 1], t[i * 3 + 2]));
             end -= 769;
         } else {
+            // Older versions have no table and mean grey levels; version 5 must have one.
             for (int i = 0; i < 256; ++i) table.append(qRgb(i, i, i));
+            paletteMissing = h.Version >= 5;
         }
     } else if (bits == 1) {
+        // Set bits are white; the header's colours are left over from other modes.
         table = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
     } else if (bits == 2 || bits == 4) {
         const int n = 1 << bits;
@@ -184,7 +188,7 @@ PcxResult DecodePcx(const QByteArray& data, QImage& out, int maxSide, qint64 max
         std::fill(line.begin(), line.end(), 0);
     }
     out = img;
-    return complete ? PcxResult::Ok : PcxResult::Truncated;
+    return complete && !paletteMissing ? PcxResult::Ok : PcxResult::Truncated;
 }
 
 }  // namespace orb

@@ -176,6 +176,38 @@ QImage MapToPalette(const QImage& src, const QVector<QRgb>& palette, bool dither
     return out;
 }
 
+QImage IndexExactly(const QImage& src, int most) {
+    if (src.isNull() || src.hasAlphaChannel() || most < 1 || most > 256) return {};
+    const QImage rgb = ToTrueColour(src);
+    const int w = rgb.width(), h = rgb.height();
+    // Open-addressed set of the colours seen so far; bails out at the first one too many.
+    constexpr uint32_t kSlots = 1024;
+    std::array<uint32_t, kSlots> keys;
+    std::array<uint8_t, kSlots> idx{};
+    keys.fill(0);
+    QVector<QRgb> table;
+    QImage out(w, h, QImage::Format_Indexed8);
+    if (out.isNull()) return {};
+    for (int y = 0; y < h; ++y) {
+        const QRgb* s = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* d = out.scanLine(y);
+        for (int x = 0; x < w; ++x) {
+            const uint32_t key = (s[x] & 0xFFFFFFu) | 0x1000000u;
+            uint32_t slot = ((key * 2654435761u) >> 22) & (kSlots - 1);
+            while (keys[slot] != 0 && keys[slot] != key) slot = (slot + 1) & (kSlots - 1);
+            if (keys[slot] == 0) {
+                if (table.size() == most) return {};
+                keys[slot] = key;
+                idx[slot] = uint8_t(table.size());
+                table.append(s[x] | 0xFF000000u);
+            }
+            d[x] = idx[slot];
+        }
+    }
+    out.setColorTable(table);
+    return out;
+}
+
 int BitmapBits(const QImage& img) {
     if (img.isNull()) return 0;
     if (img.format() == QImage::Format_Indexed8 || img.format() == QImage::Format_Mono ||
@@ -215,6 +247,10 @@ bool ConvertToDepth(QImage& img, int bits, bool dither, QVector<QRgb>& palette) 
                        !img.hasAlphaChannel()) {
                 if (img.format() != QImage::Format_Indexed8)
                     img = img.convertToFormat(QImage::Format_Indexed8);
+                palette = img.colorTable();
+                return true;
+            } else if (QImage exact = IndexExactly(img, most); !exact.isNull()) {
+                img = exact;
                 palette = img.colorTable();
                 return true;
             } else {

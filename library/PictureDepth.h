@@ -28,11 +28,15 @@ QImage ToTrueColour(const QImage& src);
 // the nearest entry, or with Floyd-Steinberg error diffusion when `dither` is set.
 QImage MapToPalette(const QImage& src, const QVector<QRgb>& palette, bool dither);
 
+// Indexed copy of a picture that uses at most `most` colours (colour table in order of
+// first appearance); a null image when it uses more. Transparent pictures are refused.
+QImage IndexExactly(const QImage& src, int most);
+
 // Brings a decoded picture to the requested depth (0, 1, 4, 8 or 24 bits).
 // `palette` comes in as the palette offered by the program (may be empty) and goes out as
 // the picture's palette. 0 keeps the picture's own depth. For 1, 4 and 8 bits the offered
-// palette is used when it fits the depth; otherwise an indexed picture that already fits
-// keeps its own colours, and anything else is reduced to FixedPalette(bits).
+// palette is used when it fits the depth; otherwise a picture whose colours already fit
+// keeps them, and anything else is reduced to FixedPalette(bits).
 // Returns false for an unsupported depth.
 bool ConvertToDepth(QImage& img, int bits, bool dither, QVector<QRgb>& palette);
 
