@@ -30,11 +30,17 @@ protected:
     static void SetUpTestSuite() {
         dir_ = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(dir_->isValid());
+        QString key = "codec-samples-1";
+        for (const Sample& s : Samples()) key += QString("|") + s.file + s.prefix + s.args.join(' ');
+        ASSERT_TRUE(SampleSet(key, [](const QString& d) {
+            if (!MakeSource(d, d + "/src.png", 64, 48)) return false;
+            for (const Sample& s : Samples())
+                if (!Convert(d, QStringList{"src.png"} + s.args +
+                                    QStringList{QString(s.prefix) + s.file}))
+                    return false;
+            return true;
+        }, dir_->path()));
         src_ = dir_->path() + "/src.png";
-        ASSERT_TRUE(MakeSource(dir_->path(), src_, 64, 48));
-        for (const Sample& s : Samples())
-            ASSERT_TRUE(Convert(dir_->path(), QStringList{src_} + s.args + QStringList{QString(s.prefix) + s.file}))
-                << s.file;
     }
     static void TearDownTestSuite() { dir_.reset(); }
 

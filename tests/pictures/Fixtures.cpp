@@ -1,9 +1,46 @@
 #include "Fixtures.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 
 namespace orbtest {
+
+namespace {
+bool CopyTree(const QString& from, const QString& to) {
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString f = it.next();
+        const QString rel = QDir(from).relativeFilePath(f);
+        const QString target = to + "/" + rel;
+        QDir().mkpath(QFileInfo(target).path());
+        QFile::remove(target);
+        if (!QFile::copy(f, target)) return false;
+    }
+    return true;
+}
+}  // namespace
+
+bool SampleSet(const QString& key, const std::function<bool(const QString&)>& make,
+               const QString& into) {
+    const QString name = QString::fromLatin1(
+        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+    const QString base = QString(ORBELLE_BINARY_DIR) + "/picture-samples";
+    const QString done = base + "/" + name;
+    if (!QFileInfo::exists(done + "/.complete")) {
+        QDir().mkpath(base);
+        QTemporaryDir work(base + "/making-XXXXXX");
+        work.setAutoRemove(true);
+        if (!work.isValid() || !make(work.path())) return false;
+        WriteAll(work.path() + "/.complete", "1");
+        // Another process may have finished first; then its set is used.
+        if (QDir().rename(work.path(), done)) work.setAutoRemove(false);
+        if (!QFileInfo::exists(done + "/.complete")) return false;
+    }
+    return CopyTree(done, into);
+}
 
 bool Convert(const QString& dir, const QStringList& args) {
     QProcess p;

@@ -4,12 +4,19 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <utility>
 #include <vector>
 
 #include "platform/Outward.h"
 
 namespace orbtest {
+
+// A set of sample files made once per build tree: `make` fills an empty folder, which is
+// kept under the build folder by `key` (change the key when `make` changes) and copied into
+// `into`. Parallel test processes may race to make it; the first finished set wins.
+bool SampleSet(const QString& key, const std::function<bool(const QString&)>& make,
+               const QString& into);
 
 // Runs ImageMagick's convert with `args` in `dir`; true when it succeeded.
 bool Convert(const QString& dir, const QStringList& args);

@@ -23,32 +23,40 @@ using namespace orbtest;
 
 namespace {
 
+bool MakeSamples(const QString& d) {
+    const std::vector<QStringList> pictures = {
+        {"PNG24:noext"},
+        {"-quality", "90", "JPEG:photo.JPEG"},
+        {"PNG24:wrong.jpg"},
+        {"BMP3:lower.bmp"},
+        {"-resize", "32x32", "icon.ico"},
+        {"-colors", "16", "-type", "Palette", "BMP3:res/TestPic4.bmp"},
+        {"-colors", "150", "-type", "Palette", "BMP3:res/TestPic256.bmp"},
+        {"-type", "TrueColor", "BMP3:res/4711.bmp"},
+    };
+    if (!MakeSource(d, d + "/src.png", 60, 40) || !QDir(d).mkpath("res")) return false;
+    for (const QStringList& args : pictures)
+        if (!Convert(d, QStringList{"src.png"} + args)) return false;
+    // The test's own resources, packed the way the program's are.
+    if (!WriteAll(d + "/res.qrc",
+                  "<RCC><qresource prefix=\"/bitmaps\">"
+                  "<file alias=\"TestPic4.bmp\">res/TestPic4.bmp</file>"
+                  "<file alias=\"TestPic256.bmp\">res/TestPic256.bmp</file>"
+                  "<file alias=\"4711.bmp\">res/4711.bmp</file>"
+                  "</qresource></RCC>"))
+        return false;
+    QProcess rcc;
+    rcc.setWorkingDirectory(d);
+    rcc.start(ORBELLE_RCC, {"--binary", "res.qrc", "-o", "test.rcc"});
+    return rcc.waitForFinished(60000) && rcc.exitCode() == 0;
+}
+
 class PictureImageTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = std::make_unique<QTemporaryDir>();
         const QString d = dir_->path();
-        ASSERT_TRUE(MakeSource(d, d + "/src.png", 60, 40));
-        ASSERT_TRUE(Convert(d, {"src.png", "PNG24:noext"}));
-        ASSERT_TRUE(Convert(d, {"src.png", "-quality", "90", "JPEG:photo.JPEG"}));
-        ASSERT_TRUE(Convert(d, {"src.png", "PNG24:wrong.jpg"}));
-        ASSERT_TRUE(Convert(d, {"src.png", "BMP3:lower.bmp"}));
-        ASSERT_TRUE(Convert(d, {"src.png", "-resize", "32x32", "icon.ico"}));
-        ASSERT_TRUE(QDir(d).mkpath("res"));
-        ASSERT_TRUE(Convert(d, {"src.png", "-colors", "16", "-type", "Palette", "BMP3:res/TestPic4.bmp"}));
-        ASSERT_TRUE(Convert(d, {"src.png", "-colors", "150", "-type", "Palette", "BMP3:res/TestPic256.bmp"}));
-        ASSERT_TRUE(Convert(d, {"src.png", "-type", "TrueColor", "BMP3:res/4711.bmp"}));
-        // The test's own resources, packed the way the program's are.
-        ASSERT_TRUE(WriteAll(d + "/res.qrc",
-                             "<RCC><qresource prefix=\"/bitmaps\">"
-                             "<file alias=\"TestPic4.bmp\">res/TestPic4.bmp</file>"
-                             "<file alias=\"TestPic256.bmp\">res/TestPic256.bmp</file>"
-                             "<file alias=\"4711.bmp\">res/4711.bmp</file>"
-                             "</qresource></RCC>"));
-        QProcess rcc;
-        rcc.setWorkingDirectory(d);
-        rcc.start(ORBELLE_RCC, {"--binary", "res.qrc", "-o", "test.rcc"});
-        ASSERT_TRUE(rcc.waitForFinished(60000) && rcc.exitCode() == 0);
+        ASSERT_TRUE(SampleSet("component-samples-1", MakeSamples, d));
         ASSERT_TRUE(QResource::registerResource(d + "/test.rcc"));
     }
     static void TearDownTestSuite() {
