@@ -45,15 +45,19 @@ public:
                 i += k;
                 continue;
             }
+            // Literal bytes, the common case, in a tight loop.
+            const uchar* p = p_;
+            const uchar* stop = p + std::min<ptrdiff_t>(end_ - p, n - i);
+            uchar* d = dst + i;
+            while (p < stop && (*p & 0xC0) != 0xC0) *d++ = *p++;
+            i += int(d - (dst + i));
+            p_ = p;
+            if (i >= n) break;
             if (p_ >= end_) return false;
-            const uchar c = *p_++;
-            if ((c & 0xC0) == 0xC0) {
-                if (p_ >= end_) return false;
-                runLeft_ = c & 0x3F;
-                runValue_ = *p_++;
-            } else {
-                dst[i++] = c;
-            }
+            if (p_ + 1 >= end_) return false;
+            runLeft_ = *p_ & 0x3F;
+            runValue_ = p_[1];
+            p_ += 2;
         }
         return true;
     }
