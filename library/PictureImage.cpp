@@ -96,6 +96,30 @@ QString FindResourceFile(const QString& root, const QString& name) {
 
 }  // namespace
 
+QImage StretchAndScans(const QImage& src, QSize size) {
+    if (src.isNull() || size.isEmpty()) return {};
+    const QImage rgb = ToTrueColour(src);
+    QImage out(size, QImage::Format_RGB32);
+    if (out.isNull()) return {};
+    const int sw = rgb.width(), sh = rgb.height(), dw = size.width(), dh = size.height();
+    for (int dy = 0; dy < dh; ++dy) {
+        const int y0 = int(qint64(dy) * sh / dh);
+        const int y1 = std::max(y0 + 1, int(qint64(dy + 1) * sh / dh));
+        QRgb* d = reinterpret_cast<QRgb*>(out.scanLine(dy));
+        for (int dx = 0; dx < dw; ++dx) {
+            const int x0 = int(qint64(dx) * sw / dw);
+            const int x1 = std::max(x0 + 1, int(qint64(dx + 1) * sw / dw));
+            QRgb v = 0xFFFFFFFFu;
+            for (int y = y0; y < y1; ++y) {
+                const QRgb* s = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+                for (int x = x0; x < x1; ++x) v &= s[x];
+            }
+            d[dx] = v;
+        }
+    }
+    return out;
+}
+
 bool LoadResourceBitmap(const QString& module, const QString& name, QWidget* window,
                         QImage& target, QVector<QRgb>* palette) {
     Q_UNUSED(window);  // palettes are realised when drawing, not when loading
@@ -524,11 +548,15 @@ void TPictureImage::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     if (!picture_.isNull()) {
         const QRect r = PictureRect();
-        // Nearest-neighbour stretching, as the colour-on-colour mode gives.
+        // Nearest-neighbour stretching, as the colour-on-colour mode gives; one-bit pictures
+        // keep their black lines when shrunk.
         p.setRenderHint(QPainter::SmoothPixmapTransform, false);
         p.setClipRect(contentsRect());
         if (r.size() == picture_.size())
             p.drawImage(r.topLeft(), picture_);
+        else if (readRes_ == TLoadResolution::lMonoChrome && kind_ == TPictureKind::Bitmap &&
+                 (r.width() < picture_.width() || r.height() < picture_.height()))
+            p.drawImage(r.topLeft(), StretchAndScans(picture_, r.size()));
         else
             p.drawImage(r, picture_);
         p.setClipping(false);

@@ -225,6 +225,10 @@ private:
     QString resourceModule_;
 };
 
+// Stretches a picture so that each target pixel is the AND of the source pixels it covers:
+// shrinking a black-on-white picture keeps its thin black lines.
+QImage StretchAndScans(const QImage& src, QSize size);
+
 // Loads the bitmap resource `name` (or number, when the name is all digits) of `module`
 // (a binary Qt resource file; empty: the program's own resources) together with the
 // palette built from its colour table. The target takes the bitmap (Format_Indexed8 with

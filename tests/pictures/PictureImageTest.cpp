@@ -352,6 +352,34 @@ TEST_F(PictureImageTest, PlacementAndCaptionWhenPainted) {
     EXPECT_GT(shadow, 5);
 }
 
+TEST_F(PictureImageTest, ShrunkOneBitPicturesKeepThinBlackLines) {
+    QImage lines(40, 40, QImage::Format_RGB32);
+    lines.fill(Qt::white);
+    for (int i = 0; i < 40; ++i) lines.setPixel(13, i, qRgb(0, 0, 0));  // one-pixel line
+    const QImage small = StretchAndScans(lines, QSize(10, 10));
+    for (int y = 0; y < 10; ++y) {
+        EXPECT_EQ(small.pixel(3, y), qRgb(0, 0, 0));
+        EXPECT_EQ(small.pixel(4, y), qRgb(255, 255, 255));
+    }
+    img_.SetImageReadRes(TLoadResolution::lMonoChrome);
+    img_.SetPicture(lines);
+    img_.resize(10, 10);
+    img_.SetStretch(true);
+    QImage shot(img_.size(), QImage::Format_RGB32);
+    img_.render(&shot);
+    EXPECT_EQ(shot.pixel(3, 5), qRgb(0, 0, 0));
+}
+
+TEST_F(PictureImageTest, DamagedIconGivesAnEmptyPictureAndAnError) {
+    const QByteArray icon = ReadAll(F("icon.ico"));
+    ASSERT_TRUE(WriteAll(F("cut.ico"), icon.left(icon.size() / 3)));
+    img_.SetImageName(F("cut.ico"));
+    EXPECT_FALSE(img_.HasPicture());
+    EXPECT_EQ(img_.ImageName(), TPictureImage::kNotCodecPicture);
+    ASSERT_EQ(rec_.boxes.size(), 1u);
+    EXPECT_EQ(rec_.boxes[0].kind, MessageKind::Error);
+}
+
 TEST_F(PictureImageTest, KeptSettingsClampOutOfRangeValues) {
     img_.SetJPegSaveQuality(0);
     EXPECT_EQ(img_.JPegSaveQuality(), 25);
