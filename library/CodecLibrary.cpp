@@ -64,7 +64,7 @@ int16_t WalkJpeg(const QByteArray& data, TCodecFileInfo* info) {
                 info->Width = int(Be16(d + i + 7));
                 info->Planes = d[i + 9];
                 info->Bits = d[i + 4] * d[i + 9];
-                info->Description = m == 0xC2 ? "JPEG progressive"
+                info->Description = m == 0xC2   ? "JPEG progressive"
                                     : m == 0xC0 ? "JPEG baseline"
                                                 : "JPEG extended";
                 return Ok;
@@ -198,8 +198,10 @@ int16_t BmpInfo(const QByteArray& data, TCodecFileInfo& info) {
     info.Bits = int(Le16(d + 28));
     const uint32_t compression = Le32(d + 30);
     const uint32_t used = Le32(d + 46);
-    info.Colors = used ? int(std::min<uint32_t>(used, 65535)) : (info.Bits <= 8 ? 1 << info.Bits : 0);
-    info.Description = compression == 1 || compression == 2 ? "Windows bitmap RLE" : "Windows bitmap";
+    info.Colors =
+        used ? int(std::min<uint32_t>(used, 65535)) : (info.Bits <= 8 ? 1 << info.Bits : 0);
+    info.Description =
+        compression == 1 || compression == 2 ? "Windows bitmap RLE" : "Windows bitmap";
     return Ok;
 }
 
@@ -212,7 +214,12 @@ int16_t PngInfo(const QByteArray& data, TCodecFileInfo& info) {
     info.Width = int(w);
     info.Height = int(h);
     const int depth = d[24], type = d[25];
-    const int channels = type == 0 ? 1 : type == 2 ? 3 : type == 3 ? 1 : type == 4 ? 2 : type == 6 ? 4 : 0;
+    const int channels = type == 0   ? 1
+                         : type == 2 ? 3
+                         : type == 3 ? 1
+                         : type == 4 ? 2
+                         : type == 6 ? 4
+                                     : 0;
     if (channels == 0) return ErrCorrupt;
     info.Planes = channels;
     info.Bits = depth * channels;
@@ -251,8 +258,12 @@ int16_t TiffInfo(const QByteArray& data, TCodecFileInfo& info) {
         const uint32_t tag = u16(at), type = u16(at + 2), cnt = u32(at + 4);
         auto value = [&]() -> uint32_t { return type == 3 ? u16(at + 8) : u32(at + 8); };
         switch (tag) {
-            case 256: info.Width = int(std::min<uint32_t>(value(), 0x7FFFFFFF)); break;
-            case 257: info.Height = int(std::min<uint32_t>(value(), 0x7FFFFFFF)); break;
+            case 256:
+                info.Width = int(std::min<uint32_t>(value(), 0x7FFFFFFF));
+                break;
+            case 257:
+                info.Height = int(std::min<uint32_t>(value(), 0x7FFFFFFF));
+                break;
             case 258:
                 if (cnt <= 2 && type == 3) {
                     bps = int(u16(at + 8));
@@ -261,23 +272,30 @@ int16_t TiffInfo(const QByteArray& data, TCodecFileInfo& info) {
                     if (off + 2 <= n) bps = int(u16(off));
                 }
                 break;
-            case 259: compression = value(); break;
-            case 262: photometric = int(value()); break;
-            case 277: spp = int(value()); break;
-            default: break;
+            case 259:
+                compression = value();
+                break;
+            case 262:
+                photometric = int(value());
+                break;
+            case 277:
+                spp = int(value());
+                break;
+            default:
+                break;
         }
     }
     if (info.Width <= 0 || info.Height <= 0) return ErrCorrupt;
     info.Planes = spp;
     info.Bits = std::min(bps * spp, 1 << 14);
     info.Colors = photometric == 3 && bps <= 16 ? 1 << bps : 0;
-    info.Description = compression == 5   ? "TIFF LZW"
-                       : compression == 32773 ? "TIFF PackBits"
-                       : compression == 7 ? "TIFF JPEG"
+    info.Description = compression == 5                           ? "TIFF LZW"
+                       : compression == 32773                     ? "TIFF PackBits"
+                       : compression == 7                         ? "TIFF JPEG"
                        : compression == 8 || compression == 32946 ? "TIFF Deflate"
-                       : compression >= 2 && compression <= 4 ? "TIFF CCITT"
-                       : compression == 1 ? "TIFF uncompressed"
-                                          : "TIFF";
+                       : compression >= 2 && compression <= 4     ? "TIFF CCITT"
+                       : compression == 1                         ? "TIFF uncompressed"
+                                                                  : "TIFF";
     return Ok;
 }
 
@@ -344,12 +362,18 @@ int16_t PcxInfo(const QByteArray& data, TCodecFileInfo& info) {
 
 const char* QtFormat(TCodecFormat f) {
     switch (f) {
-        case TCodecFormat::Bmp: return "bmp";
-        case TCodecFormat::Jpeg: return "jpeg";
-        case TCodecFormat::Gif: return "gif";
-        case TCodecFormat::Png: return "png";
-        case TCodecFormat::Tiff: return "tiff";
-        default: return "";
+        case TCodecFormat::Bmp:
+            return "bmp";
+        case TCodecFormat::Jpeg:
+            return "jpeg";
+        case TCodecFormat::Gif:
+            return "gif";
+        case TCodecFormat::Png:
+            return "png";
+        case TCodecFormat::Tiff:
+            return "tiff";
+        default:
+            return "";
     }
 }
 
@@ -357,10 +381,14 @@ const char* QtFormat(TCodecFormat f) {
 // JPEG with grey and returns success).
 int16_t CheckComplete(TCodecFormat f, const QByteArray& data, const TCodecFileInfo& info) {
     switch (f) {
-        case TCodecFormat::Jpeg: return WalkJpeg(data, nullptr);
-        case TCodecFormat::Gif: return WalkGif(data);
-        case TCodecFormat::Png: return WalkPng(data);
-        case TCodecFormat::Tiff: return WalkTiff(data);
+        case TCodecFormat::Jpeg:
+            return WalkJpeg(data, nullptr);
+        case TCodecFormat::Gif:
+            return WalkGif(data);
+        case TCodecFormat::Png:
+            return WalkPng(data);
+        case TCodecFormat::Tiff:
+            return WalkTiff(data);
         case TCodecFormat::Bmp: {
             const uchar* d = Bytes(data);
             const uint32_t dib = Le32(d + 14);
@@ -373,7 +401,8 @@ int16_t CheckComplete(TCodecFormat f, const QByteArray& data, const TCodecFileIn
             }
             return Ok;
         }
-        default: return Ok;
+        default:
+            return Ok;
     }
 }
 
@@ -381,13 +410,20 @@ int16_t InfoFor(TCodecFormat f, const QByteArray& data, TCodecFileInfo& info) {
     info = TCodecFileInfo();
     info.Format = FormatText(f);
     switch (f) {
-        case TCodecFormat::Bmp: return BmpInfo(data, info);
-        case TCodecFormat::Jpeg: return WalkJpeg(data, &info);
-        case TCodecFormat::Gif: return GifInfo(data, info);
-        case TCodecFormat::Png: return PngInfo(data, info);
-        case TCodecFormat::Tiff: return TiffInfo(data, info);
-        case TCodecFormat::Pcx: return PcxInfo(data, info);
-        default: return data.isEmpty() ? ErrTruncated : ErrUnknownFormat;
+        case TCodecFormat::Bmp:
+            return BmpInfo(data, info);
+        case TCodecFormat::Jpeg:
+            return WalkJpeg(data, &info);
+        case TCodecFormat::Gif:
+            return GifInfo(data, info);
+        case TCodecFormat::Png:
+            return PngInfo(data, info);
+        case TCodecFormat::Tiff:
+            return TiffInfo(data, info);
+        case TCodecFormat::Pcx:
+            return PcxInfo(data, info);
+        default:
+            return data.isEmpty() ? ErrTruncated : ErrUnknownFormat;
     }
 }
 
@@ -413,13 +449,20 @@ TCodecFormat DetectFormat(const QByteArray& data) {
 
 QString FormatText(TCodecFormat f) {
     switch (f) {
-        case TCodecFormat::Bmp: return "BMP";
-        case TCodecFormat::Jpeg: return "JPEG";
-        case TCodecFormat::Gif: return "GIF";
-        case TCodecFormat::Png: return "PNG";
-        case TCodecFormat::Tiff: return "TIF";
-        case TCodecFormat::Pcx: return "PCX";
-        default: return {};
+        case TCodecFormat::Bmp:
+            return "BMP";
+        case TCodecFormat::Jpeg:
+            return "JPEG";
+        case TCodecFormat::Gif:
+            return "GIF";
+        case TCodecFormat::Png:
+            return "PNG";
+        case TCodecFormat::Tiff:
+            return "TIF";
+        case TCodecFormat::Pcx:
+            return "PCX";
+        default:
+            return {};
     }
 }
 
@@ -466,11 +509,20 @@ int16_t DecodeData(TCodecFormat format, const QByteArray& data, const QString& f
     int16_t status = Ok;
     if (format == TCodecFormat::Pcx) {
         switch (DecodePcx(data, img, kMaxSide, kMaxPixels)) {
-            case PcxResult::Ok: break;
-            case PcxResult::Truncated: status = ErrTruncated; break;
-            case PcxResult::TooLarge: status = ErrTooLarge; break;
-            case PcxResult::NoMemory: status = ErrMemory; break;
-            default: status = ErrCorrupt; break;
+            case PcxResult::Ok:
+                break;
+            case PcxResult::Truncated:
+                status = ErrTruncated;
+                break;
+            case PcxResult::TooLarge:
+                status = ErrTooLarge;
+                break;
+            case PcxResult::NoMemory:
+                status = ErrMemory;
+                break;
+            default:
+                status = ErrCorrupt;
+                break;
         }
     } else {
         QBuffer buffer;
@@ -509,8 +561,8 @@ int16_t DecodeData(TCodecFormat format, const QByteArray& data, const QString& f
 
 }  // namespace
 
-int16_t Decode(TCodecFormat format, const QByteArray& data, int bits, bool dither,
-               QImage& bitmap, QVector<QRgb>& palette) {
+int16_t Decode(TCodecFormat format, const QByteArray& data, int bits, bool dither, QImage& bitmap,
+               QVector<QRgb>& palette) {
     return DecodeData(format, data, QString(), bits, dither, bitmap, palette);
 }
 
@@ -534,22 +586,28 @@ int16_t Read(TCodecFormat format, const QString& file, int bits, bool dither, QI
     return DecodeData(format, data, file, bits, dither, bitmap, palette);
 }
 
-int16_t ReadBmp(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette) {
+int16_t ReadBmp(const QString& file, int bits, bool dither, QImage& bitmap,
+                QVector<QRgb>& palette) {
     return Read(TCodecFormat::Bmp, file, bits, dither, bitmap, palette);
 }
-int16_t ReadJpeg(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette) {
+int16_t ReadJpeg(const QString& file, int bits, bool dither, QImage& bitmap,
+                 QVector<QRgb>& palette) {
     return Read(TCodecFormat::Jpeg, file, bits, dither, bitmap, palette);
 }
-int16_t ReadGif(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette) {
+int16_t ReadGif(const QString& file, int bits, bool dither, QImage& bitmap,
+                QVector<QRgb>& palette) {
     return Read(TCodecFormat::Gif, file, bits, dither, bitmap, palette);
 }
-int16_t ReadPng(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette) {
+int16_t ReadPng(const QString& file, int bits, bool dither, QImage& bitmap,
+                QVector<QRgb>& palette) {
     return Read(TCodecFormat::Png, file, bits, dither, bitmap, palette);
 }
-int16_t ReadTiff(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette) {
+int16_t ReadTiff(const QString& file, int bits, bool dither, QImage& bitmap,
+                 QVector<QRgb>& palette) {
     return Read(TCodecFormat::Tiff, file, bits, dither, bitmap, palette);
 }
-int16_t ReadPcx(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette) {
+int16_t ReadPcx(const QString& file, int bits, bool dither, QImage& bitmap,
+                QVector<QRgb>& palette) {
     return Read(TCodecFormat::Pcx, file, bits, dither, bitmap, palette);
 }
 
@@ -588,8 +646,14 @@ int16_t EncodeBmp(const QImage& bitmap, int bits, const QVector<QRgb>& palette, 
     out.resize(qsizetype(total));
     uchar* p = reinterpret_cast<uchar*>(out.data());
     std::memset(p, 0, size_t(total));
-    auto put16 = [](uchar* at, uint32_t v) { at[0] = uchar(v); at[1] = uchar(v >> 8); };
-    auto put32 = [&](uchar* at, uint32_t v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); };
+    auto put16 = [](uchar* at, uint32_t v) {
+        at[0] = uchar(v);
+        at[1] = uchar(v >> 8);
+    };
+    auto put32 = [&](uchar* at, uint32_t v) {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    };
     p[0] = 'B';
     p[1] = 'M';
     put32(p + 2, uint32_t(total));
@@ -624,7 +688,8 @@ int16_t EncodeBmp(const QImage& bitmap, int bits, const QVector<QRgb>& palette, 
             if (bits == 8) {
                 std::memcpy(row, s, size_t(w));
             } else if (bits == 4) {
-                for (int x = 0; x < w; ++x) row[x >> 1] |= uchar((s[x] & 0x0F) << ((x & 1) ? 0 : 4));
+                for (int x = 0; x < w; ++x)
+                    row[x >> 1] |= uchar((s[x] & 0x0F) << ((x & 1) ? 0 : 4));
             } else {
                 for (int x = 0; x < w; ++x) row[x >> 3] |= uchar((s[x] & 1) << (7 - (x & 7)));
             }
@@ -633,7 +698,8 @@ int16_t EncodeBmp(const QImage& bitmap, int bits, const QVector<QRgb>& palette, 
     return Ok;
 }
 
-int16_t WriteBmp(const QString& file, int bits, const QImage& bitmap, const QVector<QRgb>& palette) {
+int16_t WriteBmp(const QString& file, int bits, const QImage& bitmap,
+                 const QVector<QRgb>& palette) {
     QByteArray bytes;
     if (int16_t s = EncodeBmp(bitmap, bits, palette, bytes); s < Ok) return s;
     // Written aside and renamed, so a failed write never destroys an earlier drawing.
@@ -648,17 +714,28 @@ int16_t WriteBmp(const QString& file, int bits, const QImage& bitmap, const QVec
 
 QString ErrorText(uint16_t status) {
     switch (int16_t(status)) {
-        case ErrOpen: return "The picture file cannot be opened.";
-        case ErrUnknownFormat: return "The file is not a picture in a known format.";
-        case ErrWrongFormat: return "The file holds a picture of another format.";
-        case ErrCorrupt: return "The picture data is damaged.";
-        case ErrTruncated: return "The picture file ends too early.";
-        case ErrTooLarge: return "The picture is too large.";
-        case ErrDepth: return "This colour depth is not supported.";
-        case ErrNoBitmap: return "There is no picture to write.";
-        case ErrWrite: return "The picture file cannot be written.";
-        case ErrMemory: return "Not enough memory for the picture.";
-        default: return QString("Image codec error %1.").arg(status);
+        case ErrOpen:
+            return "The picture file cannot be opened.";
+        case ErrUnknownFormat:
+            return "The file is not a picture in a known format.";
+        case ErrWrongFormat:
+            return "The file holds a picture of another format.";
+        case ErrCorrupt:
+            return "The picture data is damaged.";
+        case ErrTruncated:
+            return "The picture file ends too early.";
+        case ErrTooLarge:
+            return "The picture is too large.";
+        case ErrDepth:
+            return "This colour depth is not supported.";
+        case ErrNoBitmap:
+            return "There is no picture to write.";
+        case ErrWrite:
+            return "The picture file cannot be written.";
+        case ErrMemory:
+            return "Not enough memory for the picture.";
+        default:
+            return QString("Image codec error %1.").arg(status);
     }
 }
 

@@ -23,7 +23,7 @@ enum class TCodecFormat { None, Bmp, Jpeg, Gif, Png, Tiff, Pcx };
 
 // What the file-information call reports.
 struct TCodecFileInfo {
-    QString Format;       // "BMP", "JPEG", "GIF", "PNG", "TIF" or "PCX"
+    QString Format;  // "BMP", "JPEG", "GIF", "PNG", "TIF" or "PCX"
     int Width = 0;
     int Height = 0;
     int Bits = 0;         // bits per pixel as stored
@@ -62,16 +62,18 @@ int16_t FileInfo(const QString& file, TCodecFileInfo& info);
 int16_t FileInfo(const QByteArray& data, TCodecFileInfo& info);
 
 int16_t ReadBmp(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette);
-int16_t ReadJpeg(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette);
+int16_t ReadJpeg(const QString& file, int bits, bool dither, QImage& bitmap,
+                 QVector<QRgb>& palette);
 int16_t ReadGif(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette);
 int16_t ReadPng(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette);
-int16_t ReadTiff(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette);
+int16_t ReadTiff(const QString& file, int bits, bool dither, QImage& bitmap,
+                 QVector<QRgb>& palette);
 int16_t ReadPcx(const QString& file, int bits, bool dither, QImage& bitmap, QVector<QRgb>& palette);
 int16_t Read(TCodecFormat format, const QString& file, int bits, bool dither, QImage& bitmap,
              QVector<QRgb>& palette);
 // Decodes data already in memory (the readers above load the file and call this).
-int16_t Decode(TCodecFormat format, const QByteArray& data, int bits, bool dither,
-               QImage& bitmap, QVector<QRgb>& palette);
+int16_t Decode(TCodecFormat format, const QByteArray& data, int bits, bool dither, QImage& bitmap,
+               QVector<QRgb>& palette);
 
 // Writes an uncompressed BMP file of 1, 4, 8 or 24 bits (0: the picture's own depth).
 // A true-colour picture written at 8 bits or fewer is mapped to `palette` when it fits the

@@ -14,10 +14,10 @@ inline int U16(const uchar* p) { return p[0] | (p[1] << 8); }
 
 // The colours of a 16-colour picture that carries no palette (version 3).
 QVector<QRgb> EgaPalette() {
-    return {qRgb(0, 0, 0),       qRgb(0, 0, 170),    qRgb(0, 170, 0),    qRgb(0, 170, 170),
-            qRgb(170, 0, 0),     qRgb(170, 0, 170),  qRgb(170, 85, 0),   qRgb(170, 170, 170),
-            qRgb(85, 85, 85),    qRgb(85, 85, 255),  qRgb(85, 255, 85),  qRgb(85, 255, 255),
-            qRgb(255, 85, 85),   qRgb(255, 85, 255), qRgb(255, 255, 85), qRgb(255, 255, 255)};
+    return {qRgb(0, 0, 0),     qRgb(0, 0, 170),    qRgb(0, 170, 0),    qRgb(0, 170, 170),
+            qRgb(170, 0, 0),   qRgb(170, 0, 170),  qRgb(170, 85, 0),   qRgb(170, 170, 170),
+            qRgb(85, 85, 85),  qRgb(85, 85, 255),  qRgb(85, 255, 85),  qRgb(85, 255, 255),
+            qRgb(255, 85, 85), qRgb(255, 85, 255), qRgb(255, 255, 85), qRgb(255, 255, 255)};
 }
 
 // Run-length decoder over the whole pixel stream; runs may cross line ends, which some
@@ -73,8 +73,8 @@ private:
 }  // namespace
 
 int TPcxHeader::PictureBits() const {
-    if (Planes == 1 && (BitsPerPixel == 1 || BitsPerPixel == 2 || BitsPerPixel == 4 ||
-                        BitsPerPixel == 8))
+    if (Planes == 1 &&
+        (BitsPerPixel == 1 || BitsPerPixel == 2 || BitsPerPixel == 4 || BitsPerPixel == 8))
         return BitsPerPixel;
     if (BitsPerPixel == 1 && Planes >= 2 && Planes <= 4) return Planes <= 2 ? 2 : 4;
     if (BitsPerPixel == 8 && (Planes == 3 || Planes == 4)) return 24;
@@ -110,7 +110,8 @@ PcxResult DecodePcx(const QByteArray& data, QImage& out, int maxSide, qint64 max
     const int bits = h.PictureBits();
     if (bits == 0) return PcxResult::Unsupported;
     // A line must hold the picture's width; anything shorter is a damaged header.
-    if (qint64(h.BytesPerLine) * 8 < qint64(h.Width) * h.BitsPerPixel) return PcxResult::Unsupported;
+    if (qint64(h.BytesPerLine) * 8 < qint64(h.Width) * h.BitsPerPixel)
+        return PcxResult::Unsupported;
     if (h.Width > maxSide || h.Height > maxSide || qint64(h.Width) * h.Height > maxPixels)
         return PcxResult::TooLarge;
 

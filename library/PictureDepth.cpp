@@ -144,7 +144,8 @@ QImage MapToPalette(const QImage& src, const QVector<QRgb>& palette, bool dither
         for (int y = 0; y < h; ++y) {
             const QRgb* s = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
             uchar* d = out.scanLine(y);
-            for (int x = 0; x < w; ++x) d[x] = uchar(nearest(qRed(s[x]), qGreen(s[x]), qBlue(s[x])));
+            for (int x = 0; x < w; ++x)
+                d[x] = uchar(nearest(qRed(s[x]), qGreen(s[x]), qBlue(s[x])));
         }
         return out;
     }

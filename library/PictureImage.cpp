@@ -47,9 +47,8 @@ QString UpperExtension(const QString& name) {
 }
 
 bool IsListedExtension(const QString& e) {
-    static const QSet<QString> listed = {".BMP", ".GIF", ".JPG", ".PCX", ".PNG",
-                                         ".TIF", ".RES", ".WMF", ".ICO", ".SCM",
-                                         ".CMS", ".THB", ".THJ"};
+    static const QSet<QString> listed = {".BMP", ".GIF", ".JPG", ".PCX", ".PNG", ".TIF", ".RES",
+                                         ".WMF", ".ICO", ".SCM", ".CMS", ".THB", ".THJ"};
     return listed.contains(e);
 }
 
@@ -120,8 +119,8 @@ QImage StretchAndScans(const QImage& src, QSize size) {
     return out;
 }
 
-bool LoadResourceBitmap(const QString& module, const QString& name, QWidget* window,
-                        QImage& target, QVector<QRgb>* palette) {
+bool LoadResourceBitmap(const QString& module, const QString& name, QWidget* window, QImage& target,
+                        QVector<QRgb>* palette) {
     Q_UNUSED(window);  // palettes are realised when drawing, not when loading
     const QString path = FindResourceFile(ResourceRoot(module), name);
     if (path.isEmpty()) return false;
@@ -207,25 +206,38 @@ int TPictureImage::BitsFromScreen() {
 
 int TPictureImage::BitsFor(TLoadResolution r) {
     switch (r) {
-        case TLoadResolution::lColorVga: return 0;
-        case TLoadResolution::lMonoChrome: return 1;
-        case TLoadResolution::lColor16: return 4;
-        case TLoadResolution::lColor256: return 8;
-        case TLoadResolution::lColorTrue: return 24;
-        case TLoadResolution::lAutoMatic: return BitsFromScreen();
+        case TLoadResolution::lColorVga:
+            return 0;
+        case TLoadResolution::lMonoChrome:
+            return 1;
+        case TLoadResolution::lColor16:
+            return 4;
+        case TLoadResolution::lColor256:
+            return 8;
+        case TLoadResolution::lColorTrue:
+            return 24;
+        case TLoadResolution::lAutoMatic:
+            return BitsFromScreen();
     }
     return 24;
 }
 
 int TPictureImage::BitsFor(TSaveResolution r) {
     switch (r) {
-        case TSaveResolution::sColorVga: return 0;
-        case TSaveResolution::sMonoChrome: return 1;
-        case TSaveResolution::sColor16: return 4;
-        case TSaveResolution::sColor256: return 8;
-        case TSaveResolution::sColorTrue: return 24;
-        case TSaveResolution::sJpegGray: return 8;
-        case TSaveResolution::sAutoMatic: return BitsFromScreen();
+        case TSaveResolution::sColorVga:
+            return 0;
+        case TSaveResolution::sMonoChrome:
+            return 1;
+        case TSaveResolution::sColor16:
+            return 4;
+        case TSaveResolution::sColor256:
+            return 8;
+        case TSaveResolution::sColorTrue:
+            return 24;
+        case TSaveResolution::sJpegGray:
+            return 8;
+        case TSaveResolution::sAutoMatic:
+            return BitsFromScreen();
     }
     return 24;
 }
@@ -417,7 +429,8 @@ void TPictureImage::SetImageName(const QString& name) {
                     info_.Width = bitmap.width();
                     info_.Height = bitmap.height();
                     const int b = BitmapBits(bitmap);
-                    info_.FileSize = 40 + qint64((bitmap.width() * b + 31) / 32) * 4 * bitmap.height();
+                    info_.FileSize =
+                        40 + qint64((bitmap.width() * b + 31) / 32) * 4 * bitmap.height();
                 } else {
                     ShowFailure(line.failure);
                 }

@@ -235,7 +235,7 @@ QImage StretchAndScans(const QImage& src, QSize size);
 // that palette as colour table for up to 8 bits, Format_RGB32 above) and `palette`, when
 // given, the palette. `window` is the window the bitmap is meant for (may be null).
 // False, with the target untouched, when any step fails.
-bool LoadResourceBitmap(const QString& module, const QString& name, QWidget* window,
-                        QImage& target, QVector<QRgb>* palette = nullptr);
+bool LoadResourceBitmap(const QString& module, const QString& name, QWidget* window, QImage& target,
+                        QVector<QRgb>* palette = nullptr);
 
 }  // namespace orb

@@ -45,7 +45,7 @@ QColor ColourFromValue(int value) {
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
-QFont TScrollFontSpec::MakeFont(const QFont& base) const {
+QFont TScrollFontSettings::MakeFont(const QFont& base) const {
     QFont f = base;
     if (Height != 0) f.setPixelSize(std::max(1, std::abs(Height)));
     if (!Name.isEmpty()) f.setFamily(Name);
@@ -60,31 +60,36 @@ QFont TScrollFontSpec::MakeFont(const QFont& base) const {
     return f;
 }
 
-QColor TScrollFontSpec::FontColour() const { return ColourFromValue(Colour); }
-QColor TScrollFontSpec::BackColour() const { return ColourFromValue(Background); }
+QColor TScrollFontSettings::FontColour() const { return ColourFromValue(Colour); }
+QColor TScrollFontSettings::BackColour() const { return ColourFromValue(Background); }
 
-TScrollMessageSpec ParseScrollMessage(const QString& text) {
-    TScrollMessageSpec m;
-    TScrollFontSpec& f = m.Font;
-    if (auto v = Between(text, "/fc|", "/fh|"); v && !v->isEmpty()) f.Colour = ParseNumber(*v, "colour");
-    if (auto v = Between(text, "/fh|", "/fn|"); v && !v->isEmpty()) f.Height = ParseNumber(*v, "font height");
+TScrollMessageSettings ParseScrollMessage(const QString& text) {
+    TScrollMessageSettings m;
+    TScrollFontSettings& f = m.Font;
+    if (auto v = Between(text, "/fc|", "/fh|"); v && !v->isEmpty())
+        f.Colour = ParseNumber(*v, "colour");
+    if (auto v = Between(text, "/fh|", "/fn|"); v && !v->isEmpty())
+        f.Height = ParseNumber(*v, "font height");
     if (auto v = Between(text, "/fn|", "/fs|"); v && !v->isEmpty()) f.Name = *v;
-    if (auto v = Between(text, "/fs|", "/ft|"); v && !v->isEmpty()) f.Size = ParseNumber(*v, "font size");
+    if (auto v = Between(text, "/fs|", "/ft|"); v && !v->isEmpty())
+        f.Size = ParseNumber(*v, "font size");
     if (auto v = Between(text, "/ft|", "/bc|"); v && !v->isEmpty()) f.Style = *v;
-    if (auto v = Between(text, "/bc|", "/sp|"); v && !v->isEmpty()) f.Background = ParseNumber(*v, "colour");
-    if (auto v = Between(text, "/sp|", "/sm|"); v && !v->isEmpty()) f.Speed = ParseNumber(*v, "speed");
+    if (auto v = Between(text, "/bc|", "/sp|"); v && !v->isEmpty())
+        f.Background = ParseNumber(*v, "colour");
+    if (auto v = Between(text, "/sp|", "/sm|"); v && !v->isEmpty())
+        f.Speed = ParseNumber(*v, "speed");
     if (auto v = Between(text, "/sm|", "/eo|"); v && !v->isEmpty()) m.Text = *v;
     return m;
 }
 
-TScrollCreditsSpec ParseScrollCredits(const QString& text) {
+TScrollCreditsSettings ParseScrollCredits(const QString& text) {
     QString t = text;
     t.replace("\r\n", "\n").replace('\r', '\n');
     QStringList lines = t.split('\n');
     if (t.endsWith('\n')) lines.removeLast();
     if (lines.size() < 8) throw EScrollFormat("the credits file misses its settings lines");
-    TScrollCreditsSpec c;
-    TScrollFontSpec& f = c.Font;
+    TScrollCreditsSettings c;
+    TScrollFontSettings& f = c.Font;
     f.Colour = ParseNumber(lines[1], "colour");
     f.Height = ParseNumber(lines[2], "font height");
     if (!lines[3].trimmed().isEmpty()) f.Name = lines[3].trimmed();
@@ -97,24 +102,25 @@ TScrollCreditsSpec ParseScrollCredits(const QString& text) {
     return c;
 }
 
-TScrollMessage::TScrollMessage(const TScrollMessageSpec& spec, const QFont& base, QSize view)
-    : spec_(spec), view_(view) {
-    const QFont font = spec.Font.MakeFont(base);
+TScrollMessage::TScrollMessage(const TScrollMessageSettings& settings, const QFont& base,
+                               QSize view)
+    : settings_(settings), view_(view) {
+    const QFont font = settings.Font.MakeFont(base);
     const QFontMetrics fm(font);
-    const int w = std::clamp(fm.horizontalAdvance(spec.Text), 1, codec::kMaxSide);
+    const int w = std::clamp(fm.horizontalAdvance(settings.Text), 1, codec::kMaxSide);
     const int h = std::clamp(fm.height(), 1, codec::kMaxSide);
     text_ = QImage(w, h, QImage::Format_RGB32);
-    text_.fill(spec.Font.BackColour());
+    text_.fill(settings.Font.BackColour());
     QPainter p(&text_);
     p.setFont(font);
-    p.setPen(spec.Font.FontColour());
-    p.drawText(0, fm.ascent(), spec.Text);
+    p.setPen(settings.Font.FontColour());
+    p.drawText(0, fm.ascent(), settings.Text);
     p.end();
     x_ = view_.width();
 }
 
 void TScrollMessage::Tick() {
-    if (++ticks_ < std::max(1, spec_.Font.Speed)) return;
+    if (++ticks_ < std::max(1, settings_.Font.Speed)) return;
     ticks_ = 0;
     --x_;
     if (x_ + text_.width() < 0) x_ = view_.width();
@@ -130,8 +136,9 @@ QImage TScrollMessage::Frame() const {
 
 void TScrollMessage::Resize(QSize view) { view_ = view; }
 
-TScrollCredits::TScrollCredits(const TScrollCreditsSpec& spec, const QFont& base, QSize view)
-    : spec_(spec), font_(spec.Font.MakeFont(base)), view_(view), y_(view.height()) {}
+TScrollCredits::TScrollCredits(const TScrollCreditsSettings& settings, const QFont& base,
+                               QSize view)
+    : settings_(settings), font_(settings.Font.MakeFont(base)), view_(view), y_(view.height()) {}
 
 QString TScrollCredits::Padded(const QString& line) {
     QString s = line;
@@ -141,24 +148,24 @@ QString TScrollCredits::Padded(const QString& line) {
 }
 
 void TScrollCredits::Tick() {
-    if (++ticks_ < std::max(1, spec_.Font.Speed)) return;
+    if (++ticks_ < std::max(1, settings_.Font.Speed)) return;
     ticks_ = 0;
     --y_;
     const int h = QFontMetrics(font_).height();
     if (y_ <= -(h + 5)) {
         y_ = view_.height();
-        if (!spec_.Lines.isEmpty()) line_ = (line_ + 1) % int(spec_.Lines.size());
+        if (!settings_.Lines.isEmpty()) line_ = (line_ + 1) % int(settings_.Lines.size());
     }
 }
 
 QImage TScrollCredits::Frame() const {
     QImage img = Blank(view_, Background());
-    if (img.isNull() || spec_.Lines.isEmpty()) return img;
-    const QString s = Padded(spec_.Lines[line_]);
+    if (img.isNull() || settings_.Lines.isEmpty()) return img;
+    const QString s = Padded(settings_.Lines[line_]);
     const QFontMetrics fm(font_);
     QPainter p(&img);
     p.setFont(font_);
-    p.setPen(spec_.Font.FontColour());
+    p.setPen(settings_.Font.FontColour());
     const int x = (view_.width() - fm.horizontalAdvance(s)) / 2;
     p.drawText(x, y_ + fm.ascent(), s);
     return img;

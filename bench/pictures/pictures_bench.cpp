@@ -3,13 +3,12 @@
 // against Qt reading the same picture as an uncompressed BMP. Files are written by
 // ImageMagick at start. Prints the ratios after the table.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QApplication>
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <malloc.h>
-
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -24,8 +23,8 @@ QString g_dir;
 
 struct Format {
     const char* name;
-    const char* file;      // ours
-    const char* refFile;   // Qt's
+    const char* file;     // ours
+    const char* refFile;  // Qt's
     orb::TCodecFormat format;
     QStringList args;
 };
@@ -35,7 +34,11 @@ const std::vector<Format>& Formats() {
         {"BMP", "p.bmp", "p.bmp", orb::TCodecFormat::Bmp, {"-type", "TrueColor", "BMP3:p.bmp"}},
         {"JPEG", "p.jpg", "p.jpg", orb::TCodecFormat::Jpeg, {"-quality", "90", "p.jpg"}},
         {"PNG", "p.png", "p.png", orb::TCodecFormat::Png, {"PNG24:p.png"}},
-        {"TIFF", "p.tif", "p.tif", orb::TCodecFormat::Tiff, {"-compress", "LZW", "-type", "TrueColor", "-depth", "8", "p.tif"}},
+        {"TIFF",
+         "p.tif",
+         "p.tif",
+         orb::TCodecFormat::Tiff,
+         {"-compress", "LZW", "-type", "TrueColor", "-depth", "8", "p.tif"}},
         {"GIF", "p.gif", "p.gif", orb::TCodecFormat::Gif, {"p.gif"}},
         {"PCX", "p.pcx", "p.bmp", orb::TCodecFormat::Pcx, {"-type", "TrueColor", "p.pcx"}},
     };
@@ -45,8 +48,8 @@ const std::vector<Format>& Formats() {
 bool Make() {
     QProcess p;
     p.setWorkingDirectory(g_dir);
-    p.start("convert", {"-size", "1024x768", "-seed", "7", "plasma:tomato-steelblue", "-blur", "0x1",
-                        "PNG24:src.png"});
+    p.start("convert", {"-size", "1024x768", "-seed", "7", "plasma:tomato-steelblue", "-blur",
+                        "0x1", "PNG24:src.png"});
     if (!p.waitForFinished(120000) || p.exitCode() != 0) return false;
     for (const Format& f : Formats()) {
         p.start("convert", QStringList{"src.png"} + f.args);
@@ -136,7 +139,8 @@ public:
         for (const Run& r : runs) {
             if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
             times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-            for (const auto& [name, c] : r.counters) counters[r.benchmark_name() + ":" + name] = c.value;
+            for (const auto& [name, c] : r.counters)
+                counters[r.benchmark_name() + ":" + name] = c.value;
         }
     }
     std::map<std::string, double> times;
@@ -166,7 +170,8 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark((std::string("Component/") + f.name).c_str(), Component, &f)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string("Alternating/") + f.name).c_str(), Alternating, &f)
+        benchmark::RegisterBenchmark((std::string("Alternating/") + f.name).c_str(), Alternating,
+                                     &f)
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
@@ -176,9 +181,10 @@ int main(int argc, char** argv) {
     for (const Format& f : Formats()) {
         const std::string alt = std::string("Alternating/") + f.name;
         if (!reporter.counters.count(alt + ":codec/qt")) continue;
-        std::printf("  %-5s codec %.3f  component %.3f%s\n", f.name,
-                    reporter.counters[alt + ":codec/qt"], reporter.counters[alt + ":component/qt"],
-                    std::string(f.refFile) != f.file ? "  (Qt reading the same picture as BMP)" : "");
+        std::printf(
+            "  %-5s codec %.3f  component %.3f%s\n", f.name, reporter.counters[alt + ":codec/qt"],
+            reporter.counters[alt + ":component/qt"],
+            std::string(f.refFile) != f.file ? "  (Qt reading the same picture as BMP)" : "");
     }
     benchmark::Shutdown();
     return 0;

@@ -20,8 +20,8 @@ struct Sample {
     const char* file;
     TCodecFormat format;
     const char* text;
-    QStringList args;  // convert arguments between source and output
-    int maxDiff;       // against ImageMagick's own decoding
+    QStringList args;         // convert arguments between source and output
+    int maxDiff;              // against ImageMagick's own decoding
     const char* prefix = "";  // ImageMagick's output variant
 };
 
@@ -31,15 +31,19 @@ protected:
         dir_ = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(dir_->isValid());
         QString key = "codec-samples-1";
-        for (const Sample& s : Samples()) key += QString("|") + s.file + s.prefix + s.args.join(' ');
-        ASSERT_TRUE(SampleSet(key, [](const QString& d) {
-            if (!MakeSource(d, d + "/src.png", 64, 48)) return false;
-            for (const Sample& s : Samples())
-                if (!Convert(d, QStringList{"src.png"} + s.args +
-                                    QStringList{QString(s.prefix) + s.file}))
-                    return false;
-            return true;
-        }, dir_->path()));
+        for (const Sample& s : Samples())
+            key += QString("|") + s.file + s.prefix + s.args.join(' ');
+        ASSERT_TRUE(SampleSet(
+            key,
+            [](const QString& d) {
+                if (!MakeSource(d, d + "/src.png", 64, 48)) return false;
+                for (const Sample& s : Samples())
+                    if (!Convert(d, QStringList{"src.png"} + s.args +
+                                        QStringList{QString(s.prefix) + s.file}))
+                        return false;
+                return true;
+            },
+            dir_->path()));
         src_ = dir_->path() + "/src.png";
     }
     static void TearDownTestSuite() { dir_.reset(); }
@@ -47,7 +51,12 @@ protected:
     static const std::vector<Sample>& Samples() {
         static const std::vector<Sample> all = {
             {"b24.bmp", TCodecFormat::Bmp, "BMP", {"-type", "TrueColor"}, 0, "BMP3:"},
-            {"b8.bmp", TCodecFormat::Bmp, "BMP", {"-colors", "200", "-type", "Palette"}, 0, "BMP3:"},
+            {"b8.bmp",
+             TCodecFormat::Bmp,
+             "BMP",
+             {"-colors", "200", "-type", "Palette"},
+             0,
+             "BMP3:"},
             {"b4.bmp", TCodecFormat::Bmp, "BMP", {"-colors", "16", "-type", "Palette"}, 0, "BMP3:"},
             {"b1.bmp", TCodecFormat::Bmp, "BMP", {"-monochrome"}, 0, "BMP3:"},
             {"j24.jpg", TCodecFormat::Jpeg, "JPEG", {"-quality", "92"}, 3},
@@ -207,8 +216,7 @@ TEST_F(CodecFiles, WrittenBmpsReadBackEverywhere) {
         ASSERT_GE(bytes.size(), 54);
         EXPECT_EQ(uchar(bytes[28]), bits);
         // What we expect to see: the picture mapped to the depth's fixed palette.
-        const QImage expected =
-            bits == 24 ? truth : MapToPalette(truth, FixedPalette(bits), false);
+        const QImage expected = bits == 24 ? truth : MapToPalette(truth, FixedPalette(bits), false);
         EXPECT_EQ(MaxDifference(MagickDecode(out), expected), 0);
         QImage back;
         QVector<QRgb> pal;
@@ -225,8 +233,9 @@ TEST_F(CodecFiles, WrittenBmpsReadBackEverywhere) {
 }
 
 TEST_F(CodecFiles, WriterFailuresAreReportedNotRaised) {
-    EXPECT_EQ(codec::WriteBmp(F("no/such/folder/x.bmp"), 24, QImage(4, 4, QImage::Format_RGB32), {}),
-              codec::ErrWrite);
+    EXPECT_EQ(
+        codec::WriteBmp(F("no/such/folder/x.bmp"), 24, QImage(4, 4, QImage::Format_RGB32), {}),
+        codec::ErrWrite);
     EXPECT_EQ(codec::WriteBmp(F("x.bmp"), 24, QImage(), {}), codec::ErrNoBitmap);
     EXPECT_EQ(codec::WriteBmp(F("x.bmp"), 16, QImage(4, 4, QImage::Format_RGB32), {}),
               codec::ErrDepth);
@@ -258,7 +267,8 @@ TEST_F(CodecFiles, TruncatedAndCorruptFilesFail) {
             quint32 r = quint32(seed) * 2654435761u;
             for (int i = 0; i < 24; ++i) {
                 r = r * 1664525u + 1013904223u;
-                const qsizetype at = 16 + qsizetype(r % quint32(std::max<qsizetype>(1, bad.size() - 16)));
+                const qsizetype at =
+                    16 + qsizetype(r % quint32(std::max<qsizetype>(1, bad.size() - 16)));
                 bad[at] = char(r >> 24);
             }
             QImage img;
@@ -280,7 +290,8 @@ QByteArray PngChunk(const char* type, const QByteArray& body) {
     c.append(char(n >> 24)).append(char(n >> 16)).append(char(n >> 8)).append(char(n));
     QByteArray tb = QByteArray(type) + body;
     c += tb;
-    const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(tb.constData()), uInt(tb.size())));
+    const quint32 crc =
+        quint32(crc32(0, reinterpret_cast<const Bytef*>(tb.constData()), uInt(tb.size())));
     c.append(char(crc >> 24)).append(char(crc >> 16)).append(char(crc >> 8)).append(char(crc));
     return c;
 }
@@ -317,8 +328,10 @@ TEST(CodecHostile, HugeDimensionsAreRefusedBeforeDecoding) {
     EXPECT_EQ(codec::Decode(TCodecFormat::Gif, gif, 24, false, img, pal), codec::ErrTooLarge);
 
     // JPEG frame header 65500 x 65500.
-    QByteArray jpg("\xff\xd8\xff\xc0\x00\x11\x08\xff\xdc\xff\xdc\x03\x01\x11\x00\x02\x11\x01\x03\x11\x01"
-                   "\xff\xd9", 23);
+    QByteArray jpg(
+        "\xff\xd8\xff\xc0\x00\x11\x08\xff\xdc\xff\xdc\x03\x01\x11\x00\x02\x11\x01\x03\x11\x01"
+        "\xff\xd9",
+        23);
     EXPECT_EQ(codec::Decode(TCodecFormat::Jpeg, jpg, 24, false, img, pal), codec::ErrTooLarge);
 
     // PCX 65536 x 65536.

@@ -66,13 +66,13 @@ QImage MagickDecode(const QString& file) {
 
 bool MakeSource(const QString& dir, const QString& path, int w, int h) {
     const QString size = QString("%1x%2").arg(w).arg(h);
-    return Convert(dir, {"-size", size, "gradient:#ff2000-#1040ff", "-fill", "#ffe040", "-draw",
-                         QString("circle %1,%2 %1,%3").arg(w / 2).arg(h / 2).arg(h / 5),
-                         "-fill", "#000000", "-draw",
-                         QString("rectangle 2,2 %1,%2").arg(w / 4).arg(h / 6), "-fill",
-                         "#ffffff", "-draw",
-                         QString("rectangle %1,%2 %3,%4").arg(w - w / 4).arg(h - h / 6).arg(w - 3).arg(h - 3),
-                         "-type", "TrueColor", "PNG24:" + path});
+    return Convert(
+        dir,
+        {"-size", size, "gradient:#ff2000-#1040ff", "-fill", "#ffe040", "-draw",
+         QString("circle %1,%2 %1,%3").arg(w / 2).arg(h / 2).arg(h / 5), "-fill", "#000000",
+         "-draw", QString("rectangle 2,2 %1,%2").arg(w / 4).arg(h / 6), "-fill", "#ffffff", "-draw",
+         QString("rectangle %1,%2 %3,%4").arg(w - w / 4).arg(h - h / 6).arg(w - 3).arg(h - 3),
+         "-type", "TrueColor", "PNG24:" + path});
 }
 
 int MaxDifference(const QImage& a0, const QImage& b0) {

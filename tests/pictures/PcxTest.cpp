@@ -57,7 +57,9 @@ QByteArray MakePcx(int w, int h, int bpp, int planes, const std::vector<int>& id
                 line[x / 2] = char(uchar(line[x / 2]) | (v << ((x & 1) ? 0 : 4)));
             } else {
                 for (int p = 0; p < planes; ++p)
-                    if (v & (1 << p)) line[p * bpl + x / 8] = char(uchar(line[p * bpl + x / 8]) | (0x80 >> (x & 7)));
+                    if (v & (1 << p))
+                        line[p * bpl + x / 8] =
+                            char(uchar(line[p * bpl + x / 8]) | (0x80 >> (x & 7)));
             }
         }
         EncodeLine(line, body);
@@ -68,7 +70,8 @@ QByteArray MakePcx(int w, int h, int bpp, int planes, const std::vector<int>& id
 std::vector<int> Pattern(int w, int h, int colours) {
     std::vector<int> v(size_t(w * h));
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) v[size_t(y * w + x)] = ((x / 3) + (y / 2) * 5 + (x * y) % 7) % colours;
+        for (int x = 0; x < w; ++x)
+            v[size_t(y * w + x)] = ((x / 3) + (y / 2) * 5 + (x * y) % 7) % colours;
     return v;
 }
 
@@ -110,7 +113,8 @@ TEST(Pcx, MonochromeSetBitsAreWhite) {
     ASSERT_EQ(DecodePcx(MakePcx(w, h, 1, 1, idx, kColours), img, 1000, 1000000), PcxResult::Ok);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            ASSERT_EQ(img.pixel(x, y), idx[size_t(y * w + x)] ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+            ASSERT_EQ(img.pixel(x, y),
+                      idx[size_t(y * w + x)] ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
 }
 
 TEST(Pcx, RunsMayCrossLineEnds) {

@@ -214,7 +214,8 @@ TEST_F(PictureImageTest, IconsAndMetafilesTakeThePlatformPath) {
     EXPECT_EQ(img_.PictureInfo().Format, "ICO");
     EXPECT_EQ(img_.PictureInfo().Width, 32);
 
-    ASSERT_TRUE(WriteAll(F("drawing.wmf"), QByteArray("\xd7\xcd\xc6\x9a", 4) + QByteArray(60, 'x')));
+    ASSERT_TRUE(
+        WriteAll(F("drawing.wmf"), QByteArray("\xd7\xcd\xc6\x9a", 4) + QByteArray(60, 'x')));
     img_.SetImageName(F("drawing.wmf"));
     EXPECT_FALSE(img_.HasPicture());
     EXPECT_EQ(img_.ImageName(), "Non TIF, JPeg, BMP, GIF, PNG or PCX Image");
@@ -224,8 +225,9 @@ TEST_F(PictureImageTest, IconsAndMetafilesTakeThePlatformPath) {
 }
 
 TEST_F(PictureImageTest, ScrollingMessageRunsLeftAndWraps) {
-    ASSERT_TRUE(WriteAll(F("hello.scm"), "/fc|65280/fh|-12/fn|DejaVu Sans/fs|/ft|1000/bc|16711680"
-                                         "/sp|2/sm|Hi/eo|"));
+    ASSERT_TRUE(WriteAll(F("hello.scm"),
+                         "/fc|65280/fh|-12/fn|DejaVu Sans/fs|/ft|1000/bc|16711680"
+                         "/sp|2/sm|Hi/eo|"));
     img_.resize(50, 20);
     img_.SetImageName(F("hello.scm"));
     ASSERT_EQ(img_.PictureKind(), TPictureKind::ScrollMessage);
@@ -237,7 +239,7 @@ TEST_F(PictureImageTest, ScrollingMessageRunsLeftAndWraps) {
                 if (qGreen(img_.Picture().pixel(x, y)) > 128) return true;
         return false;
     };
-    EXPECT_FALSE(hasText(0, 50));  // starts beyond the right edge
+    EXPECT_FALSE(hasText(0, 50));                               // starts beyond the right edge
     for (int i = 0; i < 2 * 25; ++i) img_.ScrollMessageStep();  // speed 2: 25 pixels
     EXPECT_TRUE(hasText(25, 50));
     EXPECT_FALSE(hasText(0, 24));
@@ -263,7 +265,8 @@ TEST_F(PictureImageTest, BrokenScrollFilesClearThePictureQuietly) {
     EXPECT_FALSE(img_.HasPicture());
     EXPECT_TRUE(rec_.boxes.empty());
 
-    ASSERT_TRUE(WriteAll(F("good.cms"), "x\r\n255\r\n-13\r\nDejaVu Sans\r\n0\r\n0000\r\n0\r\n1\r\nOne\r\nTwo\r\n"));
+    ASSERT_TRUE(WriteAll(
+        F("good.cms"), "x\r\n255\r\n-13\r\nDejaVu Sans\r\n0\r\n0000\r\n0\r\n1\r\nOne\r\nTwo\r\n"));
     img_.resize(80, 30);
     img_.SetImageName(F("good.cms"));
     ASSERT_EQ(img_.PictureKind(), TPictureKind::ScrollCredits);

@@ -52,10 +52,10 @@ TEST(ScrollMessage, MalformedNumbersRaise) {
 }
 
 TEST(ScrollMessage, ZeroSpeedStillMoves) {
-    TScrollMessageSpec spec;
-    spec.Font.Speed = 0;
-    spec.Text = "x";
-    TScrollMessage m(spec, QFont(), QSize(30, 10));
+    TScrollMessageSettings settings;
+    settings.Font.Speed = 0;
+    settings.Text = "x";
+    TScrollMessage m(settings, QFont(), QSize(30, 10));
     m.Tick();
     EXPECT_EQ(m.X(), 29);
 }
@@ -80,9 +80,9 @@ TEST(ScrollCredits, MalformedOrMissingLinesRaise) {
 }
 
 TEST(ScrollCredits, LinesRiseAndFollowEachOther) {
-    TScrollCreditsSpec spec;
-    spec.Lines = {"one", "two"};
-    TScrollCredits c(spec, QFont(), QSize(60, 40));
+    TScrollCreditsSettings settings;
+    settings.Lines = {"one", "two"};
+    TScrollCredits c(settings, QFont(), QSize(60, 40));
     EXPECT_EQ(c.Y(), 40);
     int steps = 0;
     while (c.Line() == 0 && steps < 1000) {
@@ -92,7 +92,7 @@ TEST(ScrollCredits, LinesRiseAndFollowEachOther) {
     EXPECT_EQ(c.Line(), 1);
     EXPECT_EQ(c.Y(), 40);
     // It left the view 5 pixels beyond its own height.
-    EXPECT_EQ(steps, 40 + QFontMetrics(spec.Font.MakeFont(QFont())).height() + 5);
+    EXPECT_EQ(steps, 40 + QFontMetrics(settings.Font.MakeFont(QFont())).height() + 5);
 }
 
 }  // namespace
