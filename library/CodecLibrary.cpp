@@ -539,8 +539,10 @@ int16_t DecodeData(TCodecFormat format, const QByteArray& data, const QString& f
         reader.setAutoDetectImageFormat(false);
         reader.setAllocationLimit(int(kMaxPixels * 8 >> 20));
         if (!reader.read(&img)) {
-            status = reader.error() == QImageReader::UnsupportedFormatError ? ErrUnknownFormat
-                                                                            : ErrCorrupt;
+            status = reader.error() != QImageReader::UnsupportedFormatError ? ErrCorrupt
+                     : QImageReader::supportedImageFormats().contains(QtFormat(format))
+                         ? ErrUnknownFormat
+                         : ErrNoReader;
         } else if (img.width() > kMaxSide || img.height() > kMaxSide) {
             img = QImage();
             status = ErrTooLarge;

@@ -46,6 +46,7 @@ enum Status : int16_t {
     ErrNoBitmap = -8,
     ErrWrite = -9,
     ErrMemory = -10,
+    ErrNoReader = -11,
 };
 
 // Pictures larger than this are refused before any pixel memory is taken.

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <QFileInfo>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -361,6 +362,13 @@ TEST(CodecHostile, HugeDimensionsAreRefusedBeforeDecoding) {
            QByteArray(4, '\0');
     EXPECT_EQ(codec::Decode(TCodecFormat::Tiff, tif, 24, false, img, pal), codec::ErrTooLarge);
     EXPECT_TRUE(img.isNull());
+}
+
+// TIFF comes from a plug-in package; without it every TIFF would fail to load.
+TEST(CodecSetup, QtHasReadersForEveryFormatItDecodes) {
+    const auto formats = QImageReader::supportedImageFormats();
+    for (const char* f : {"bmp", "jpeg", "gif", "png", "tiff", "ico"})
+        EXPECT_TRUE(formats.contains(f)) << f;
 }
 
 TEST(CodecHostile, UnknownAndEmptyFilesHaveNoFormat) {
