@@ -571,18 +571,6 @@ int16_t Decode(TCodecFormat format, const QByteArray& data, int bits, bool dithe
 int16_t Read(TCodecFormat format, const QString& file, int bits, bool dither, QImage& bitmap,
              QVector<QRgb>& palette) {
     bitmap = QImage();
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return ErrOpen;
-    if (f.size() > kMaxFileBytes) return ErrTooLarge;
-    // libtiff reads the file itself; only its directory is checked here, so mapping spares
-    // a copy (and measurably slows nothing down, unlike for the formats read from memory).
-    if (format == TCodecFormat::Tiff && f.size() > 0) {
-        if (uchar* mapped = f.map(0, f.size())) {
-            const QByteArray data =
-                QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(f.size()));
-            return DecodeData(format, data, file, bits, dither, bitmap, palette);
-        }
-    }
     QByteArray data;
     if (int16_t s = LoadFile(file, data); s < Ok) return s;
     return DecodeData(format, data, file, bits, dither, bitmap, palette);

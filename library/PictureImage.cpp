@@ -169,8 +169,10 @@ bool LoadResourceBitmap(const QString& module, const QString& name, QWidget* win
     h[0] = 'B';
     h[1] = 'M';
     const uint32_t total = uint32_t(14 + n), offset = uint32_t(14 + bitsAt);
-    std::memcpy(h + 2, &total, 4);  // little-endian host assumed by Qt's own BMP code too
-    std::memcpy(h + 10, &offset, 4);
+    for (int i = 0; i < 4; ++i) {
+        h[2 + i] = uchar(total >> (8 * i));
+        h[10 + i] = uchar(offset >> (8 * i));
+    }
     file += dib;
     QImage img;
     QVector<QRgb> imgPal = pal;
