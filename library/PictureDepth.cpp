@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -33,24 +34,29 @@ inline int Dist(int r, int g, int b, QRgb p) {
     return dr * dr + dg * dg + db * db;
 }
 
-// Exact nearest-colour search behind a small direct-mapped cache: pictures repeat their
-// colours a lot, so most look-ups are answered without scanning the palette.
+// Exact nearest-colour search. Each 5-bit colour cell gets, on first use, the few palette
+// entries that can be nearest to any colour inside it; a small direct-mapped cache in
+// front answers repeated colours without searching at all.
 class Nearest {
 public:
-    explicit Nearest(const QVector<QRgb>& pal) : pal_(pal) { keys_.fill(0); }
+    explicit Nearest(const QVector<QRgb>& pal) : pal_(pal), first_(32768, -1), count_(32768, 0) {
+        keys_.fill(0);
+    }
 
     int operator()(int r, int g, int b) {
         const uint32_t rgb = (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
         const uint32_t key = rgb | 0x1000000u;
         const uint32_t slot = ((rgb * 2654435761u) >> 20) & (kSlots - 1);
         if (keys_[slot] == key) return idx_[slot];
-        int best = 0, bestD = INT32_MAX;
-        for (int i = 0; i < pal_.size(); ++i) {
-            const int d = Dist(r, g, b, pal_[i]);
+        const int cell = ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        if (first_[size_t(cell)] < 0) Candidates(cell);
+        const uint8_t* c = candidates_.data() + first_[size_t(cell)];
+        int best = c[0], bestD = INT32_MAX;
+        for (int k = 0; k < count_[size_t(cell)]; ++k) {
+            const int d = Dist(r, g, b, pal_[c[k]]);
             if (d < bestD) {
                 bestD = d;
-                best = i;
-                if (d == 0) break;
+                best = c[k];
             }
         }
         keys_[slot] = key;
@@ -59,10 +65,60 @@ public:
     }
 
 private:
+    // Entries within (distance of the nearest to the cell's centre + twice the largest
+    // centre-to-corner distance) of the centre; any colour of the cell has its nearest
+    // among them. Kept in palette order, so ties go to the first entry as in a full search.
+    void Candidates(int cell) {
+        const int cr = ((cell >> 10) << 3) + 4, cg = (((cell >> 5) & 31) << 3) + 4,
+                  cb = ((cell & 31) << 3) + 4;
+        double nearest = 1e9;
+        for (QRgb p : pal_) nearest = std::min(nearest, std::sqrt(double(Dist(cr, cg, cb, p))));
+        const double reach = nearest + 2 * std::sqrt(3.0 * 4 * 4) + 0.001;
+        first_[size_t(cell)] = int32_t(candidates_.size());
+        for (int i = 0; i < pal_.size(); ++i)
+            if (std::sqrt(double(Dist(cr, cg, cb, pal_[i]))) <= reach) {
+                candidates_.push_back(uint8_t(i));
+                ++count_[size_t(cell)];
+            }
+    }
+
     static constexpr uint32_t kSlots = 4096;
     const QVector<QRgb>& pal_;
     std::array<uint32_t, kSlots> keys_;
     std::array<uint8_t, kSlots> idx_{};
+    std::vector<int32_t> first_;
+    std::vector<uint16_t> count_;
+    std::vector<uint8_t> candidates_;
+};
+
+// Nearest entry per 5-bit colour cell, filled as cells are met. Used while dithering,
+// where the error carried on hides the cell's rounding and colours vary too much for
+// the exact cache above to hit.
+class CellNearest {
+public:
+    explicit CellNearest(const QVector<QRgb>& pal) : pal_(pal), lut_(32768, -1) {}
+
+    int operator()(int r, int g, int b) {
+        const int cell = ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        int16_t& v = lut_[size_t(cell)];
+        if (v < 0) {
+            const int cr = (r & ~7) + 4, cg = (g & ~7) + 4, cb = (b & ~7) + 4;
+            int best = 0, bestD = INT32_MAX;
+            for (int i = 0; i < pal_.size(); ++i) {
+                const int d = Dist(cr, cg, cb, pal_[i]);
+                if (d < bestD) {
+                    bestD = d;
+                    best = i;
+                }
+            }
+            v = int16_t(best);
+        }
+        return v;
+    }
+
+private:
+    const QVector<QRgb>& pal_;
+    std::vector<int16_t> lut_;
 };
 
 inline int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
@@ -152,6 +208,7 @@ QImage MapToPalette(const QImage& src, const QVector<QRgb>& palette, bool dither
 
     // Floyd-Steinberg: 7/16 right, 3/16 below left, 5/16 below, 1/16 below right.
     // Error rows carry one guard cell at each end.
+    CellNearest cells(palette);
     std::vector<int> cur(size_t(w + 2) * 3, 0), next(size_t(w + 2) * 3, 0);
     for (int y = 0; y < h; ++y) {
         std::fill(next.begin(), next.end(), 0);
@@ -162,7 +219,7 @@ QImage MapToPalette(const QImage& src, const QVector<QRgb>& palette, bool dither
             const int r = Clamp255(qRed(s[x]) + e[0] / 16);
             const int g = Clamp255(qGreen(s[x]) + e[1] / 16);
             const int b = Clamp255(qBlue(s[x]) + e[2] / 16);
-            const int i = nearest(r, g, b);
+            const int i = cells(r, g, b);
             d[x] = uchar(i);
             const int er[3] = {r - qRed(palette[i]), g - qGreen(palette[i]), b - qBlue(palette[i])};
             for (int c = 0; c < 3; ++c) {

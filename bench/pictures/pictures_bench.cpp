@@ -15,6 +15,7 @@
 #include <string>
 
 #include "library/CodecLibrary.h"
+#include "library/PictureDepth.h"
 #include "library/PictureImage.h"
 
 namespace {
@@ -130,6 +131,45 @@ void Alternating(benchmark::State& st, const Format* f) {
     st.counters["component/qt"] = comp / qt;
 }
 
+// Reduction to 256 colours with error diffusion: ours against the offered palette, Qt's
+// against the palette it builds itself; both from the decoded true-colour picture.
+void ReduceOurs(benchmark::State& st) {
+    const QImage src = QImage(g_dir + "/src.png").convertToFormat(QImage::Format_RGB32);
+    for (auto _ : st) {
+        QImage img = src;
+        QVector<QRgb> pal = orb::FixedPalette(8);
+        orb::ConvertToDepth(img, 8, true, pal);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
+// Without dithering both map to the same given palette.
+void MapOurs(benchmark::State& st) {
+    const QImage src = QImage(g_dir + "/src.png").convertToFormat(QImage::Format_RGB32);
+    for (auto _ : st) {
+        QImage img = src;
+        QVector<QRgb> pal = orb::FixedPalette(8);
+        orb::ConvertToDepth(img, 8, false, pal);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
+void MapQt(benchmark::State& st) {
+    const QImage src = QImage(g_dir + "/src.png").convertToFormat(QImage::Format_RGB32);
+    for (auto _ : st) {
+        QImage img = src.convertToFormat(QImage::Format_Indexed8, orb::FixedPalette(8));
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
+void ReduceQt(benchmark::State& st) {
+    const QImage src = QImage(g_dir + "/src.png").convertToFormat(QImage::Format_RGB32);
+    for (auto _ : st) {
+        QImage img = src.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
 // Keeps the processor time per iteration of every run, to print ratios at the end (the
 // decoders are single-threaded, and wall time on a shared machine mostly measures waiting).
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -174,6 +214,10 @@ int main(int argc, char** argv) {
                                      &f)
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark("Map8/Qt", MapQt)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Map8/Ours", MapOurs)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Reduce8Dither/Qt", ReduceQt)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Reduce8Dither/Ours", ReduceOurs)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -186,6 +230,12 @@ int main(int argc, char** argv) {
             reporter.counters[alt + ":component/qt"],
             std::string(f.refFile) != f.file ? "  (Qt reading the same picture as BMP)" : "");
     }
+    if (reporter.times.count("Map8/Qt") && reporter.times.count("Map8/Ours"))
+        std::printf("  8-bit nearest-colour mapping: %.3f of Qt's, same palette\n",
+                    reporter.times["Map8/Ours"] / reporter.times["Map8/Qt"]);
+    if (reporter.times.count("Reduce8Dither/Qt") && reporter.times.count("Reduce8Dither/Ours"))
+        std::printf("  8-bit dithered reduction: %.3f of Qt's own (which picks its palette)\n",
+                    reporter.times["Reduce8Dither/Ours"] / reporter.times["Reduce8Dither/Qt"]);
     benchmark::Shutdown();
     return 0;
 }

@@ -48,6 +48,23 @@ TEST(Depth, DitheringOnlyUsesThePaletteAndKeepsTheMean) {
     for (int y = 0; y < 64; ++y) EXPECT_EQ(n.pixelIndex(y, y), 1);
 }
 
+// The mapping prunes its search per colour cell; it must still find the true nearest.
+TEST(Depth, MappingFindsTheTrueNearestEntry) {
+    quint32 r = 12345;
+    auto next = [&] { return (r = r * 1664525u + 1013904223u) >> 24; };
+    QVector<QRgb> pal;
+    for (int i = 0; i < 37; ++i) pal.append(qRgb(int(next()), int(next()), int(next())));
+    pal.append(pal[5]);  // a duplicate: the first of equals wins
+    QImage img(128, 64, QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb(int(next()), int(next()), int(next())));
+    const QImage mapped = MapToPalette(img, pal, false);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            ASSERT_EQ(mapped.pixelIndex(x, y), NearestIndex(pal, img.pixel(x, y))) << x << "," << y;
+}
+
 TEST(Depth, UnsupportedDepthIsRefused) {
     QImage img(2, 2, QImage::Format_RGB32);
     QVector<QRgb> pal;
