@@ -344,7 +344,7 @@ void TPictureImage::SetImageName(const QString& name) {
     const QString ext = UpperExtension(name);
     const QFileInfo fi(path);
 
-    // 1. A missing file (an empty name included) empties the picture.
+    // A missing file (an empty name included) empties the picture.
     if (ext != ".RES" && (name.isEmpty() || !fi.exists() || fi.isDir())) {
         ClearPicture();
         status_ = kFileNotFound;
@@ -354,11 +354,11 @@ void TPictureImage::SetImageName(const QString& name) {
         return;
     }
 
-    // 2. Depth and dithering asked of the decoders.
+    // Depth and dithering asked of the decoders.
     const int bits = BitsFor(readRes_);
     const bool dither = dither_;
 
-    // 3. Icons through Qt's reader; metafiles have no reader on this platform.
+    // Icons through Qt's reader; metafiles have no reader on this platform.
     if (ext == ".WMF" || ext == ".ICO") {
         ClearPicture();
         if (ext == ".ICO") {
@@ -376,7 +376,7 @@ void TPictureImage::SetImageName(const QString& name) {
         return;
     }
 
-    // 4. Scrolling texts.
+    // Scrolling texts.
     bool failed = false;
     if (ext == ".SCM" || ext == ".CMS") {
         ClearPicture();
@@ -389,14 +389,14 @@ void TPictureImage::SetImageName(const QString& name) {
         }
     }
 
-    // 5. Unlisted extensions are recognised by content.
+    // Unlisted extensions are recognised by content.
     QString detected;
     if (!failed && !IsListedExtension(ext)) {
         TCodecFileInfo ci;
         if (codec::FileInfo(path, ci) >= codec::Ok) detected = ci.Format;
     }
 
-    // 6. Decode.
+    // Decode.
     struct Line {
         bool match;
         TCodecFormat format;  // None: the program's bitmap resource
@@ -454,7 +454,7 @@ void TPictureImage::SetImageName(const QString& name) {
         }
     }
 
-    // 7.
+    // The status reads back the requested name.
     status_ = name.toUpper();
 }
 
