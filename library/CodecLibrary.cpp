@@ -220,7 +220,8 @@ int16_t PngInfo(const QByteArray& data, TCodecFileInfo& info) {
                          : type == 4 ? 2
                          : type == 6 ? 4
                                      : 0;
-    if (channels == 0) return ErrCorrupt;
+    if (channels == 0 || (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16))
+        return ErrCorrupt;
     info.Planes = channels;
     info.Bits = depth * channels;
     info.Colors = type == 3 ? 1 << depth : 0;
@@ -271,6 +272,7 @@ int16_t TiffInfo(const QByteArray& data, TCodecFileInfo& info) {
                     const size_t off = u32(at + 8);
                     if (off + 2 <= n) bps = int(u16(off));
                 }
+                bps = std::min(bps, 64);
                 break;
             case 259:
                 compression = value();
