@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "platform/Resources.h"
 #include "shell/Basics.h"
+#include "library/PictureImage.h"
 #include "shell/About.h"
 #include "shell/Instance.h"
 #include "shell/Intro.h"
@@ -154,6 +155,9 @@ int main(int argc, char** argv) {
         orb::RunUninstaller();
         return 0;
     }
+
+    // 4. The picture loader reduces colours against the display's shared palette.
+    if (const orb::Palette* pal = orb::GetSharedPalette()) orb::TPictureImage::SetSharedPalette(*pal);
 
     // 5. The private font.
     const int fontId = QFontDatabase::addApplicationFont(orb::ProgramFile("palis.ttf"));

@@ -8,7 +8,9 @@
 
 #include "library/Cp1252.h"
 #include "library/PictureArchive.h"
+#include "library/PictureImage.h"
 #include "library/iDbRecs.h"
+#include "platform/Display.h"
 #include "paint/DtlWin.h"
 #include "platform/Paths.h"
 #include "shell/LanguageTexts.h"
@@ -135,6 +137,8 @@ void TMainForm::LoadMandala(const QString& path) {
             SaveMandala(false);
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    anImage->SetImageReadRes(TPictureImage::ReadResForDisplay(DisplayDepth()));
+    anImage->SetImageDither(false);
 
     const QString diskPath = ProgramFile(path);
     const QString bare = BareName(path);

@@ -29,6 +29,7 @@
 #include "shell/LanguageTexts.h"
 #include "library/PictureArchive.h"
 #include "library/iDbRecs.h"
+#include "library/PictureImage.h"
 #include "shell/Intro.h"
 #include "shell/MsgDlg.h"
 #include "shell/Pictures.h"
@@ -130,6 +131,13 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) 
     BuildPaintPage(Notebook->AddPage("Paint"));
     connect(Notebook, &QStackedWidget::currentChanged, this, [this] { NotebookPageChanged(); });
 
+    anImage = new TPictureImage(this);
+    anImage->setObjectName("anImage");
+    anImage->hide();
+    anImage->SetImageDither(true);
+    anImage->SetCodecPalette(false);
+    SetMainPictureLoader(anImage);
+
     OpenDialog = new QObject(this);
     OpenDialog->setObjectName("OpenDialog");
     SetTag(OpenDialog, 20);
@@ -142,7 +150,10 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) 
     FormCreate();
 }
 
-TMainForm::~TMainForm() { FormDestroy(); }
+TMainForm::~TMainForm() {
+    SetMainPictureLoader(nullptr);
+    FormDestroy();
+}
 
 TBaseBtn* TMainForm::HeaderButton(const char* name, int x, const QString& caption,
                                   const QString& hint, int tag) {
@@ -481,6 +492,8 @@ void TMainForm::FormCreate() {
 
     QDir::setCurrent(ProgramFolder());
     QDir().mkpath(UserFolder());
+    // The loader reads at the display's depth: 16 or 256 colours dithered, else true colour.
+    anImage->UseDisplayDepth(DisplayDepth());
 
     musicFile_.clear();
     Notebook->SetActivePage("Main");

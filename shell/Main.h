@@ -26,6 +26,7 @@ class TBkControl;
 class TiDbRecFile;
 struct TArchiveIndex;
 class TProportionalImage;
+class TPictureImage;
 class TSpinner;
 class TBrushStyleList;
 
@@ -127,7 +128,8 @@ public:
     TBrushStyleList* BrushStyleLst = nullptr;
     QLabel* PenWidthLbl = nullptr;
     TSpinner* PenWidth = nullptr;
-    // Invisible components: the open and save dialogs carry Tag and Title.
+    // Invisible components: the picture loader; the open and save dialogs carry Tag and Title.
+    TPictureImage* anImage = nullptr;
     QObject *OpenDialog = nullptr, *SaveDialog = nullptr;
 
     // --- Behaviour ---
