@@ -7,9 +7,9 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 prog="$here/build/Orbelle/Orbelle"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   out="$here/build/screenshots"
-  echo "No display found: writing Orbelle's pages as PNG files to $out"
-  QT_QPA_PLATFORM=offscreen "$prog" --screenshot "$out" "$@"
-  ls -1 "$out"
+  echo "No display found: Orbelle renders its pages and a colouring demo as PNG files"
+  echo "into $out instead of opening a window."
+  QT_QPA_PLATFORM=offscreen "$prog" --lang 44 --screenshot "$out" --demo "$out/demo" "$@"
 else
   exec "$prog" "$@"
 fi

@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QRandomGenerator>
+#include <QScrollBar>
+#include <QSet>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/Display.h"
@@ -13,7 +16,11 @@
 #include "platform/Resources.h"
 #include "shell/Basics.h"
 #include "library/PictureImage.h"
+#include "paint/DtlWin.h"
+#include "paint/PixelOps.h"
+#include "paint/Spinner.h"
 #include "shell/About.h"
+#include "shell/ColorPage.h"
 #include "shell/Instance.h"
 #include "shell/Intro.h"
 #include "shell/LangState.h"
@@ -43,6 +50,7 @@ struct Options {
     QSize screen;
     int depth = 0;
     QString screenshotDir;
+    QString demoDir;
     QString firstArg;
     bool quitAfterPaint = false;
     int lang = 0;  // a language chosen on the command line skips the intro window
@@ -69,6 +77,8 @@ Options ReadOptions(int argc, char** argv) {
         } else if (a == "--lang") {
             next(v);
             o.lang = v.toInt() == 31 ? 31 : v.toInt() == 44 ? 44 : 0;
+        } else if (a == "--demo") {
+            next(o.demoDir);
         } else if (a == "--screenshot") {
             next(o.screenshotDir);
         } else if (o.firstArg.isEmpty() && !a.startsWith('-')) {
@@ -76,6 +86,92 @@ Options ReadOptions(int argc, char** argv) {
         }
     }
     return o;
+}
+
+// Colours the first drawing as a user would: several fills in different colours and fill
+// styles, then a pen stroke; a screenshot after each step and the picture as a BMP file.
+int RunDemo(orb::TMainForm& form, const QString& dir) {
+    QDir().mkpath(dir);
+    int step = 0, failures = 0;
+    auto shot = [&](const QString& what) {
+        QApplication::processEvents();
+        const QString path =
+            QDir(dir).filePath(QStringLiteral("step%1-%2.png").arg(++step, 2, 10, QChar('0')).arg(what));
+        if (form.Render().save(path))
+            std::printf("%s\n", qPrintable(path));
+        else
+            ++failures;
+    };
+    form.MenuSBtnClick(form.MainPaintSBtn);
+    shot("paint-page");
+    if (!orb::DetailWindowAlive || orb::DetailWindow->FPicture.isNull()) {
+        std::fprintf(stderr, "Orbelle: no drawing to colour (is Mandala.dat there?)\n");
+        return 2;
+    }
+    orb::TDetailWindow* w = orb::DetailWindow;
+    const QImage& pic = w->FPicture;
+    // Seeds: white pixels along a line from the centre outward, far enough apart.
+    std::vector<QPoint> seeds;
+    const QPoint c(pic.width() / 2, pic.height() / 2);
+    std::vector<std::vector<orb::Span>> taken;
+    for (int r = 0; r < pic.width() / 2 && seeds.size() < 6; r += 3) {
+        const QPoint p(c.x() + r, c.y() + r / 3);
+        if (!pic.rect().contains(p) || pic.pixel(p) != qRgb(255, 255, 255)) continue;
+        const auto region = orb::FloodRegion(pic, p);
+        size_t n = 0;
+        for (const auto& sp : region) n += sp.x2 - sp.x1 + 1;
+        if (n < 40 || n > size_t(pic.width()) * pic.height() / 3) continue;
+        bool fresh = true;
+        for (const auto& t : taken)
+            for (const auto& sp : t)
+                if (sp.y == p.y() && p.x() >= sp.x1 && p.x() <= sp.x2) fresh = false;
+        if (!fresh) continue;
+        taken.push_back(region);
+        seeds.push_back(p);
+    }
+    auto windowPoint = [w](QPoint px) {
+        const QRect r = w->PictureRect();
+        return QPoint(r.left() + px.x() * w->FZoom / 1000, r.top() + px.y() * w->FZoom / 1000);
+    };
+    const int hues[] = {8, 58, 92, 33, 75, 0};
+    const int styles[] = {0, 0, 5, 0, 1, 6};
+    form.SpeedBtnClick(form.PaintSBtn);
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        form.HScroller->setValue(hues[i]);
+        form.SScroller->setValue(i % 2 ? 55 : 80);
+        form.VScroller->setValue(100);
+        form.BrushStyleLst->setCurrentIndex(styles[i]);
+        w->FormMouseDown(Qt::LeftButton, windowPoint(seeds[i]));
+        w->FormMouseUp(Qt::LeftButton, windowPoint(seeds[i]));
+        shot(QStringLiteral("fill%1").arg(i + 1));
+    }
+    // A pen stroke: a small arc near the centre.
+    form.SpeedBtnClick(form.PenSBtn);
+    form.BrushStyleLst->setCurrentIndex(0);
+    form.HScroller->setValue(66);
+    form.SScroller->setValue(90);
+    form.VScroller->setValue(70);
+    form.PenWidth->SetValue(4);
+    const int rad = pic.width() / 6;
+    w->FormMouseDown(Qt::LeftButton, windowPoint(QPoint(c.x() + rad, c.y())));
+    for (int a = 0; a <= 90; a += 6) {
+        const double t = a * M_PI / 180.0;
+        w->FormMouseMove(Qt::LeftButton, windowPoint(QPoint(c.x() + int(rad * std::cos(t)),
+                                                            c.y() + int(rad * std::sin(t)))));
+    }
+    w->FormMouseUp(Qt::LeftButton, windowPoint(QPoint(c.x(), c.y() + rad)));
+    shot("pen");
+    // The coloured picture as a 24-bit BMP file.
+    orb::TPictureImage writer;
+    writer.SetPicture(w->FPicture);
+    writer.SetImageWriteRes(orb::TSaveResolution::sColorTrue);
+    const QString bmp = QDir(dir).filePath("coloured.bmp");
+    if (writer.SaveAsBmp(bmp))
+        std::printf("%s\n", qPrintable(bmp));
+    else
+        ++failures;
+    w->FChanged = false;  // written out: no question when the demo ends
+    return failures == 0 ? 0 : 2;
 }
 
 int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
@@ -86,7 +182,13 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
     } pages[] = {{"Main", "main.png"}, {"History", "history.png"}, {"Paint", "paint.png"}};
     int failures = 0;
     for (const auto& p : pages) {
-        form.Notebook->SetActivePage(p.page);
+        // Through the menu, as a user gets there: the lists and the first drawing load.
+        if (QString(p.page) == "History")
+            form.MenuSBtnClick(form.MainHistorySBtn);
+        else if (QString(p.page) == "Paint")
+            form.MenuSBtnClick(form.MainPaintSBtn);
+        else
+            form.Notebook->SetActivePage(p.page);
         QApplication::processEvents();
         const QString path = QDir(dir).filePath(p.file);
         if (!form.Render().save(path)) {
@@ -97,7 +199,6 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
         }
     }
     // The paint page with the drawing settings.
-    form.Notebook->SetActivePage("Paint");
     form.PaintNotebook->SetActivePage("ColorPage");
     QApplication::processEvents();
     const QString colourPath = QDir(dir).filePath("paint-colour.png");
@@ -132,7 +233,7 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
 
 int main(int argc, char** argv) {
     const Options opt = ReadOptions(argc, argv);
-    const bool screenshots = !opt.screenshotDir.isEmpty();
+    const bool screenshots = !opt.screenshotDir.isEmpty() || !opt.demoDir.isEmpty();
     if (screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
@@ -180,7 +281,8 @@ int main(int argc, char** argv) {
             form.SoundSBtn->SetButtonIsDown(true);  // no music while rendering
             form.show();
             QApplication::processEvents();
-            rc = WriteScreenshots(form, opt.screenshotDir);
+            if (!opt.screenshotDir.isEmpty()) rc = WriteScreenshots(form, opt.screenshotDir);
+            if (!opt.demoDir.isEmpty() && rc == 0) rc = RunDemo(form, opt.demoDir);
             form.close();
         } else {
             orb::InstanceServer server([&form] { form.Activate(); }, [&form] { form.close(); });
