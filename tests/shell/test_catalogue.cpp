@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+#include "library/DataWriters.h"
+#include "paint/DtlWin.h"
+#include "platform/Display.h"
+#include "platform/Paths.h"
+#include "shell/MMBtns.h"
+#include "shell/Main.h"
+#include "tests/common/RecordingOutward.h"
+
+using namespace orb;
+
+namespace {
+
+QByteArray Png(QColor c, int w = 8, int h = 8) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(c);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "PNG");
+    return bytes;
+}
+
+void Write(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+// A program folder with its own catalogue: subjects, drawings in the archive, user files.
+struct Catalogue {
+    ScopedOutward out;
+    QTemporaryDir dir;
+    std::unique_ptr<TMainForm> f;
+
+    explicit Catalogue(const QByteArray& subjects, bool withArchive = true,
+                       bool withDatabase = true) {
+        SetProgramFolder(dir.path());
+        SetSimulatedScreen(QSize(800, 600));
+        if (withDatabase) {
+            std::vector<TDbSourceRecord> recs = {
+                {"Mandala_Subjects_44|||", subjects},
+                {"Mandala_Files_44|||",
+                 "Rose=M\\Flowers\\rose.png\r\nLily=M\\Flowers\\lily.png\r\nKnot=M\\Knots\\knot.png"
+                 "\r\nSun=M\\Suns\\sun.png"},
+                {"Content_44|||", "Welcome\r\n Start\r\nHistory"},
+            };
+            QByteArray db;
+            QString err;
+            EXPECT_TRUE(BuildDbFile(recs, db, err)) << err.toStdString();
+            Write(dir.filePath("Mandala.dat"), db);
+        }
+        if (withArchive) {
+            std::vector<TArchiveMemberIn> members = {
+                {"M\\Flowers\\rose.png", Png(Qt::red), 0x5A6B1234, false},
+                {"M\\Flowers\\lily.png", Png(Qt::white, 10, 6), 0x5A6B1234, true},
+                {"M\\Knots\\knot.png", Png(Qt::blue), 0x5A6B1234, false},
+            };
+            QByteArray arc;
+            QString err;
+            EXPECT_TRUE(BuildArchive(members, arc, err)) << err.toStdString();
+            Write(dir.filePath("orbelle.dat"), arc);
+        }
+        f = std::make_unique<TMainForm>();
+        f->show();
+    }
+    ~Catalogue() {
+        f.reset();
+        SetSimulatedScreen(QSize());
+        SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    }
+    QStringList Items() const {
+        QStringList l;
+        for (int i = 0; i < f->MandalaLst->count(); ++i) l << f->MandalaLst->item(i)->text();
+        return l;
+    }
+    void EnterPaint() { f->MenuSBtnClick(f->MainPaintSBtn); }
+};
+
+}  // namespace
+
+TEST(Catalogue, EnteringThePaintPageLoadsTheFirstDrawingOfTheFirstSubject) {
+    Catalogue c("Flowers=Flowers\r\nKnots=Knots\r\nMine=User");
+    EXPECT_EQ(c.f->SubjectLst->count(), 0);  // empty until the paint page is entered
+    c.EnterPaint();
+    ASSERT_EQ(c.f->SubjectLst->count(), 3);
+    EXPECT_EQ(c.f->SubjectLst->itemText(0), "Flowers");
+    EXPECT_EQ(c.Items(), QStringList({"Rose", "Lily"}));
+    ASSERT_TRUE(DetailWindowAlive);
+    EXPECT_EQ(DetailWindow->FPicture.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_FALSE(DetailWindow->FChanged);
+    EXPECT_EQ(DetailWindow->FZoom, 1000);
+    EXPECT_FALSE(QDir(c.dir.filePath("T")).exists() &&
+                 !QDir(c.dir.filePath("T")).isEmpty(QDir::Files));  // the extracted file is gone
+    EXPECT_TRUE(c.f->PenSBtn->isEnabled());
+    // A stored member loads as well.
+    c.f->MandalaLst->setCurrentRow(1);
+    c.f->MandalaLstClick();
+    EXPECT_EQ(DetailWindow->FPicture.size(), QSize(10, 6));
+}
+
+TEST(Catalogue, SubjectWithoutEqualsUsesTheWholeLineAsFolder) {
+    Catalogue c("Knots\r\nMine=User");
+    c.EnterPaint();
+    EXPECT_EQ(c.Items(), QStringList({"Knot"}));
+}
+
+TEST(Catalogue, UsersFolderWordCountsAsTheUserSubject) {
+    Catalogue c("Mine=Users");
+    QDir().mkpath(UserFolder());
+    Write(UserFolder() + "my.bmp", QByteArray());
+    Write(UserFolder() + "notes.txt", "x");
+    c.EnterPaint();
+    EXPECT_EQ(c.Items(), QStringList({"my.bmp"}));
+}
+
+TEST(Catalogue, EmptyUserFolderHidesThePaintingWindow) {
+    Catalogue c("Flowers=Flowers\r\nMine=User");
+    c.EnterPaint();
+    ASSERT_TRUE(DetailWindow->isVisible());
+    c.f->SubjectLst->setCurrentIndex(1);  // runs the change handler
+    EXPECT_EQ(c.f->MandalaLst->count(), 0);
+    EXPECT_FALSE(DetailWindow->isVisible());
+}
+
+TEST(Catalogue, UserDrawingsLoadFromTheUserFolder) {
+    Catalogue c("Flowers=Flowers\r\nMine=User");
+    QImage img(5, 7, QImage::Format_RGB32);
+    img.fill(Qt::green);
+    ASSERT_TRUE(img.save(UserFolder() + "mine.bmp"));
+    c.EnterPaint();
+    c.f->SubjectLst->setCurrentIndex(1);
+    EXPECT_EQ(c.Items(), QStringList({"mine.bmp"}));
+    EXPECT_EQ(DetailWindow->FPicture.size(), QSize(5, 7));
+    EXPECT_EQ(c.f->SaveInitialDir, UserFolder());
+}
+
+TEST(Catalogue, ACatalogueNameOnDiskLoadsFromDiskAndCollapsesTheLists) {
+    Catalogue c("Flowers=Flowers");
+    QImage img(3, 3, QImage::Format_RGB32);
+    img.fill(Qt::yellow);
+    QDir().mkpath(c.dir.filePath("M/Flowers"));
+    ASSERT_TRUE(img.save(c.dir.filePath("M/Flowers/rose.png")));
+    c.EnterPaint();
+    EXPECT_EQ(DetailWindow->FPicture.pixel(1, 1), qRgb(255, 255, 0));
+    EXPECT_EQ(c.f->SubjectLst->currentIndex(), -1);
+    EXPECT_EQ(c.Items(), QStringList({"..\\rose.png"}));
+    // Clicking the lone "..\" item with no subject selected hides the painting window.
+    c.f->MandalaLstClick();
+    EXPECT_FALSE(DetailWindow->isVisible());
+    // Choosing the subject again refills the list and opens its first drawing, which is
+    // again the one on disk.
+    c.f->SubjectLst->setCurrentIndex(0);
+    EXPECT_TRUE(DetailWindow->isVisible());
+    EXPECT_EQ(c.Items(), QStringList({"..\\rose.png"}));
+}
+
+TEST(Catalogue, ChoosingAnotherDrawingAsksOnceWhenChanged) {
+    Catalogue c("Flowers=Flowers");
+    c.EnterPaint();
+    DetailWindow->FChanged = true;
+    c.out.rec.answer = false;  // "Nee": the changes are discarded
+    c.f->MandalaLst->setCurrentRow(1);
+    c.f->MandalaLstClick();
+    EXPECT_EQ(c.out.rec.questions, 1);
+    EXPECT_FALSE(DetailWindow->FChanged);
+    EXPECT_EQ(DetailWindow->FPicture.size(), QSize(10, 6));
+    c.f->MandalaLst->setCurrentRow(0);
+    c.f->MandalaLstClick();
+    EXPECT_EQ(c.out.rec.questions, 1);  // unchanged: no question
+}
+
+TEST(Catalogue, MissingArchiveLoadsNothingAndKeepsThePicture) {
+    Catalogue c("Flowers=Flowers", /*withArchive=*/false);
+    c.EnterPaint();
+    EXPECT_EQ(c.Items(), QStringList({"Rose", "Lily"}));
+    ASSERT_TRUE(DetailWindowAlive);
+    EXPECT_TRUE(DetailWindow->FPicture.isNull());
+    EXPECT_FALSE(c.f->PenSBtn->isEnabled());
+}
+
+TEST(Catalogue, MissingDatabaseLeavesTheListsEmptyAndHistoryStillOpens) {
+    Catalogue c("", true, /*withDatabase=*/false);
+    c.EnterPaint();
+    EXPECT_EQ(c.f->SubjectLst->count(), 0);
+    EXPECT_EQ(c.f->MandalaLst->count(), 0);
+    c.f->MenuSBtnClick(c.f->PaintBackSBtn);
+    c.f->MenuSBtnClick(c.f->MainHistorySBtn);
+    EXPECT_EQ(c.f->Notebook->ActivePage(), "History");
+    EXPECT_EQ(c.f->ContentLst->count(), 0);
+}
+
+TEST(Catalogue, HistoryReadsTheTableOfContentsOfTheLanguage) {
+    Catalogue c("Flowers=Flowers");
+    c.f->MenuSBtnClick(c.f->MainHistorySBtn);
+    ASSERT_EQ(c.f->ContentLst->count(), 3);
+    EXPECT_EQ(c.f->ContentLst->currentRow(), 1);
+}
