@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Picks the second drawing of the first subject in the list, chooses the fill tool and
+# fills a white region of the drawing by clicking it: the region turns the current colour.
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/lib.sh"
+exe="$1"
+
+start_xvfb 800x600
+export ORBELLE_INSTANCE="orbelle-e2e-fill-$$"
+unset QT_QPA_PLATFORM
+"$exe" --lang 44 >"$E2E_TMP/app.log" 2>&1 &
+APP_PID=$!
+win=$(wait_window "Orbelle 2.0 release 5") || fail "no main window"
+eval "$(xdotool getwindowgeometry --shell "$win")"
+sleep 0.5
+# Window coordinates are design coordinates at 800x600 (no scaling); the page starts at y 20.
+click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.6; }
+click $((451 + 16)) $((20 + 300 + 16))              # the paint entry
+click $((493 + 5 + 40)) $((20 + 5 + 80 + 16 + 8))    # the second drawing in the list
+click $((370 + 16)) $((20 + 410 + 16))               # the fill tool ("verf")
+# A white pixel of the drawing near the middle of the round opening.
+cx=$((X + 40 + 215)); cy=$((Y + 20 + 10 + 215))
+spot=""
+for d in 0 8 16 24 32 40 48 56 64 72 80; do
+  for p in "$((cx + d)) $cy" "$cx $((cy + d))" "$((cx - d)) $cy" "$cx $((cy - d))"; do
+    # shellcheck disable=SC2086
+    if [ "$(pixel $p)" = "255,255,255" ]; then spot="$p"; break 2; fi
+  done
+done
+[ -n "$spot" ] || fail "no white region found in the drawing"
+set -- $spot
+xdotool mousemove "$1" "$2" click 1
+sleep 1
+after=$(pixel "$1" "$2")
+# The starting colour is HSV (180, 50 %, 100 %): red 128, green 255, blue 255.
+[ "$after" = "128,255,255" ] || fail "region not filled: $after at $1,$2"
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true; APP_PID=""
