@@ -93,6 +93,8 @@ bool MakeProgramFiles(const QString& dir) {
         ok &= WritePng(dir + "/I/B/hs" + c.suffix, MakePicker(c.picker));
     }
     ok &= WritePng(dir + "/I/B/abk", MakeDialogBackground(312, 113));
+    // The desktop icon.
+    ok &= WritePng(dir + "/orbelle.png", MakePaintHeader(256));
     ok &= WriteFile(dir + "/A/Orbelle.wav", EncodeWav(SynthesiseMusic({}), MusicFormat{}.rate));
     return ok;
 }
