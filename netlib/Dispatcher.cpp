@@ -205,11 +205,11 @@ void TThreadTimer::Restart() {
 }
 
 void TThreadTimer::Arm() {
-    itimerspec spec{};
-    spec.it_value.tv_sec = FInterval / 1000;
-    spec.it_value.tv_nsec = long(FInterval % 1000) * 1000000L;
+    itimerspec when{};
+    when.it_value.tv_sec = FInterval / 1000;
+    when.it_value.tv_nsec = long(FInterval % 1000) * 1000000L;
     // Arming resets the expiry count, so an old expiry cannot fire the new period.
-    if (::timerfd_settime(FFd, 0, &spec, nullptr) < 0) throw EKestrupError("No Timer");
+    if (::timerfd_settime(FFd, 0, &when, nullptr) < 0) throw EKestrupError("No Timer");
 }
 
 void TThreadTimer::Fired() {
