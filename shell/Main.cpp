@@ -654,7 +654,21 @@ void TMainForm::MenuSBtnClick(QObject* sender) {
         const QStringList lines = DatabaseLines("Content_");
         if (!lines.isEmpty()) {
             ContentLst->clear();
-            ContentLst->addItems(lines);
+            for (const QString& line : lines) {
+                // "key|title", indented one tab or space per level; the title is shown.
+                int level = 0;
+                while (level < line.size() && (line[level] == '\t' || line[level] == ' ')) ++level;
+                const int bar = line.indexOf('|');
+                const QString title = bar < 0 ? line.mid(level) : line.mid(bar + 1);
+                auto* item = new QListWidgetItem(QString(level * 3, ' ') + title);
+                item->setData(Qt::UserRole, line);
+                if (level == 0) {
+                    QFont f = ContentLst->font();
+                    f.setBold(true);
+                    item->setFont(f);
+                }
+                ContentLst->addItem(item);
+            }
             if (ContentLst->count() > 1) ContentLst->setCurrentRow(1);
         }
         Notebook->SetActivePage("History");
