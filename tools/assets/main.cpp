@@ -52,6 +52,15 @@ bool WritePng(const QString& path, const QImage& img) {
     return WriteFile(path, data);
 }
 
+// Pictures read at every start are plain 24-bit BMP data: decoding them is a copy.
+bool WriteBmp(const QString& path, const QImage& img) {
+    QByteArray data;
+    QBuffer buf(&data);
+    buf.open(QIODevice::WriteOnly);
+    if (!img.convertToFormat(QImage::Format_RGB888).save(&buf, "BMP")) return false;
+    return WriteFile(path, data);
+}
+
 QByteArray IndexedVariant(const QImage& img, int bits) {
     const QVector<QRgb> pal = ChoosePalette(img, 1 << bits);
     return EncodeIndexedBmp(img.width(), img.height(), bits, Dither(img, pal), pal);
@@ -72,7 +81,12 @@ public:
     }
     bool AddPng(const QString& name, const QImage& img) {
         files_ << name;
-        return WritePng(dir_ + "/" + name, img);
+        // Stored uncompressed: these are read at every start, where inflating costs time.
+        QByteArray data;
+        QBuffer buf(&data);
+        buf.open(QIODevice::WriteOnly);
+        if (!img.save(&buf, "PNG", 100)) return false;
+        return WriteFile(dir_ + "/" + name, data);
     }
     bool WriteQrc() {
         QByteArray q = "<!DOCTYPE RCC><RCC version=\"1.0\">\n<qresource prefix=\"/\">\n";
@@ -89,10 +103,10 @@ private:
 bool MakeProgramFiles(const QString& dir) {
     bool ok = true;
     for (const SizeClass& c : kClasses) {
-        ok &= WritePng(dir + "/I/B/bk" + c.suffix, MakeBackground(c.page_w, c.page_h, 11));
-        ok &= WritePng(dir + "/I/B/hs" + c.suffix, MakePicker(c.picker));
+        ok &= WriteBmp(dir + "/I/B/bk" + c.suffix, MakeBackground(c.page_w, c.page_h, 11));
+        ok &= WriteBmp(dir + "/I/B/hs" + c.suffix, MakePicker(c.picker));
     }
-    ok &= WritePng(dir + "/I/B/abk", MakeDialogBackground(312, 113));
+    ok &= WriteBmp(dir + "/I/B/abk", MakeDialogBackground(312, 113));
     // The desktop icon.
     ok &= WritePng(dir + "/orbelle.png", MakePaintHeader(256));
     ok &= WriteFile(dir + "/A/Orbelle.wav", EncodeWav(SynthesiseMusic({}), MusicFormat{}.rate));
