@@ -1,11 +1,11 @@
 #include "platform/Outward.h"
 
 #include <QApplication>
-#include <QAudioOutput>
+#include <QFile>
+#include <dlfcn.h>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMediaPlayer>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -86,29 +86,36 @@ bool Outward::SetWallpaper(const QString& file) {
 }
 
 struct Outward::Music {
-    QMediaPlayer player;
-    QAudioOutput output;
-    Music() { player.setAudioOutput(&output); }
+    using StartFn = bool (*)(const char*);
+    using StopFn = void (*)();
+    using PlayingFn = bool (*)();
+    void* handle = nullptr;
+    StartFn start = nullptr;
+    StopFn stop = nullptr;
+    PlayingFn playing = nullptr;
+    Music() {
+        // Beside the executable; no module means no music, not an error.
+        const QString path = QCoreApplication::applicationDirPath() + "/orbelle_music.so";
+        handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) return;
+        start = reinterpret_cast<StartFn>(dlsym(handle, "orbelle_music_start"));
+        stop = reinterpret_cast<StopFn>(dlsym(handle, "orbelle_music_stop"));
+        playing = reinterpret_cast<PlayingFn>(dlsym(handle, "orbelle_music_playing"));
+        if (!start || !stop || !playing) start = nullptr;
+    }
 };
 
 bool Outward::MusicStart(const QString& file) {
     if (!QFileInfo::exists(file)) return false;
-    // No audio device, or no multimedia backend, means silence rather than an error.
     if (!music_) music_ = std::make_shared<Music>();
-    music_->player.setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
-    music_->player.setLoops(QMediaPlayer::Infinite);
-    music_->player.play();
-    return music_->player.error() == QMediaPlayer::NoError;
+    if (!music_->start) return false;
+    return music_->start(QFile::encodeName(QFileInfo(file).absoluteFilePath()).constData());
 }
 
 void Outward::MusicStop() {
-    if (!music_) return;
-    music_->player.stop();
-    music_->player.setSource(QUrl());
+    if (music_ && music_->start) music_->stop();
 }
 
-bool Outward::MusicPlaying() const {
-    return music_ && music_->player.playbackState() == QMediaPlayer::PlayingState;
-}
+bool Outward::MusicPlaying() const { return music_ && music_->start && music_->playing(); }
 
 }  // namespace orb

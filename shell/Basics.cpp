@@ -185,7 +185,7 @@ QCursor CursorFor(int number) {
 }
 
 QCursor LoadResourceCursor(const QString& name) {
-    QPixmap pm(QStringLiteral(":/cursors/%1.png").arg(name));
+    const QPixmap pm = QPixmap::fromImage(ResourcePng(QStringLiteral(":/cursors/%1.png").arg(name)));
     if (pm.isNull()) return QCursor(Qt::PointingHandCursor);
     int hx = -1, hy = -1;
     QFile hot(QStringLiteral(":/cursors/%1.hot").arg(name));
@@ -208,6 +208,12 @@ void SetCursorNumber(QWidget* w, int number) {
         w->unsetCursor();
     else
         w->setCursor(CursorFor(number));
+}
+
+QImage ResourcePng(const QString& path) {
+    QImage img;
+    img.load(path, "PNG");
+    return img;
 }
 
 // ---- Drawing helpers -----------------------------------------------------------------

@@ -75,6 +75,9 @@ QCursor LoadResourceCursor(const QString& name);
 int CursorNumber(const QWidget* w);
 void SetCursorNumber(QWidget* w, int number);
 
+// A PNG of the program's resources; naming the format skips probing the image plug-ins.
+QImage ResourcePng(const QString& path);
+
 // ---- Drawing helpers -----------------------------------------------------------------
 
 // Draws the picture at full size at (x, y); nothing for a null painter or empty picture.

@@ -595,7 +595,8 @@ void TMainForm::LoadPictures() {
 
     const QString key = SizeClassKey(cls);
     auto pic = [&key](const char* name) {
-        return QPixmap(QStringLiteral(":/pictures/%1/%2.png").arg(key, QLatin1String(name)));
+        return QPixmap::fromImage(
+            ResourcePng(QStringLiteral(":/pictures/%1/%2.png").arg(key, QLatin1String(name))));
     };
     const QString hsFile = ProgramFile("I/B/hs" + suffix);
     hsImage->SetImage(LoadPictureFile(hsFile));
@@ -609,9 +610,9 @@ void TMainForm::LoadPictures() {
 void TMainForm::LoadGlyphs() {
     const QString key = SizeClassKey(CurrentSizeClass());
     for (TBaseBtn* b : RoundButtons()) {
-        b->GlyphUp = QImage(QStringLiteral(":/glyphs/%1/%2.png").arg(key, b->objectName()));
+        b->GlyphUp = ResourcePng(QStringLiteral(":/glyphs/%1/%2.png").arg(key, b->objectName()));
         b->GlyphDisabled =
-            QImage(QStringLiteral(":/glyphs/%1/%2_disabled.png").arg(key, b->objectName()));
+            ResourcePng(QStringLiteral(":/glyphs/%1/%2_disabled.png").arg(key, b->objectName()));
         b->update();
     }
 }
