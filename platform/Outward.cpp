@@ -1,6 +1,7 @@
 #include "platform/Outward.h"
 
 #include <QApplication>
+#include "platform/Paths.h"
 #include <QFile>
 #include <dlfcn.h>
 #include <QDesktopServices>
@@ -95,7 +96,7 @@ struct Outward::Music {
     PlayingFn playing = nullptr;
     Music() {
         // Beside the executable; no module means no music, not an error.
-        const QString path = QCoreApplication::applicationDirPath() + "/orbelle_music.so";
+        const QString path = ProgramFile("orbelle_music.so");
         handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) return;
         start = reinterpret_cast<StartFn>(dlsym(handle, "orbelle_music_start"));

@@ -127,3 +127,15 @@ TEST(SingleInstance, UninstallClosesTheFirstAndStartsTheUninstaller) {
     ASSERT_TRUE(m.open(QIODevice::ReadOnly));
     EXPECT_EQ(m.readAll().trimmed(), "purge");
 }
+
+TEST(Music, ModuleLoadsOnDemandAndStops) {
+    Outward real;  // the real player, without installing it
+    EXPECT_FALSE(real.MusicStart("/no/such/file.wav"));
+    EXPECT_FALSE(real.MusicPlaying());
+    const QString wav = ProgramFile("A/Orbelle.wav");
+    if (!QFile::exists(wav)) GTEST_SKIP() << "no music built";
+    real.MusicStart(wav);  // without an audio device this may play silently or not at all
+    real.MusicStop();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(real.MusicPlaying());
+}
