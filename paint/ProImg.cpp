@@ -7,6 +7,7 @@
 
 #include "platform/Numbers.h"
 #include "shell/Basics.h"
+#include "shell/Bk.h"
 
 namespace orb {
 
@@ -147,33 +148,7 @@ QImage TProportionalImage::Compose() const {
     QImage out(size(), QImage::Format_RGB32);
     out.fill(Qt::black);
     QPainter p(&out);
-    const QImage& bi = bk_.Image();
-    const int W = width(), H = height();
-    if (!bi.isNull()) {
-        switch (bk_.ImageDrawStyle()) {
-            case TImageDrawStyle::idsAlongside:
-                for (int y = 0; y < H; y += bi.height())
-                    for (int x = 0; x < W; x += bi.width()) p.drawImage(x, y, bi);
-                break;
-            case TImageDrawStyle::idsCenter:
-                p.drawImage((W - bi.width()) / 2, (H - bi.height()) / 2, bi);
-                break;
-            case TImageDrawStyle::idsStretch:
-                p.drawImage(QRect(0, 0, W - 1, H - 1), bi);
-                break;
-            case TImageDrawStyle::idsTopLeft:
-                p.drawImage(0, 0, bi);
-                break;
-            case TImageDrawStyle::idsHide:
-                break;
-        }
-    }
-    p.setPen(bk_.Pen());
-    p.setBrush(bk_.Brush());
-    if (bk_.Pen().style() == Qt::NoPen)
-        p.drawRect(0, 0, W, H);
-    else
-        p.drawRect(0, 0, W - 1, H - 1);
+    DrawBackground(p, bk_, width(), height());
     if (image_.width() > 0 && image_.height() > 0) {
         const QRect r = ProportionalRect(size(), image_.size(), sx_, sy_, SxIsStatic, SyIsStatic,
                                          StaticSx, StaticSy);
@@ -184,7 +159,7 @@ QImage TProportionalImage::Compose() const {
         p.setFont(font());
         const QFontMetrics fm(font());
         const int tw = fm.horizontalAdvance(text_) + 4, th = fm.height() + 4;
-        const QRect box((W - tw) / 2, H - th, tw, th);
+        const QRect box((width() - tw) / 2, height() - th, tw, th);
         p.setPen(Qt::black);
         p.setBrush(Qt::white);
         p.drawRect(box.adjusted(0, 0, -1, -1));

@@ -13,13 +13,10 @@ TBkControl::TBkControl(QWidget* parent) : QWidget(parent) {
     bk_.OnAnyChange = [this] { update(); };
 }
 
-void TBkControl::PaintTo(QPainter& p) {
-    if (painting_) return;
-    painting_ = true;
-    const QImage& img = bk_.Image();
-    const int w = width(), h = height();
+void DrawBackground(QPainter& p, const TBackground& bk, int w, int h) {
+    const QImage& img = bk.Image();
     if (!img.isNull()) {
-        switch (bk_.ImageDrawStyle()) {
+        switch (bk.ImageDrawStyle()) {
             case TImageDrawStyle::idsAlongside:
                 for (int y = 0; y < h; y += img.height())
                     for (int x = 0; x < w; x += img.width()) DrawBitmapAt(&p, x, y, img);
@@ -37,14 +34,20 @@ void TBkControl::PaintTo(QPainter& p) {
                 break;
         }
     }
-    // The rectangle over the whole control, as the classic Rectangle call draws it: the
+    // The rectangle over the whole area, as the classic Rectangle call draws it: the
     // outline on the outer pixels, the fill inside.
-    p.setPen(bk_.Pen());
-    p.setBrush(bk_.Brush());
-    if (bk_.Pen().style() == Qt::NoPen)
+    p.setPen(bk.Pen());
+    p.setBrush(bk.Brush());
+    if (bk.Pen().style() == Qt::NoPen)
         p.drawRect(0, 0, w, h);
     else
         p.drawRect(0, 0, w - 1, h - 1);
+}
+
+void TBkControl::PaintTo(QPainter& p) {
+    if (painting_) return;
+    painting_ = true;
+    DrawBackground(p, bk_, width(), height());
     painting_ = false;
 }
 

@@ -8,6 +8,10 @@
 
 namespace orb {
 
+// Draws a background over a w x h area: the picture by its draw style, then the pen and
+// brush rectangle.
+void DrawBackground(QPainter& p, const TBackground& bk, int w, int h);
+
 class TBkControl : public QWidget {
     Q_OBJECT
 public:

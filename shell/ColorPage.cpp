@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <algorithm>
+#include <array>
 
 #include "paint/ColorModel.h"
 #include "paint/PixelOps.h"
@@ -178,41 +180,52 @@ void TMainForm::ApplyHSV(int h, int s, int v) {
     CurrentColor->update();
 }
 
+namespace {
+// Writes to one group of controls with that group disabled, so their change handler
+// ignores the writes: the enabled test, not a flag, stops the echo.
+template <class Group, class Write>
+void WriteDisabled(const Group& group, Write write) {
+    for (auto* c : group) c->setEnabled(false);
+    write();
+    for (auto* c : group) c->setEnabled(true);
+}
+}  // namespace
+
 void TMainForm::RGBValueChange(QObject* sender) {
     auto* spinner = qobject_cast<TSpinner*>(sender);
     auto* bar = qobject_cast<QScrollBar*>(sender);
-    if (spinner && (spinner == HValue || spinner == SValue || spinner == VValue) &&
+    const std::array<QScrollBar*, 3> bars{HScroller, SScroller, VScroller};
+    const std::array<TSpinner*, 3> boxes{HValue, SValue, VValue};
+    if (spinner && std::find(boxes.begin(), boxes.end(), spinner) != boxes.end() &&
         spinner->isEnabled()) {
         ApplyHSV(HValue->Value(), SValue->Value(), VValue->Value());
-        for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(false);
-        HScroller->setValue(HValue->Value());
-        SScroller->setValue(SValue->Value());
-        VScroller->setValue(VValue->Value());
-        for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(true);
+        WriteDisabled(bars, [&] {
+            for (int i = 0; i < 3; ++i) bars[i]->setValue(boxes[i]->Value());
+        });
     }
-    if (bar && (bar == HScroller || bar == SScroller || bar == VScroller) && bar->isEnabled()) {
+    if (bar && std::find(bars.begin(), bars.end(), bar) != bars.end() && bar->isEnabled()) {
         ApplyHSV(HScroller->value(), SScroller->value(), VScroller->value());
-        for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(false);
-        HValue->SetValue(HScroller->value());
-        SValue->SetValue(SScroller->value());
-        VValue->SetValue(VScroller->value());
-        for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(true);
+        WriteDisabled(boxes, [&] { CopyScrollersToSpinners(); });
     }
+}
+
+void TMainForm::CopyScrollersToSpinners() {
+    HValue->SetValue(HScroller->value());
+    SValue->SetValue(SScroller->value());
+    VValue->SetValue(VScroller->value());
 }
 
 void TMainForm::hsImagePick(QPoint at) {
     const double W = hsImage->width(), H = hsImage->height();
     if (W <= 0 || H <= 0) return;
-    for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(false);
-    HScroller->setValue(Round(at.x() / W * 100.0));  // the scroll bar clamps to 0..100
-    SScroller->setValue(Round((H - at.y()) / H * 100.0));
-    for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(true);
+    const std::array<QScrollBar*, 3> bars{HScroller, SScroller, VScroller};
+    WriteDisabled(bars, [&] {
+        HScroller->setValue(Round(at.x() / W * 100.0));  // the scroll bar clamps to 0..100
+        SScroller->setValue(Round((H - at.y()) / H * 100.0));
+    });
     ApplyHSV(HScroller->value(), SScroller->value(), VScroller->value());
-    for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(false);
-    HValue->SetValue(HScroller->value());
-    SValue->SetValue(SScroller->value());
-    VValue->SetValue(VScroller->value());
-    for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(true);
+    WriteDisabled(std::array<TSpinner*, 3>{HValue, SValue, VValue},
+                  [&] { CopyScrollersToSpinners(); });
 }
 
 void TMainForm::hsImageMouseDown(Qt::MouseButton button, QPoint at) {
@@ -235,18 +248,15 @@ int TMainForm::PenWidthValue() const { return PenWidth->Value(); }
 void TMainForm::ColourPicked(const QColor& c) {
     CurrentColor->BrushColor = c;
     CurrentColor->update();
-    for (TSpinner* v : {HValue, SValue, VValue}) v->setEnabled(false);
-    for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(false);
     double h, s, v;
     RGBToHSV(c.red() / 255.0, c.green() / 255.0, c.blue() / 255.0, h, s, v);
-    HScroller->setValue(Round(h / 360.0 * 100.0));
-    SScroller->setValue(Round(s * 100.0));
-    VScroller->setValue(Round(v * 100.0));
-    HValue->SetValue(HScroller->value());
-    SValue->SetValue(SScroller->value());
-    VValue->SetValue(VScroller->value());
-    for (TSpinner* sp : {HValue, SValue, VValue}) sp->setEnabled(true);
-    for (QScrollBar* b : {HScroller, SScroller, VScroller}) b->setEnabled(true);
+    const std::array<QWidget*, 6> all{HValue, SValue, VValue, HScroller, SScroller, VScroller};
+    WriteDisabled(all, [&] {
+        HScroller->setValue(Round(h / 360.0 * 100.0));
+        SScroller->setValue(Round(s * 100.0));
+        VScroller->setValue(Round(v * 100.0));
+        CopyScrollersToSpinners();
+    });
 }
 
 void TMainForm::AfterMouseUp() {

@@ -218,6 +218,7 @@ private:
     void BuildPaintPage(QWidget* page);
     void BuildColorPage(QWidget* page);
     void hsImagePick(QPoint at);
+    void CopyScrollersToSpinners();
     void LoadPictures();
     void LoadGlyphs();
     TBaseBtn* RoundButton(QWidget* parent, const char* name, int x, int y, int tag,
