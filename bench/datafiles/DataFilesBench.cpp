@@ -24,7 +24,7 @@ double Seconds(Clock::time_point a, Clock::time_point b) {
 
 // Generated inputs are kept between runs (they take minutes to compress).
 QDir Scratch() {
-    QDir dir(QDir::currentPath() + "/datafiles-bench");
+    QDir dir(QDir::tempPath() + "/orbelle-datafiles-bench");
     dir.mkpath(".");
     return dir;
 }
