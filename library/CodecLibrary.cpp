@@ -493,6 +493,35 @@ namespace {
 
 // `file`, when given, holds the same bytes as `data`: libtiff reads a file several times
 // faster than a memory buffer through Qt's device callbacks.
+// Uncompressed 24-bit BMPs (the program's own backgrounds and pickers, read at every
+// start) are copied row by row; Qt's reader converts them pixel by pixel. False when the
+// file is of any other kind or its rows do not fit in the data: Qt's reader then decides.
+bool DecodeBmp24(const QByteArray& data, QImage& img) {
+    if (data.size() < 54) return false;
+    const auto* d = reinterpret_cast<const uchar*>(data.constData());
+    const quint32 offset = Le32(d + 10), dib = Le32(d + 14);
+    if (dib < 40 || dib > 4096) return false;
+    const qint32 width = qint32(Le32(d + 18)), height = qint32(Le32(d + 22));
+    const quint16 planes = quint16(d[26] | d[27] << 8), bpp = quint16(d[28] | d[29] << 8);
+    const quint32 compression = Le32(d + 30);
+    if (planes != 1 || bpp != 24 || compression != 0) return false;
+    if (width <= 0 || height == 0 || height == INT32_MIN) return false;
+    const qint64 rows = height < 0 ? -qint64(height) : height;
+    if (width > kMaxSide || rows > kMaxSide || qint64(width) * rows > kMaxPixels) return false;
+    const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
+    if (qint64(offset) + stride * rows > data.size()) return false;
+    img = QImage(width, int(rows), QImage::Format_RGB32);
+    if (img.isNull()) return false;
+    for (qint64 y = 0; y < rows; ++y) {
+        const qint64 from = height > 0 ? rows - 1 - y : y;  // positive height: bottom-up
+        const uchar* src = d + offset + from * stride;
+        auto* dst = reinterpret_cast<quint32*>(img.scanLine(int(y)));
+        for (qint32 x = 0; x < width; ++x, src += 3)
+            dst[x] = 0xff000000u | quint32(src[2]) << 16 | quint32(src[1]) << 8 | src[0];
+    }
+    return true;
+}
+
 int16_t DecodeData(TCodecFormat format, const QByteArray& data, const QString& file, int bits,
                    bool dither, QImage& bitmap, QVector<QRgb>& palette) {
     bitmap = QImage();
@@ -526,6 +555,8 @@ int16_t DecodeData(TCodecFormat format, const QByteArray& data, const QString& f
                 status = ErrCorrupt;
                 break;
         }
+    } else if (format == TCodecFormat::Bmp && DecodeBmp24(data, img)) {
+        // done: an uncompressed 24-bit picture
     } else {
         QBuffer buffer;
         QFile direct;
