@@ -1,3 +1,4 @@
+#include <functional>
 #include "SocketBase.h"
 
 #include <arpa/inet.h>
@@ -658,12 +659,12 @@ void TSocketBase::SendStream(TStream& stream) {
     CheckCanceled("Socket send aborted");
 }
 
-void TSocketBase::CaptureFile(const std::string& fileName, int64_t limit) {
-    Report("CaptureFile", 8);
+// Receives until the peer closes, `limit` bytes arrived (negative: no limit) or the
+// operation is cancelled, handing each piece to `sink`. Bounded by the time-out timer.
+void TSocketBase::ReceiveInto(int64_t limit, const std::function<void(const char*, size_t)>& sink) {
     BytesRecvd = 0;
     TimerOn();
     try {
-        TFileStream file(fileName, TFileStream::fmCreate);
         while (!Canceled && (limit < 0 || BytesRecvd < limit)) {
             size_t want = FWorkBuffer.size();
             if (limit >= 0) want = size_t(std::min<int64_t>(int64_t(want), limit - BytesRecvd));
@@ -671,7 +672,7 @@ void TSocketBase::CaptureFile(const std::string& fileName, int64_t limit) {
                                    : Receive(FWorkBuffer.data(), want, 0);
             if (n == 0 || n == -3) break;
             if (n > 0) {
-                file.Write(FWorkBuffer.data(), n);
+                sink(FWorkBuffer.data(), size_t(n));
                 BytesRecvd += n;
                 if (OnPacketRecvd) OnPacketRecvd(*this);
                 Progress();
@@ -684,38 +685,21 @@ void TSocketBase::CaptureFile(const std::string& fileName, int64_t limit) {
         throw;
     }
     TimerOff();
+}
+
+void TSocketBase::CaptureFile(const std::string& fileName, int64_t limit) {
+    Report("CaptureFile", 8);
+    TFileStream file(fileName, TFileStream::fmCreate);
+    ReceiveInto(limit, [&](const char* data, size_t n) { file.Write(data, int64_t(n)); });
     CheckCanceled("Socket send aborted");
 }
 
 void TSocketBase::CaptureString(std::string& text, int64_t size) {
     Report("Capture String", 8);
     text.clear();
-    BytesRecvd = 0;
-    TimerOn();
-    try {
-        while (!Canceled && (size < 0 || int64_t(text.size()) < size)) {
-            size_t want = FWorkBuffer.size();
-            if (size >= 0)
-                want = size_t(std::min<int64_t>(int64_t(want), size - int64_t(text.size())));
-            ssize_t n = Buffered() ? ssize_t(TakeBuffered(FWorkBuffer.data(), want))
-                                   : Receive(FWorkBuffer.data(), want, 0);
-            if (n == 0 || n == -3) break;
-            if (n > 0) {
-                // The work buffer stays in cache, so this copy is cheaper than
-                // receiving into fresh memory of the text.
-                text.append(FWorkBuffer.data(), size_t(n));
-                BytesRecvd += n;
-                if (OnPacketRecvd) OnPacketRecvd(*this);
-                Progress();
-            } else {
-                WaitPass();
-            }
-        }
-    } catch (...) {
-        TimerOff();
-        throw;
-    }
-    TimerOff();
+    // The work buffer stays in cache, so copying from it is cheaper than receiving into
+    // fresh memory of the text.
+    ReceiveInto(size, [&](const char* data, size_t n) { text.append(data, n); });
     CheckCanceled("Socket capture aborted");
 }
 

@@ -86,6 +86,7 @@ public:
     void CaptureFile(const std::string& fileName, int64_t limit = -1);
     // Receives into text until the peer closes or size bytes arrived (-1: no size).
     void CaptureString(std::string& text, int64_t size = -1);
+    void ReceiveInto(int64_t limit, const std::function<void(const char*, size_t)>& sink);
     void Listen(bool useLookupMessage);
     // Waits for one incoming connection (bounded by TimeOut) and continues on it;
     // the listening socket is closed. Returns the new socket handle.
