@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "platform/Numbers.h"
-#include "shell/Basics.h"
+#include "library/Palette.h"
 
 namespace orb {
 

@@ -2,11 +2,13 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
-#include "paint/ColorModel.h"
 #include "paint/PixelOps.h"
+#include "paint/Tools.h"
 #include "paint/ViewGeometry.h"
-#include "shell/Basics.h"
+#include "platform/Cursors.h"
+#include "platform/Numbers.h"
 
 namespace orb {
 
@@ -37,121 +39,94 @@ QPoint TDetailWindow::ScreenToPicture(QPoint p) const {
 
 int TDetailWindow::Tool() const { return CursorNumber(this); }
 
-void TDetailWindow::Paint() {
+void TDetailWindow::Compose() {
     if (FBuffer.size() != size()) FBuffer = QImage(size(), QImage::Format_RGB32);
     FBuffer.fill(Qt::black);
-    if (!FPicture.isNull() && FPicture.width() > 0 && FPicture.height() > 0)
-        StretchIntoEllipse(FBuffer, PictureRect(), FPicture);
+    if (doc_.HasPicture()) StretchIntoEllipse(FBuffer, PictureRect(), FPicture);
+}
+
+void TDetailWindow::Paint() {
+    Compose();
     repaint();
 }
 
-void TDetailWindow::SaveUndo() {
-    if (FPicture.isNull()) {
-        FUndoPicture = QImage();
-        return;
-    }
-    FUndoPicture = FPicture.copy();
-}
+void TDetailWindow::SaveUndo() { doc_.SaveUndo(); }
 
 void TDetailWindow::Undo() {
-    if (!FChanged || FUndoPicture.isNull() || FUndoPicture.size() != FPicture.size()) return;
-    FPicture = FUndoPicture;
-    FUndoPicture = QImage();
+    if (doc_.Undo()) Paint();
+}
+
+void TDetailWindow::LoadPicture(const QImage& picture) {
+    doc_.LoadFromPicture(picture);
+    FZoom = 1000;
+    FOffsetX = FOffsetY = 0;
     Paint();
+}
+
+void TDetailWindow::Pan(int dx, int dy) {
+    FOffsetX += dx;
+    FOffsetY += dy;
+    Paint();
+}
+
+void TDetailWindow::ZoomAround(QPoint at, bool in) {
+    const int z = FZoom, nz = in ? ZoomInStep(z) : ZoomOutStep(z);
+    if (nz == z) return;
+    // The picture position under the point, in picture pixels (fractional), stays put.
+    const QRect r = PictureRect();
+    const double px = (double(at.x()) - r.left()) * 1000.0 / z;
+    const double py = (double(at.y()) - r.top()) * 1000.0 / z;
+    const QRect nr = PictureRectFor(size(), FPicture.size(), nz, 0, 0);
+    FZoom = nz;
+    FOffsetX = Round(at.x() - px * nz / 1000.0) - nr.left();
+    FOffsetY = Round(at.y() - py * nz / 1000.0) - nr.top();
+    Paint();
+}
+
+void TDetailWindow::SetBand(const QRect& r) {
+    band_ = r;
+    update();
+}
+
+void TDetailWindow::ClearBand() {
+    band_.reset();
+    update();
 }
 
 void TDetailWindow::FormMouseDown(Qt::MouseButton button, QPoint p) {
     if (button != Qt::LeftButton) return;
-    switch (Tool()) {
-        case -30: {  // pen: the stroke starts; nothing is drawn yet
-            SaveUndo();
-            const QPoint q = ScreenToPicture(p);
-            FStartX = FEndX = q.x();
-            FStartY = FEndY = q.y();
-            FChanged = true;
-            break;
-        }
-        case -28:  // move
-            FStartX = p.x();
-            FStartY = p.y();
-            break;
-        default:
-            break;
-    }
+    if (const TToolEntry* t = ToolByCursor(Tool())) t->tool->Press(*this, {p, ScreenToPicture(p)});
 }
 
 void TDetailWindow::FormMouseMove(Qt::MouseButtons buttons, QPoint p) {
     if (!(buttons & Qt::LeftButton)) return;
-    switch (Tool()) {
-        case -30: {
-            const QPoint q = ScreenToPicture(p);
-            FEndX = q.x();
-            FEndY = q.y();
-            if (FEndX != FStartX || FEndY != FStartY) {
-                if (!FPicture.isNull() && Host) {
-                    const QColor c = NearestDisplayColor(Host->CurrentColour());
-                    DrawPenLine(FPicture, QPoint(FStartX, FStartY), QPoint(FEndX, FEndY),
-                                std::clamp(Host->PenWidthValue(), 1, 100), c.rgb(),
-                                Host->FillStyleIndex());
-                }
-                Paint();
-            }
-            FStartX = FEndX;
-            FStartY = FEndY;
-            FChanged = true;
-            break;
-        }
-        case -28:
-            FOffsetX += p.x() - FStartX;
-            FOffsetY += p.y() - FStartY;
-            Paint();
-            FStartX = p.x();
-            FStartY = p.y();
-            break;
-        default:
-            break;
-    }
+    if (const TToolEntry* t = ToolByCursor(Tool())) t->tool->Move(*this, {p, ScreenToPicture(p)});
 }
 
 void TDetailWindow::FormMouseUp(Qt::MouseButton button, QPoint p) {
-    if (button == Qt::LeftButton) {
-        switch (Tool()) {
-            case -29: {  // fill
-                SaveUndo();
-                const QPoint q = ScreenToPicture(p);
-                if (!FPicture.isNull() && Host) {
-                    const QColor c = NearestDisplayColor(Host->CurrentColour());
-                    PaintSpans(FPicture, FloodRegion(FPicture, q), c.rgb(),
-                               FillStyleFromIndex(Host->FillStyleIndex()));
-                }
-                Paint();
-                FChanged = true;
-                break;
-            }
-            case -31: {  // eyedropper: a point outside the picture has no colour to take
-                const QPoint q = ScreenToPicture(p);
-                if (FPicture.rect().contains(q) && Host)
-                    Host->ColourPicked(NearestDisplayColor(QColor::fromRgb(FPicture.pixel(q))));
-                break;
-            }
-            default:
-                break;
-        }
-    }
+    if (button == Qt::LeftButton)
+        if (const TToolEntry* t = ToolByCursor(Tool()))
+            t->tool->Release(*this, {p, ScreenToPicture(p)});
     if (Host) Host->AfterMouseUp();
 }
 
 void TDetailWindow::paintEvent(QPaintEvent*) {
-    if (FBuffer.size() != size()) {
-        FBuffer = QImage(size(), QImage::Format_RGB32);
-        FBuffer.fill(Qt::black);
-        if (!FPicture.isNull()) StretchIntoEllipse(FBuffer, PictureRect(), FPicture);
-    }
+    if (FBuffer.size() != size()) Compose();
     QPainter p(this);
     p.drawImage(0, 0, FBuffer);
+    if (band_) {
+        // The band inverts what lies below it, so it shows on any colour.
+        p.setCompositionMode(QPainter::RasterOp_NotDestination);
+        p.setPen(QPen(Qt::white, 1, Qt::DashDotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(*band_);
+    }
 }
 
-void TDetailWindow::resizeEvent(QResizeEvent*) { update(); FBuffer = QImage(); }
+void TDetailWindow::resizeEvent(QResizeEvent*) {
+    FBuffer = QImage();
+    update();
+}
 
 void TDetailWindow::mousePressEvent(QMouseEvent* e) {
     FormMouseDown(e->button(), e->position().toPoint());
@@ -161,6 +136,18 @@ void TDetailWindow::mouseMoveEvent(QMouseEvent* e) {
 }
 void TDetailWindow::mouseReleaseEvent(QMouseEvent* e) {
     FormMouseUp(e->button(), e->position().toPoint());
+}
+
+void TDetailWindow::wheelEvent(QWheelEvent* e) {
+    if (!doc_.HasPicture()) return;
+    // One step per notch; touch pads send smaller deltas that add up.
+    wheelDelta_ += e->angleDelta().y();
+    while (std::abs(wheelDelta_) >= 120) {
+        ZoomAround(e->position().toPoint(), wheelDelta_ > 0);
+        wheelDelta_ += wheelDelta_ > 0 ? -120 : 120;
+    }
+    if (Host) Host->AfterMouseUp();
+    e->accept();
 }
 
 void ShowDetailWindow(QWidget* panel, TDetailHost* host) {

@@ -1,8 +1,11 @@
 #pragma once
 // The painting window: the working picture shown through the round opening of the paint
-// page, and the tools that work on it (pen, fill, eyedropper, move) with one-step undo.
+// page, and the tools that work on it (pen, fill, eyedropper, move, zoom) with one-step undo.
 #include <QImage>
 #include <QWidget>
+#include <optional>
+
+#include "paint/PaintDocument.h"
 
 namespace orb {
 
@@ -23,13 +26,18 @@ public:
     explicit TDetailWindow(QWidget* parent);
     ~TDetailWindow() override;
 
+    // The picture, its snapshot and its change mark.
+    TPaintDocument& Document() { return doc_; }
+    const TPaintDocument& Document() const { return doc_; }
+
     QImage FBuffer;
     int FStartX = 0, FStartY = 0, FEndX = 0, FEndY = 0;
     int FOffsetX = 0, FOffsetY = 0;
     int FZoom = 1000;
-    QImage FUndoPicture;
-    QImage FPicture;
-    bool FChanged = false;
+    // The document's parts under the names the rest of the program reads.
+    QImage& FUndoPicture = doc_.UndoPicture;
+    QImage& FPicture = doc_.Picture;
+    bool& FChanged = doc_.Changed;
 
     TDetailHost* Host = nullptr;
 
@@ -41,8 +49,19 @@ public:
     void Paint();
     void SaveUndo();
     void Undo();
-    // The tool is the window's cursor number (-28 move, -29 fill, -30 pen, -31 eyedropper).
+    // A drawing to colour: the view back to 100 %, centred; nothing to undo, not changed.
+    void LoadPicture(const QImage& picture);
+    // Moves the picture by (dx, dy) window pixels and repaints.
+    void Pan(int dx, int dy);
+    // Zooms by one step in or out keeping the picture pixel under the window point in place.
+    void ZoomAround(QPoint at, bool in);
+    // The tool is the window's cursor number (see ToolTable).
     int Tool() const;
+
+    // The zoom tool's rubber band, drawn inverted over the view until cleared.
+    void SetBand(const QRect& r);
+    void ClearBand();
+    std::optional<QRect> Band() const { return band_; }
 
     // Mouse handlers (also driven directly by tests and the demo).
     void FormMouseDown(Qt::MouseButton button, QPoint p);
@@ -55,6 +74,13 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+
+private:
+    void Compose();
+    TPaintDocument doc_;
+    std::optional<QRect> band_;
+    int wheelDelta_ = 0;
 };
 
 extern TDetailWindow* DetailWindow;

@@ -6,8 +6,7 @@
 #include <algorithm>
 
 #include "platform/Numbers.h"
-#include "shell/Basics.h"
-#include "shell/Bk.h"
+#include "library/Palette.h"
 
 namespace orb {
 
@@ -152,7 +151,8 @@ QImage TProportionalImage::Compose() const {
     if (image_.width() > 0 && image_.height() > 0) {
         const QRect r = ProportionalRect(size(), image_.size(), sx_, sy_, SxIsStatic, SyIsStatic,
                                          StaticSx, StaticSy);
-        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        // Colour-on-colour stretching: rows and columns are repeated or dropped, never blended.
+        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
         p.drawImage(r, image_);
     }
     if (!text_.isEmpty()) {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "shell/GrphPrps.h"
+#include "library/GrphPrps.h"
 
 namespace orb {
 

@@ -4,13 +4,9 @@
 #include <QWidget>
 #include <functional>
 
-#include "shell/GrphPrps.h"
+#include "library/GrphPrps.h"
 
 namespace orb {
-
-// Draws a background over a w x h area: the picture by its draw style, then the pen and
-// brush rectangle.
-void DrawBackground(QPainter& p, const TBackground& bk, int w, int h);
 
 class TBkControl : public QWidget {
     Q_OBJECT

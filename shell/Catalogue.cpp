@@ -179,15 +179,12 @@ void TMainForm::LoadMandala(const QString& path) {
     if (!picture.isNull()) {
         ShowDetailWindow(MandalaPanel, this);
         TDetailWindow* w = DetailWindow;
-        w->FChanged = false;
-        w->FStartX = w->FStartY = w->FOffsetX = w->FOffsetY = 0;
-        w->FZoom = 1000;
+        w->FStartX = w->FStartY = 0;
         // The picture as the display holds it: palette displays take the nearest colours.
         QImage pic = picture.convertToFormat(QImage::Format_RGB32);
         if (const Palette* pal = GetSharedPalette()) pic = MapToPalette(pic, *pal);
-        w->FPicture = pic;
-        w->FUndoPicture = QImage();
-        w->Paint();
+        w->LoadPicture(pic);
+        ResetScaleDisplay();
         QApplication::processEvents();
     }
     if (QFileInfo::exists(tempFile)) QFile::remove(tempFile);

@@ -260,7 +260,7 @@ void TMainForm::ColourPicked(const QColor& c) {
 }
 
 void TMainForm::AfterMouseUp() {
-    // The scale display follows the view once the scale controls exist.
+    SyncScaleDisplay();
     UpdateStatus();
 }
 

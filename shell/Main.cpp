@@ -14,11 +14,15 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTabBar>
 #include <QThread>
 #include <QWindow>
 
 #include "paint/DtlWin.h"
+#include "paint/Tools.h"
 #include "platform/Display.h"
 #include "platform/Numbers.h"
 #include "platform/Outward.h"
@@ -433,7 +437,7 @@ void TMainForm::BuildPaintPage(QWidget* page) {
     SetTag(PaintNotebook, 4300);
     PaintNotebook->setGeometry(493, 5, 140, 385);
     QWidget* filePage = PaintNotebook->AddPage("FilePage");
-    PaintNotebook->AddPage("SizePage");
+    BuildSizePage(PaintNotebook->AddPage("SizePage"));
     BuildColorPage(PaintNotebook->AddPage("ColorPage"));
     connect(PaintNotebook, &QStackedWidget::currentChanged, this,
             [this] { PaintNotebookPageChanged(); });
@@ -557,6 +561,20 @@ void TMainForm::FormCreate() {
         // Keyboard choices load too; a click on the current item is handled above.
         if (row >= 0 && MandalaLst->hasFocus()) MandalaLstClick();
     });
+
+    // Keys of the paint page; each acts as a click on its button when that is enabled.
+    const struct {
+        QKeySequence keys;
+        TBaseBtn* button;
+    } keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_0), OriginalSizeSBtn},
+                {QKeySequence::Undo, UndoSBtn}};
+    for (const auto& k : keys) {
+        auto* sc = new QShortcut(k.keys, this);
+        TBaseBtn* b = k.button;
+        connect(sc, &QShortcut::activated, this, [this, b] {
+            if (Notebook->ActivePage() == "Paint" && b->isEnabled()) SpeedBtnClick(b);
+        });
+    }
 
     // Initial drawing settings: each setting runs the change handler.
     HScroller->setValue(50);
@@ -777,33 +795,37 @@ void TMainForm::PaintTabSetClick(int index) {
 }
 
 void TMainForm::SpeedBtnClick(QObject* sender) {
-    struct Tool {
-        TBaseBtn* button;
-        int cursor;
-        const char* page;
-    };
-    const Tool tools[] = {
-        {EyeDropperSBtn, -31, "ColorPage"}, {PenSBtn, -30, "ColorPage"},
-        {PaintSBtn, -29, "ColorPage"},      {MoveSBtn, -28, "SizePage"},
-        {ZoomInSBtn, -24, "SizePage"},      {ZoomOutSBtn, -25, "SizePage"},
-    };
-    for (const Tool& t : tools) {
-        if (sender != t.button) continue;
+    auto* button = qobject_cast<QWidget*>(sender);
+    if (!button) return;
+    // A tool button: the painting window's cursor becomes the tool, and its side page shows.
+    if (const TToolEntry* t = ToolByButton(button->objectName())) {
         if (DetailWindowAlive) {
-            SetCursorNumber(DetailWindow, t.cursor);
-            PaintNotebook->SetActivePage(t.page);
+            SetCursorNumber(DetailWindow, t->cursor);
+            PaintNotebook->SetActivePage(t->sidePage);
         }
         UpdateStatus();
         return;
     }
-    if (sender == UndoSBtn || sender == OriginalSizeSBtn || sender == CenterSBtn ||
-        sender == FullScreenSBtn) {
-        if (DetailWindowAlive)
-            PaintNotebook->SetActivePage(sender == UndoSBtn ? "ColorPage" : "SizePage");
+    if (sender == UndoSBtn) {
+        if (DetailWindowAlive) {
+            DetailWindow->Undo();
+            PaintNotebook->SetActivePage("ColorPage");
+        }
+    } else if (sender == OriginalSizeSBtn || sender == CenterSBtn || sender == FullScreenSBtn) {
+        if (DetailWindowAlive) {
+            if (sender == OriginalSizeSBtn)
+                OriginalSize();
+            else if (sender == CenterSBtn)
+                Center();
+            else if (DetailWindow->Document().HasPicture())
+                ShowFullScreen(DetailWindow->FPicture);
+            PaintNotebook->SetActivePage("SizePage");
+        }
     } else if (sender == OpenSBtn || sender == SaveSBtn || sender == PrintSBtn ||
                sender == SendToClipBrdSBtn || sender == SendToDesktopSBtn) {
         PaintNotebook->SetActivePage("FilePage");
-        if (DetailWindowAlive) SetCursorNumber(DetailWindow, -20);
+        if (FileCommand) FileCommand(sender);
+        if (DetailWindowAlive) SetCursorNumber(DetailWindow, crHelpArrow);
     }
     UpdateStatus();
 }
@@ -831,12 +853,8 @@ void TMainForm::UpdateStatus() {
         b->SetButtonIsHot(v);
         b->SetButtonIsDown(v);
     };
-    hot(EyeDropperSBtn, cursor == -31);
-    hot(PenSBtn, cursor == -30);
-    hot(PaintSBtn, cursor == -29);
-    hot(MoveSBtn, cursor == -28);
-    hot(ZoomOutSBtn, cursor == -25);
-    hot(ZoomInSBtn, cursor == -24);
+    for (const TToolEntry& t : ToolTable())
+        if (auto* b = findChild<TBaseBtn*>(QLatin1String(t.button))) hot(b, cursor == t.cursor);
     hot(CenterSBtn,
         DetailWindowAlive && DetailWindow->FOffsetX == 0 && DetailWindow->FOffsetY == 0);
     hot(OriginalSizeSBtn, DetailWindowAlive && DetailWindow->FZoom == 1000);
@@ -926,6 +944,13 @@ void TMainForm::changeEvent(QEvent* e) {
 }
 
 bool TMainForm::eventFilter(QObject* o, QEvent* e) {
+    if (o == ScaleEdit) {
+        if (e->type() == QEvent::KeyRelease) {
+            auto* ke = static_cast<QKeyEvent*>(e);
+            ScaleEditKeyUp(ke->key(), ke->modifiers() & ~Qt::KeypadModifier);
+        }
+        return false;
+    }
     if (o == CaptionLbl) {
         auto* me = static_cast<QMouseEvent*>(e);
         switch (e->type()) {

@@ -14,6 +14,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QScrollArea;
 class QScrollBar;
@@ -116,6 +117,11 @@ public:
     QLabel *SubjectLstLbl = nullptr, *MandalaLstLbl = nullptr;
     QComboBox* SubjectLst = nullptr;
     QListWidget* MandalaLst = nullptr;
+    // Scale controls of the "SizePage".
+    TShape* ScaleShape = nullptr;
+    QLabel* ScaleTitle = nullptr;
+    QLineEdit* ScaleEdit = nullptr;
+    QListWidget* ScaleListBox = nullptr;
     // Drawing settings of the "ColorPage".
     TShape* ColorShape = nullptr;
     QLabel* ColorTitle = nullptr;
@@ -171,6 +177,18 @@ public:
     // The save dialog's suggested file and folder, set by LoadMandala.
     QString SaveFileName, SaveInitialDir;
 
+    // Scale page and view commands.
+    void ScaleListBoxClick();
+    void ScaleEditKeyUp(int key, Qt::KeyboardModifiers modifiers);
+    void SyncScaleDisplay();
+    // Entry 4 ("100%") selected and "100%" in the edit, as after loading a drawing.
+    void ResetScaleDisplay();
+    void OriginalSize();
+    void Center();
+    void ShowFullScreen(const QImage& picture);
+    // The file commands of the paint page (open, save, print, clipboard, desktop).
+    std::function<void(QObject* sender)> FileCommand;
+
     // Colour page handlers.
     void RGBValueChange(QObject* sender);
     void hsImageMouseDown(Qt::MouseButton button, QPoint at);
@@ -217,6 +235,8 @@ private:
     void BuildHistoryPage(QWidget* page);
     void BuildPaintPage(QWidget* page);
     void BuildColorPage(QWidget* page);
+    void BuildSizePage(QWidget* page);
+    void SelectScaleEntry(const QString& text);
     void hsImagePick(QPoint at);
     void CopyScrollersToSpinners();
     void LoadPictures();

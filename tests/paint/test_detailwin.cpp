@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 
 #include "paint/DtlWin.h"
+#include "paint/Tools.h"
+#include <QtTest/QTest>
 #include "paint/Spinner.h"
 #include "paint/ViewGeometry.h"
 #include "platform/Display.h"
@@ -30,66 +32,23 @@ TEST(ViewGeometry, PlacementAndPointMapping) {
     EXPECT_EQ(PictureRectFor({430, 430}, {600, 600}, 1, 0, 0).width(), 0);
 }
 
-namespace {
-const QRgb kWhite = qRgb(255, 255, 255), kBlack = qRgb(0, 0, 0);
-
-// A main window with a drawing in the painting window: two white halves split by a black
-// line, and a tool chosen through the buttons.
-struct Painting {
-    ScopedOutward out;
-    QTemporaryDir dir;
-    std::unique_ptr<TMainForm> f;
-    TDetailWindow* w = nullptr;
-    Painting() {
-        SetProgramFolder(dir.path());
-        SetSimulatedScreen(QSize(800, 600));
-        f = std::make_unique<TMainForm>();
-        f->show();
-        f->MenuSBtnClick(f->MainPaintSBtn);
-        w = DetailWindow;
-        QImage pic(100, 100, QImage::Format_RGB32);
-        pic.fill(kWhite);
-        for (int y = 0; y < 100; ++y) pic.setPixel(50, y, kBlack);
-        w->FPicture = pic;
-        f->SubjectLst->addItem("Bloemen=Bloemen");
-        f->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
-        f->MandalaLst->setCurrentRow(0);
-        f->UpdateStatus();
-    }
-    ~Painting() {
-        f.reset();
-        SetSimulatedScreen(QSize());
-        SetProgramFolder(ORBELLE_PROGRAM_DIR);
-    }
-    // Window point of a picture pixel.
-    QPoint At(int px, int py) const {
-        const QRect r = w->PictureRect();
-        return QPoint(r.left() + px * w->FZoom / 1000, r.top() + py * w->FZoom / 1000);
-    }
-    void Click(QPoint p) {
-        w->FormMouseDown(Qt::LeftButton, p);
-        w->FormMouseUp(Qt::LeftButton, p);
-    }
-    void Colour(int h, int s, int v) {
-        f->HScroller->setValue(h);
-        f->SScroller->setValue(s);
-        f->VScroller->setValue(v);
-    }
-};
-}  // namespace
+#include "tests/paint/Painting.h"
 
 TEST(DetailWindow, PenClickWithoutMovementChangesNothingButEnablesSaveAndUndo) {
     Painting p;
-    p.f->SpeedBtnClick(p.f->PenSBtn);
+    p.ClickButton(p.f->PenSBtn);
     const QImage before = p.w->FPicture;
     p.Click(p.At(20, 20));
     EXPECT_EQ(p.w->FPicture, before);
     EXPECT_TRUE(p.w->FChanged);
     EXPECT_TRUE(p.f->SaveSBtn->isEnabled());
-    EXPECT_TRUE(p.f->UndoSBtn->isEnabled());
-    p.f->SpeedBtnClick(p.f->UndoSBtn);
-    p.w->Undo();
+    ASSERT_TRUE(p.f->UndoSBtn->isEnabled());
+    // The real button consumes the snapshot: the picture is the same, nothing is left.
+    p.ClickButton(p.f->UndoSBtn);
     EXPECT_EQ(p.w->FPicture, before);
+    EXPECT_TRUE(p.w->FUndoPicture.isNull());
+    EXPECT_FALSE(p.f->UndoSBtn->isEnabled());
+    EXPECT_TRUE(p.w->FChanged);
 }
 
 TEST(DetailWindow, PenStrokeDrawsWithTheSettingsAndHorizontaalDrawsNothing) {
@@ -119,28 +78,54 @@ TEST(DetailWindow, PenStrokeDrawsWithTheSettingsAndHorizontaalDrawsNothing) {
     EXPECT_TRUE(q.w->FChanged);
 }
 
-TEST(DetailWindow, TwoFillsThenUndoRemovesOnlyTheSecond) {
+TEST(DetailWindow, TwoFillsThenTheUndoButtonRemovesOnlyTheSecond) {
     Painting p;
-    p.f->SpeedBtnClick(p.f->PaintSBtn);
+    p.ClickButton(p.f->PaintSBtn);
     EXPECT_EQ(p.f->PaintNotebook->ActivePage(), "ColorPage");
     p.Colour(0, 100, 100);
-    p.Click(p.At(10, 10));  // left half red
+    p.RealClick(p.At(10, 10));  // left half red
     EXPECT_EQ(p.w->FPicture.pixel(49, 99), qRgb(255, 0, 0));
     EXPECT_EQ(p.w->FPicture.pixel(50, 50), kBlack);  // the line bounds the fill
     EXPECT_EQ(p.w->FPicture.pixel(51, 50), kWhite);
     const QImage afterFirst = p.w->FPicture;
     p.Colour(33, 100, 100);
-    p.Click(p.At(80, 10));  // right half green
+    p.RealClick(p.At(80, 10));  // right half green
     EXPECT_EQ(p.w->FPicture.pixel(99, 0), p.f->CurrentColour().rgb());
     EXPECT_NE(p.w->FPicture.pixel(99, 0), qRgb(255, 0, 0));
-    p.f->SpeedBtnClick(p.f->UndoSBtn);
-    p.w->Undo();
+    ASSERT_TRUE(p.f->UndoSBtn->isEnabled());
+    p.ClickButton(p.f->UndoSBtn);
     EXPECT_EQ(p.w->FPicture, afterFirst);
-    p.f->UpdateStatus();
     EXPECT_FALSE(p.f->UndoSBtn->isEnabled());
-    p.w->Undo();  // nothing left to undo
+    p.ClickButton(p.f->UndoSBtn);  // disabled: nothing happens
     EXPECT_EQ(p.w->FPicture, afterFirst);
     EXPECT_TRUE(p.w->FChanged);
+    EXPECT_EQ(p.f->PaintNotebook->ActivePage(), "ColorPage");
+}
+
+TEST(DetailWindow, CtrlZUndoesOnThePaintPage) {
+    Painting p;
+    p.ClickButton(p.f->PaintSBtn);
+    const QImage before = p.w->FPicture;
+    p.RealClick(p.At(10, 10));
+    ASSERT_NE(p.w->FPicture, before);
+    p.f->activateWindow();
+    QTest::keyClick(p.f.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(p.w->FPicture, before);
+}
+
+TEST(Tools, OneTableDrivesButtonsCursorsAndHotState) {
+    Painting p;
+    for (const TToolEntry& t : ToolTable()) {
+        auto* b = p.f->findChild<TBaseBtn*>(QLatin1String(t.button));
+        ASSERT_NE(b, nullptr) << t.button;
+        p.ClickButton(b);
+        EXPECT_EQ(CursorNumber(p.w), t.cursor) << t.button;
+        EXPECT_EQ(p.f->PaintNotebook->ActivePage(), t.sidePage) << t.button;
+        EXPECT_TRUE(b->ButtonIsHot()) << t.button;
+        for (const TToolEntry& o : ToolTable())
+            if (o.cursor != t.cursor)
+                EXPECT_FALSE(p.f->findChild<TBaseBtn*>(QLatin1String(o.button))->ButtonIsHot());
+    }
 }
 
 TEST(DetailWindow, HatchedFillKeepsTheOldColourBetweenLines) {

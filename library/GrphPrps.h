@@ -5,9 +5,16 @@
 #include <QPen>
 #include <functional>
 
+class QPainter;
+
 namespace orb {
 
 enum class TImageDrawStyle { idsAlongside, idsCenter, idsHide, idsStretch, idsTopLeft };
+
+class TBackground;
+// Draws a background over a w x h area: the picture by its draw style, then the pen and
+// brush rectangle.
+void DrawBackground(QPainter& p, const TBackground& bk, int w, int h);
 
 class TBackground {
 public:

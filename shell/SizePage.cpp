@@ -1,0 +1,156 @@
+// The "Schalen" side page: the scale edit and list, and the view commands of the paint page
+// (original size, centre, full screen).
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "paint/DtlWin.h"
+#include "paint/MaxZoom.h"
+#include "platform/Tags.h"
+#include "shell/Main.h"
+
+namespace orb {
+
+namespace {
+// A scale text as a whole percentage: every "%" and space removed; 0 when it does not parse.
+int ScaleNumber(QString text) {
+    text.remove('%');
+    text.remove(' ');
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    return ok ? n : 0;
+}
+
+QString ScaleText(int zoom) { return QString::number(zoom / 10) + "%"; }
+}  // namespace
+
+void TMainForm::BuildSizePage(QWidget* page) {
+    ScaleShape = new TShape(page);
+    ScaleShape->setObjectName("ScaleShape");
+    ScaleShape->ShapeKind = TShape::Kind::Circle;
+    ScaleShape->setGeometry(5, 5, 32, 32);
+    ScaleShape->BrushColor = QColor(255, 153, 51);
+    ScaleShape->PenClear = true;
+    ScaleTitle = Label(page, "ScaleTitle", QRect(19, 9, 110, 18), "Schalen", 4251, 13, Qt::white,
+                       false, Qt::AlignLeft | Qt::AlignTop, "Arial");
+    QFont tf = ScaleTitle->font();
+    tf.setBold(true);
+    ScaleTitle->setFont(tf);
+
+    ScaleEdit = new QLineEdit("100%", page);
+    ScaleEdit->setObjectName("ScaleEdit");
+    SetTag(ScaleEdit, 4200);
+    ScaleEdit->setGeometry(10, 60, 120, 22);
+    ScaleEdit->setFrame(false);
+    ScaleEdit->installEventFilter(this);
+
+    ScaleListBox = new QListWidget(page);
+    ScaleListBox->setObjectName("ScaleListBox");
+    SetTag(ScaleListBox, 4200);
+    ScaleListBox->setGeometry(10, 90, 120, 300);
+    ScaleListBox->setFrameShape(QFrame::NoFrame);
+    for (const char* t : {"10 %", "25%", "50%", "75%", "100%", "125%", "150%", "175%", "200%",
+                          "250%", "300%", "400%", "500%", "750%", "1000%"})
+        ScaleListBox->addItem(t);
+    ScaleListBox->setStyleSheet(
+        "QListWidget { background: black; color: white; }"
+        "QListWidget::item { height: 16px; }"
+        "QListWidget::item:selected { background: rgb(0,0,100); color: white; }");
+    ScaleListBox->setCurrentRow(4);
+    connect(ScaleListBox, &QListWidget::itemClicked, this, [this] { ScaleListBoxClick(); });
+    connect(ScaleListBox, &QListWidget::currentRowChanged, this, [this](int row) {
+        // Arrow keys choose a scale as a click does.
+        if (row >= 0 && ScaleListBox->hasFocus()) ScaleListBoxClick();
+    });
+}
+
+void TMainForm::SelectScaleEntry(const QString& text) {
+    const QSignalBlocker block(ScaleListBox);
+    for (int i = 1; i < ScaleListBox->count(); ++i)
+        if (ScaleListBox->item(i)->text().compare(text, Qt::CaseInsensitive) == 0) {
+            ScaleListBox->setCurrentRow(i);
+            return;
+        }
+    ScaleListBox->setCurrentRow(-1);
+    ScaleListBox->clearSelection();
+}
+
+void TMainForm::ResetScaleDisplay() {
+    const QSignalBlocker block(ScaleListBox);
+    ScaleListBox->setCurrentRow(4);
+    ScaleEdit->setText("100%");
+}
+
+void TMainForm::SyncScaleDisplay() {
+    if (!DetailWindowAlive) return;
+    const QString text = ScaleText(DetailWindow->FZoom);
+    ScaleEdit->setText(text);
+    SelectScaleEntry(text);
+}
+
+void TMainForm::ScaleListBoxClick() {
+    if (!DetailWindowAlive) {
+        ResetScaleDisplay();
+    } else if (QListWidgetItem* item = ScaleListBox->currentItem();
+               item && ScaleListBox->currentRow() >= 0) {
+        // An entry that does not read as a number (a language file's text) leaves the view.
+        const int n = ScaleNumber(item->text());
+        if (n > 0) {
+            DetailWindow->FZoom = n * 10;
+            ScaleEdit->setText(item->text());
+            DetailWindow->Paint();
+        } else {
+            SyncScaleDisplay();
+        }
+    }
+    UpdateStatus();
+}
+
+void TMainForm::ScaleEditKeyUp(int key, Qt::KeyboardModifiers modifiers) {
+    if (DetailWindowAlive && modifiers == Qt::NoModifier) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const int n = ScaleNumber(ScaleEdit->text());
+            if (n <= 0 || n > 1000) {
+                // Refused: the selected entry's text, or the scale shown now without one.
+                if (QListWidgetItem* item = ScaleListBox->currentItem();
+                    item && ScaleListBox->currentRow() >= 0)
+                    ScaleEdit->setText(item->text());
+                else
+                    ScaleEdit->setText(ScaleText(DetailWindow->FZoom));
+            } else {
+                DetailWindow->FZoom = n * 10;
+                ScaleEdit->setText(QString::number(n) + "%");
+                SelectScaleEntry(ScaleEdit->text());
+                DetailWindow->Paint();
+            }
+        }
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        ResetScaleDisplay();
+    }
+    UpdateStatus();
+}
+
+void TMainForm::OriginalSize() {
+    if (!DetailWindowAlive) return;
+    DetailWindow->FZoom = 1000;
+    {
+        const QSignalBlocker block(ScaleListBox);
+        ScaleListBox->setCurrentRow(4);
+    }
+    ScaleListBoxClick();
+    DetailWindow->Paint();
+}
+
+void TMainForm::Center() {
+    if (!DetailWindowAlive) return;
+    DetailWindow->FOffsetX = DetailWindow->FOffsetY = 0;
+    DetailWindow->Paint();
+}
+
+void TMainForm::ShowFullScreen(const QImage& picture) {
+    orb::ShowFullScreen(picture, this);
+    UpdateStatus();
+}
+
+}  // namespace orb
