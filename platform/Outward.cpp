@@ -64,26 +64,75 @@ bool Outward::StartProgram(const QString& program, const QStringList& args,
 
 bool Outward::OpenUrl(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
 
-bool Outward::SetWallpaper(const QString& file) {
-    const QString uri = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString();
+namespace {
+// Runs a desktop's settings tool; true when it ran and succeeded. Bounded: a tool that hangs
+// (no session bus, say) is killed.
+bool RunTool(const QString& program, const QStringList& args, QByteArray* out = nullptr) {
+    if (QStandardPaths::findExecutable(program).isEmpty()) return false;
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished(1000);
+        return false;
+    }
+    if (out) *out = p.readAllStandardOutput();
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+bool GSettingsPicture(const char* schema, const QString& uri) {
     bool any = false;
-    if (!QStandardPaths::findExecutable("gsettings").isEmpty()) {
-        for (const char* key : {"picture-uri", "picture-uri-dark"}) {
-            QProcess p;
-            p.start("gsettings", {"set", "org.gnome.desktop.background", key, uri});
-            if (p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit &&
-                p.exitCode() == 0)
-                any = true;
-        }
-    }
-    if (!any && !QStandardPaths::findExecutable("xfconf-query").isEmpty()) {
-        QProcess p;
-        p.start("xfconf-query", {"-c", "xfce4-desktop", "-p",
-                                 "/backdrop/screen0/monitor0/workspace0/last-image", "-s",
-                                 QFileInfo(file).absoluteFilePath()});
-        any = p.waitForFinished(5000) && p.exitCode() == 0;
-    }
+    for (const char* key : {"picture-uri", "picture-uri-dark"})
+        if (RunTool("gsettings", {"set", schema, key, uri})) any = true;
     return any;
+}
+
+bool PlasmaWallpaper(const QString& path) {
+    const QString script = QStringLiteral(
+        "var all = desktops(); for (var i = 0; i < all.length; i++) { var d = all[i];"
+        " d.wallpaperPlugin = 'org.kde.image';"
+        " d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];"
+        " d.writeConfig('Image', 'file://%1'); }").arg(path);
+    for (const char* tool : {"qdbus6", "qdbus", "qdbus-qt5"})
+        if (RunTool(tool, {"org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript",
+                           script}))
+            return true;
+    return false;
+}
+
+bool XfceWallpaper(const QString& path) {
+    // Every monitor and workspace has its own last-image property.
+    QByteArray list;
+    if (!RunTool("xfconf-query", {"-c", "xfce4-desktop", "-l"}, &list)) return false;
+    bool any = false;
+    for (const QByteArray& line : list.split('\n')) {
+        const QString prop = QString::fromUtf8(line.trimmed());
+        if (prop.endsWith("/last-image") &&
+            RunTool("xfconf-query", {"-c", "xfce4-desktop", "-p", prop, "-s", path}))
+            any = true;
+    }
+    if (!any)
+        any = RunTool("xfconf-query", {"-c", "xfce4-desktop", "-p",
+                                       "/backdrop/screen0/monitor0/workspace0/last-image", "-n",
+                                       "-t", "string", "-s", path});
+    return any;
+}
+}  // namespace
+
+bool Outward::SetWallpaper(const QString& file) {
+    const QString path = QFileInfo(file).absoluteFilePath();
+    const QString uri = QUrl::fromLocalFile(path).toString();
+    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
+    if (desktop.contains("KDE")) return PlasmaWallpaper(path);
+    if (desktop.contains("XFCE")) return XfceWallpaper(path);
+    if (desktop.contains("MATE"))
+        return RunTool("gsettings", {"set", "org.mate.background", "picture-filename", path});
+    if (desktop.contains("CINNAMON")) return GSettingsPicture("org.cinnamon.desktop.background", uri);
+    if (desktop.contains("GNOME") || desktop.contains("BUDGIE") || desktop.contains("UNITY") ||
+        desktop.contains("PANTHEON"))
+        return GSettingsPicture("org.gnome.desktop.background", uri);
+    // An unknown desktop: the first settings tool that takes it.
+    return XfceWallpaper(path) || PlasmaWallpaper(path);
 }
 
 struct Outward::Music {

@@ -48,6 +48,11 @@ QString TempFolder() {
     return WithSlash(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)) + "T/";
 }
 
+QString WallpaperFile() {
+    return WithSlash(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)) +
+           "Mandala.bmp";
+}
+
 QString NameToPath(const QString& name) {
     QString p = name;
     p.replace('\\', '/');

@@ -14,6 +14,8 @@ void SetProgramFolder(const QString& folder);
 // "User/" and "T/" folders, with a trailing '/'. Not created here.
 QString UserFolder();
 QString TempFolder();
+// The fixed wallpaper file, overwritten by every "desktop background" command.
+QString WallpaperFile();
 
 // Turns a name as stored in the data files ("I\B\bk6x4", "\Bloemen\roos.bmp") into a
 // path relative to the program folder (absolute when the name is absolute on this system).

@@ -12,7 +12,7 @@ PKGS=(
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libcurl4-openssl-dev
   python3 python3-fonttools python3-pyftpdlib python3-aiosmtpd
   fonts-dejavu-core fonts-liberation2 fonts-dosis tinyproxy nginx-light curl
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick poppler-utils
 )
 
 missing=()

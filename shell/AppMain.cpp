@@ -1,5 +1,6 @@
 // Program entry: single instance, uninstaller hand-off, private font, main window.
 #include <QApplication>
+#include <QSessionManager>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFontDatabase>
@@ -290,9 +291,14 @@ int main(int argc, char** argv) {
             QApplication::processEvents();
             if (!opt.screenshotDir.isEmpty()) rc = WriteScreenshots(form, opt.screenshotDir);
             if (!opt.demoDir.isEmpty() && rc == 0) rc = RunDemo(form, opt.demoDir);
+            if (orb::DetailWindowAlive) orb::DetailWindow->FChanged = false;  // nobody to ask
             form.close();
         } else {
             orb::InstanceServer server([&form] { form.Activate(); }, [&form] { form.close(); });
+            // Logging out: the change prompt when the session allows it, otherwise the
+            // drawing is saved to the user's folder under a new name.
+            QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                             [&form](QSessionManager& m) { form.SessionEnding(m); });
             QuitAfterPaint quitter;
             if (opt.quitAfterPaint) {
                 form.SoundSBtn->SetButtonIsDown(true);  // silence: the toggle at show stops it

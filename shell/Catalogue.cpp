@@ -128,14 +128,7 @@ void TMainForm::MandalaLstClick() {
 }
 
 void TMainForm::LoadMandala(const QString& path) {
-    if (DetailWindowAlive && DetailWindow->FChanged) {
-        const QString s = "MainForm";
-        if (AskYesNo(GetLangText(4217, s, LngFileName, "Mandala is veranderd!"),
-                     GetLangText(4218, s, LngFileName, "Wilt u de huidige mandala bewaren?"),
-                     GetLangText(2, s, LngFileName, "Ja"), GetLangText(3, s, LngFileName, "Nee")) &&
-            SaveMandala)
-            SaveMandala(false);
-    }
+    AskSaveChanged();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     anImage->SetImageReadRes(TPictureImage::ReadResForDisplay(DisplayDepth()));
     anImage->SetImageDither(false);

@@ -567,7 +567,12 @@ void TMainForm::FormCreate() {
         QKeySequence keys;
         TBaseBtn* button;
     } keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_0), OriginalSizeSBtn},
-                {QKeySequence::Undo, UndoSBtn}};
+                {QKeySequence(Qt::CTRL | Qt::Key_Z), UndoSBtn},
+                {QKeySequence(Qt::CTRL | Qt::Key_S), SaveSBtn},
+                {QKeySequence(Qt::CTRL | Qt::Key_O), OpenSBtn},
+                {QKeySequence(Qt::CTRL | Qt::Key_P), PrintSBtn},
+                {QKeySequence(Qt::CTRL | Qt::Key_C), SendToClipBrdSBtn}};
+    RefreshPrinters();
     for (const auto& k : keys) {
         auto* sc = new QShortcut(k.keys, this);
         TBaseBtn* b = k.button;
@@ -824,7 +829,7 @@ void TMainForm::SpeedBtnClick(QObject* sender) {
     } else if (sender == OpenSBtn || sender == SaveSBtn || sender == PrintSBtn ||
                sender == SendToClipBrdSBtn || sender == SendToDesktopSBtn) {
         PaintNotebook->SetActivePage("FilePage");
-        if (FileCommand) FileCommand(sender);
+        RunFileCommand(sender);
         if (DetailWindowAlive) SetCursorNumber(DetailWindow, crHelpArrow);
     }
     UpdateStatus();
@@ -838,7 +843,7 @@ void TMainForm::UpdateStatus() {
                        MandalaLst->currentRow() >= 0;
     OpenSBtn->setEnabled(true);
     SaveSBtn->setEnabled(ready && DetailWindow->FChanged);
-    PrintSBtn->setEnabled(ready && !Out().Printers().isEmpty());
+    PrintSBtn->setEnabled(ready && !printers_.isEmpty());
     SendToClipBrdSBtn->setEnabled(ready);
     for (TBaseBtn* b : {SendToDesktopSBtn, EyeDropperSBtn, PenSBtn, PaintSBtn, CenterSBtn,
                         MoveSBtn, OriginalSizeSBtn, FullScreenSBtn, ZoomOutSBtn, ZoomInSBtn})
@@ -915,20 +920,11 @@ void TMainForm::Music(bool start) {
     }
 }
 
-void TMainForm::AskSaveChanged() {
-    if (!DetailWindowAlive || !DetailWindow->FChanged) return;
-    const QString sec = "MainForm";
-    if (AskYesNo(GetLangText(4217, sec, LngFileName, "Mandala is veranderd!"),
-                 GetLangText(4218, sec, LngFileName, "Wilt u de huidige mandala bewaren?"),
-                 GetLangText(2, sec, LngFileName, "Ja"), GetLangText(3, sec, LngFileName, "Nee")) &&
-        SaveMandala)
-        SaveMandala(false);
-}
-
 void TMainForm::QuitSBtnClick() {
     if (Notebook->ActivePage() == "Paint") AskSaveChanged();
     if (DetailWindowAlive) DetailWindow->FChanged = false;
     UpdateStatus();
+    quitting_ = true;
     close();
 }
 
@@ -996,6 +992,13 @@ bool TMainForm::eventFilter(QObject* o, QEvent* e) {
 // ---- Shutdown ------------------------------------------------------------------------
 
 void TMainForm::closeEvent(QCloseEvent* e) {
+    // Closed by the window manager, Alt+F4 or a second start with "uninstall": the same
+    // prompt as the quit button, so a changed drawing is never dropped unasked.
+    if (!quitting_ && MainFormReady) {
+        if (Notebook->ActivePage() == "Paint") AskSaveChanged();
+        if (DetailWindowAlive) DetailWindow->FChanged = false;
+        quitting_ = true;
+    }
     FormCloseQuery();
     e->accept();
 }

@@ -15,6 +15,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QSessionManager;
 class QListWidget;
 class QScrollArea;
 class QScrollBar;
@@ -187,7 +188,20 @@ public:
     void Center();
     void ShowFullScreen(const QImage& picture);
     // The file commands of the paint page (open, save, print, clipboard, desktop).
-    std::function<void(QObject* sender)> FileCommand;
+    void RunFileCommand(QObject* sender);
+    void OpenMandala();
+    // Saves the picture through the save dialog; true when a file was written. With
+    // reselect the catalogue then shows the saved file.
+    bool SaveMandala(bool reselect);
+    void PrintMandala();
+    void CopyMandalaToClipboard();
+    void SetMandalaAsWallpaper();
+    // Asks the system for its printers (at start-up and when printing).
+    void RefreshPrinters();
+    // A session that ends without waiting: a changed drawing goes to the user's folder under
+    // a new name. Returns the file written (empty when nothing needed saving or it failed).
+    QString SaveForLogout();
+    void SessionEnding(QSessionManager& manager);
 
     // Colour page handlers.
     void RGBValueChange(QObject* sender);
@@ -213,8 +227,6 @@ public:
     // Renders the window as shown into an image (screenshots, tests).
     QImage Render();
 
-    // Saving the picture (with or without re-selecting the catalogue); set by the saving code.
-    std::function<void(bool reselect)> SaveMandala;
 
     // The help address, built from the language id.
     static QString HelpUrl(int lngId);
@@ -237,6 +249,7 @@ private:
     void BuildColorPage(QWidget* page);
     void BuildSizePage(QWidget* page);
     void SelectScaleEntry(const QString& text);
+    void ShowSavedFile(const QString& file);
     void hsImagePick(QPoint at);
     void CopyScrollersToSpinners();
     void LoadPictures();
@@ -251,6 +264,8 @@ private:
                   const QString& family = QString());
     void Music(bool start);
 
+    QStringList printers_;
+    bool quitting_ = false;  // the quit button already asked
     bool created_ = false;
     bool shown_ = false;
     QString musicFile_;

@@ -1,6 +1,7 @@
 #pragma once
 // An Outward that records what the program asks of the outside world.
 #include <QStringList>
+#include <functional>
 
 #include "platform/Outward.h"
 
@@ -36,6 +37,28 @@ struct RecordingOutward : orb::Outward {
         return true;
     }
     void MusicStop() override { musicOn = false; }
+    // File dialogs: the scripted answer, empty meaning cancelled.
+    QString openAnswer, saveAnswer;
+    QStringList saveFolders;  // the folder each save dialog opened in
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return openAnswer;
+    }
+    QString SaveFileName(QWidget*, const QString&, const QString& folder, const QString&,
+                         const QString&) override {
+        saveFolders << folder;
+        return saveAnswer;
+    }
+    // The printer dialog: the script sets the printer up (a PDF file, say); none cancels.
+    std::function<bool(QPrinter&)> printSetup;
+    bool PrintSetup(QWidget*, QPrinter& printer) override {
+        return printSetup ? printSetup(printer) : false;
+    }
+    QStringList wallpapers;
+    bool wallpaperTaken = true;
+    bool SetWallpaper(const QString& file) override {
+        wallpapers << file;
+        return wallpaperTaken;
+    }
     bool MusicPlaying() const override { return musicOn; }
 };
 

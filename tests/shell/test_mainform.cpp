@@ -137,6 +137,7 @@ TEST(MainForm, UpdateStatusWithAPictureFollowsChangesUndoPrintersAndTool) {
 
     DetailWindow->FChanged = true;
     f.out.rec.printers = {"Office"};
+    f->RefreshPrinters();  // asked at start-up and when printing, not at every refresh
     f->UpdateStatus();
     EXPECT_TRUE(f->SaveSBtn->isEnabled());
     EXPECT_TRUE(f->PrintSBtn->isEnabled());
