@@ -315,6 +315,23 @@ TEST_F(ServerTest, ProxyChatLargeTransfersAndPeerClose) {
     EXPECT_TRUE(Server_Disconnect());
 }
 
+TEST_F(ServerTest, ProxyPostThenDisconnectArrivesWhole) {
+    const std::string post = Pattern(4 << 20, 6);
+    std::string got;
+    {
+        TScriptServer server([&](TPeer& p, int) { got = ReadSlowly(p, post.size() + 1); }, false);
+        TTempDir dir;
+        TForwarder forwarder(server.Port(), dir);
+        Set_Proxy_Server(1, "127.0.0.1", forwarder.Port, 5000);
+        ASSERT_TRUE(Server_Connect("127.0.0.1", "", server.Port(), Record));
+        EXPECT_TRUE(Server_Post(post.c_str()));
+        // Closed at once: what was written still reaches the server.
+        EXPECT_TRUE(Server_Disconnect());
+    }
+    EXPECT_EQ(got.size(), post.size());
+    EXPECT_TRUE(got == post);
+}
+
 TEST_F(ServerTest, ProxyUnreachableKeepsBusyUntilDisconnect) {
     TScriptServer web([](TPeer& p, int) { p.Send("HTTP/1.0 200 OK\r\n\r\nweb body"); });
     std::string url = "http://127.0.0.1:" + std::to_string(web.Port()) + "/";
