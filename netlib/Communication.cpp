@@ -57,11 +57,10 @@ TClientSocket::~TClientSocket() {
 
 void TClientSocket::Watch(bool write) {
     FWatchWrite = write;
-    FDispatcher.Add(FFd, EPOLLIN | EPOLLRDHUP | (write ? EPOLLOUT : 0u),
-                    [this](uint32_t ev) {
-                        TServerFrame frame(false);
-                        Event(ev);
-                    });
+    FDispatcher.Add(FFd, EPOLLIN | EPOLLRDHUP | (write ? EPOLLOUT : 0u), [this](uint32_t ev) {
+        TServerFrame frame(false);
+        Event(ev);
+    });
 }
 
 void TClientSocket::Open(const std::string& address, int port) {
@@ -71,8 +70,7 @@ void TClientSocket::Open(const std::string& address, int port) {
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(uint16_t(port));
-    if (::inet_pton(AF_INET, address.c_str(), &addr.sin_addr) != 1 || port <= 0 ||
-        port > 65535) {
+    if (::inet_pton(AF_INET, address.c_str(), &addr.sin_addr) != 1 || port <= 0 || port > 65535) {
         if (OnError) OnError(10049);
         return;
     }
@@ -175,8 +173,8 @@ void TClientSocket::ReadSome() {
 
 void TClientSocket::FlushSome() {
     while (FOutPos < FOut.size()) {
-        ssize_t n = ::send(FFd, FOut.data() + FOutPos, FOut.size() - FOutPos,
-                           MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t n =
+            ::send(FFd, FOut.data() + FOutPos, FOut.size() - FOutPos, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             FOutPos += size_t(n);
             continue;

@@ -86,10 +86,10 @@ struct TForwarder {
     std::unique_ptr<TChild> Child;
     TForwarder(int target, const TTempDir& dir) {
         Child = std::make_unique<TChild>(
-            std::vector<std::string>{"/usr/bin/socat",
-                                     "TCP-LISTEN:" + std::to_string(Port) +
-                                         ",bind=127.0.0.1,reuseaddr,fork",
-                                     "TCP:127.0.0.1:" + std::to_string(target)},
+            std::vector<std::string>{
+                "/usr/bin/socat",
+                "TCP-LISTEN:" + std::to_string(Port) + ",bind=127.0.0.1,reuseaddr,fork",
+                "TCP:127.0.0.1:" + std::to_string(target)},
             dir.File("socat.log"));
         if (!WaitForPort(Port)) throw std::runtime_error("socat did not start");
     }
@@ -253,6 +253,22 @@ TEST_F(ServerTest, SwitchingModesAddressesTheOtherConnection) {
     EXPECT_TRUE(Server_Connected());
     EXPECT_TRUE(Server_Post("ping"));
     ASSERT_TRUE(PumpUntil([] { return GData == "hello\npong"; }));
+
+    // Disconnecting the other mode frees the library but leaves this connection,
+    // whose object the next connect reuses, for the server it now names.
+    Set_Proxy_Server(1, "", 0, 0);
+    EXPECT_TRUE(Server_Disconnect());
+    Set_Proxy_Server(0, "", 0, 0);
+    EXPECT_TRUE(Server_Connected());
+    TScriptServer other(
+        [](TPeer& p, int) {
+            p.Send("other");
+            p.WaitClose(5000);
+        },
+        false);
+    ASSERT_TRUE(Server_Connect("127.0.0.1", "", other.Port(), Record));
+    ASSERT_TRUE(PumpUntil([] { return GData == "hello\npongother"; })) << GData;
+    EXPECT_TRUE(Server_Connected());
     EXPECT_TRUE(Server_Disconnect());
 }
 

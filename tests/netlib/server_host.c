@@ -83,13 +83,12 @@ static int loop_until_closed(int ms) {
     return 1;
 }
 
-#define CHECK(cond)                                                       \
-    do {                                                                  \
-        if (!(cond)) {                                                    \
-            fprintf(stderr, "failed: %s (line %d); received \"%s\"\n", #cond, \
-                    __LINE__, received);                                  \
-            failures++;                                                   \
-        }                                                                 \
+#define CHECK(cond)                                                                                \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            fprintf(stderr, "failed: %s (line %d); received \"%s\"\n", #cond, __LINE__, received); \
+            failures++;                                                                            \
+        }                                                                                          \
     } while (0)
 
 int main(void) {
