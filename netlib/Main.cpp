@@ -3,8 +3,10 @@
 
 #include <memory>
 
+#include "Communication.h"
 #include "Dispatcher.h"
 #include "HttpClient.h"
+#include "ProxyCommunication.h"
 #include "include/kestrup.h"
 
 namespace kestrup {
@@ -74,6 +76,45 @@ KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const cha
     }
     lib.BusySet = 0;
     return result;
+}
+
+// The server connection: the mode is read anew at every call.
+KESTRUP_API kestrup_bool Server_Connect(const char* address, const char* host, int32_t port,
+                                        kestrup_status_callback callback) {
+    try {
+        if (Library().UseProxy)
+            return ProxyCommunication::Server_Connect(Text(address), Text(host), port, callback);
+        return Communication::Server_Connect(Text(address), Text(host), port, callback);
+    } catch (...) {
+        return 0;
+    }
+}
+
+KESTRUP_API kestrup_bool Server_Connected(void) {
+    try {
+        return Library().UseProxy ? ProxyCommunication::Server_Connected()
+                                  : Communication::Server_Connected();
+    } catch (...) {
+        return 0;
+    }
+}
+
+KESTRUP_API kestrup_bool Server_Post(const char* data) {
+    try {
+        return Library().UseProxy ? ProxyCommunication::Server_Post(Text(data))
+                                  : Communication::Server_Post(Text(data));
+    } catch (...) {
+        return 0;
+    }
+}
+
+KESTRUP_API kestrup_bool Server_Disconnect(void) {
+    try {
+        return Library().UseProxy ? ProxyCommunication::Server_Disconnect()
+                                  : Communication::Server_Disconnect();
+    } catch (...) {
+        return 0;
+    }
 }
 
 KESTRUP_API void Kestrup_Set_Idle_Callback(kestrup_idle_callback callback) {

@@ -490,6 +490,8 @@ void TSocketBase::SendBuffer(const char* bytes, size_t count) {
             ssize_t n = ::send(FSocket, bytes + sent, count - sent, MSG_NOSIGNAL);
             if (n > 0) {
                 sent += size_t(n);
+                // A reader that keeps taking data is not silent: the time-out counts from here.
+                FLastActivity = std::chrono::steady_clock::now();
             } else if (n == 0) {
                 break;
             } else {

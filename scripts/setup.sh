@@ -11,7 +11,7 @@ PKGS=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libcurl4-openssl-dev
   python3 python3-fonttools python3-pyftpdlib python3-aiosmtpd
-  fonts-dejavu-core fonts-liberation2 fonts-dosis tinyproxy nginx-light curl
+  fonts-dejavu-core fonts-liberation2 fonts-dosis tinyproxy nginx-light curl socat
   xvfb xauth xdotool x11-utils imagemagick poppler-utils
 )
 

@@ -35,6 +35,20 @@ KESTRUP_API void Set_Proxy_Server(kestrup_bool use_proxy, const char* proxy_host
 KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const char* password,
                                  int32_t time_out_ms);
 
+/* One long-lived TCP connection to a server, held from Server_Connect to
+ * Server_Disconnect (other operations are refused meanwhile). The callback gets
+ * "Status=..." lines and, unchanged and without a prefix, every piece of text the
+ * server sends; it runs on the calling thread, while the library waits or from
+ * Kestrup_Dispatch. Without the proxy the connection is made in the background:
+ * Server_Connect's true says only that it was started; Server_Connected tells. */
+KESTRUP_API kestrup_bool Server_Connect(const char* address, const char* host, int32_t port,
+                                        kestrup_status_callback callback);
+KESTRUP_API kestrup_bool Server_Connected(void);
+/* Sends the text as it is, whole; what the socket does not take at once is sent
+ * by Kestrup_Dispatch and before Server_Disconnect closes. Nothing waits for an answer. */
+KESTRUP_API kestrup_bool Server_Post(const char* data);
+KESTRUP_API kestrup_bool Server_Disconnect(void);
+
 /* Host integration. The idle callback runs during every wait of the library. */
 KESTRUP_API void Kestrup_Set_Idle_Callback(kestrup_idle_callback callback);
 /* A descriptor of the calling thread that is readable while library events wait

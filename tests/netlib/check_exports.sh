@@ -5,6 +5,10 @@ expected="Http_Get
 Kestrup_Dispatch
 Kestrup_Event_Fd
 Kestrup_Set_Idle_Callback
+Server_Connect
+Server_Connected
+Server_Disconnect
+Server_Post
 Set_Proxy_Server"
 actual=$(nm -D --defined-only "$1" | awk '{print $3}' | sort)
 if [ "$actual" != "$expected" ]; then
