@@ -388,7 +388,7 @@ TEST(FtpScripted, EndlessReplyIsCut) {
             peer.WaitClose(500);
         },
         false);
-    auto c = Client(endless.Port(), true);
+    auto c = Client(endless.Port(), true, 500);  // the QUIT after the failure gets no answer
     EXPECT_EQ(FailureOf([&] { c->Connect(); }), "Reply too long");
     TScriptServer wide(
         [](TPeer& peer, int) {
@@ -396,6 +396,6 @@ TEST(FtpScripted, EndlessReplyIsCut) {
             peer.WaitClose(500);
         },
         false);
-    auto w = Client(wide.Port(), true);
+    auto w = Client(wide.Port(), true, 500);
     EXPECT_EQ(FailureOf([&] { w->Connect(); }), "Reply line too long");
 }
