@@ -275,9 +275,14 @@ void TSmtpClient::SendMail() {
         }
         CommandReply("DATA");
         Refuse(400);
-        Write(FinalHeader.Text() + CRLF + CRLF);
-        SendStream(FBody);
-        CommandReply(".");
+        // Header, body and the closing "." leave in one stream: separate small
+        // writes would wait on the server's delayed acknowledgement each time.
+        TMemoryStream data;
+        data.WriteString(FinalHeader.Text() + CRLF + CRLF);
+        data.WriteString(FBody.Data());
+        data.WriteString(std::string(".") + CRLF);
+        SendStream(data);
+        ReadReply();
         if (ReplyNumber == 0 || ReplyNumber >= 400) {
             if (OnFailure) OnFailure(*this);
             Refuse(400);
