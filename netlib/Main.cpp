@@ -141,9 +141,9 @@ KESTRUP_API kestrup_bool Ftp_Download(const char* host, int32_t port, const char
 }
 
 KESTRUP_API kestrup_bool Smtp_Send(const char* from_address, const char* from_name,
-                                   const char* subject, const char* to_address,
-                                   const char* body, const char* host, int32_t port,
-                                   const char* user_id, int32_t time_out_ms) {
+                                   const char* subject, const char* to_address, const char* body,
+                                   const char* host, int32_t port, const char* user_id,
+                                   int32_t time_out_ms) {
     TLibraryState& lib = Library();
     if (lib.BusySet != 0) return 0;
     lib.BusySet = bsSmtp;

@@ -101,8 +101,8 @@ bool Whole(const fs::path& file) {
 double KestrupDownload(int port, const fs::path& target) {
     fs::remove(target);
     auto start = Clock::now();
-    bool ok = Ftp_Download("127.0.0.1", port, "bench", "bench", 10000, "large.bin",
-                           target.c_str(), nullptr) != 0;
+    bool ok = Ftp_Download("127.0.0.1", port, "bench", "bench", 10000, "large.bin", target.c_str(),
+                           nullptr) != 0;
     double t = Seconds(start);
     return ok && Whole(target) ? t : -1;
 }
@@ -195,13 +195,13 @@ int main(int argc, char** argv) {
     int ftpPort = FreePort(), smtpPort = FreePort();
     int status = 0;
     {
-        TChild ftp({"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
-                    std::to_string(ftpPort), "-d", (dir / "ftp").string(), "-u", "bench", "-P",
-                    "bench"},
-                   (dir / "ftpd.log").string(), ftpPort);
-        TChild smtp({"/usr/bin/python3", SMTP_PEER, std::to_string(smtpPort),
-                     (dir / "mail").string()},
-                    (dir / "smtpd.log").string(), smtpPort);
+        TChild ftp(
+            {"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
+             std::to_string(ftpPort), "-d", (dir / "ftp").string(), "-u", "bench", "-P", "bench"},
+            (dir / "ftpd.log").string(), ftpPort);
+        TChild smtp(
+            {"/usr/bin/python3", SMTP_PEER, std::to_string(smtpPort), (dir / "mail").string()},
+            (dir / "smtpd.log").string(), smtpPort);
         if (!PortOpen(ftpPort) || !PortOpen(smtpPort)) {
             std::fprintf(stderr, "servers did not start\n");
             status = 1;
@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
                 status = 1;
                 break;
             }
-            ftpRatio.push_back(b / a);  // throughput of ours relative to curl's
+            ftpRatio.push_back(b / a);   // throughput of ours relative to curl's
             smtpRatio.push_back(c / d);  // time of ours relative to curl's
             ftpOurs += a;
             ftpCurl += b;

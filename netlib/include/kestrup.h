@@ -51,9 +51,9 @@ KESTRUP_API kestrup_bool Ftp_Download(const char* host, int32_t port, const char
  * Names, addresses and subject holding CR, LF or NUL are refused; body lines may end
  * in CR LF, LF or CR. Returns 1 once the server accepted the message. */
 KESTRUP_API kestrup_bool Smtp_Send(const char* from_address, const char* from_name,
-                                   const char* subject, const char* to_address,
-                                   const char* body, const char* host, int32_t port,
-                                   const char* user_id, int32_t time_out_ms);
+                                   const char* subject, const char* to_address, const char* body,
+                                   const char* host, int32_t port, const char* user_id,
+                                   int32_t time_out_ms);
 
 /* Host integration. The idle callback runs during every wait of the library. */
 KESTRUP_API void Kestrup_Set_Idle_Callback(kestrup_idle_callback callback);

@@ -160,21 +160,21 @@ TEST(FtpReal, EmptyLocalNameUsesRemoteName) {
 TEST(FtpScripted, GreetingLogInAndAnnouncedSize) {
     TDataListener data;
     const std::string payload = RandomBytes(200000);
-    TScriptedDialog server(
-        "220-Welcome\r\n220-second line\r\n 220 indented line\r\n220 ready\r\n",
-        [&](const std::string& line, TPeer& peer) -> std::string {
-            if (StartsWith(line, "USER ")) return "230 no password needed\r\n";
-            if (StartsWith(line, "RETR ")) {
-                peer.Send("150-Opening data connection\r\n150-for f.bin (" +
-                          std::to_string(payload.size()) + " bytes)\r\n150 go\r\n");
-                int fd = data.Accept();
-                SleepMs(50);
-                SendAll(fd, payload);
-                ::close(fd);
-                return "226 done\r\n";
-            }
-            return Usual(line, &data);
-        });
+    TScriptedDialog server("220-Welcome\r\n220-second line\r\n 220 indented line\r\n220 ready\r\n",
+                           [&](const std::string& line, TPeer& peer) -> std::string {
+                               if (StartsWith(line, "USER ")) return "230 no password needed\r\n";
+                               if (StartsWith(line, "RETR ")) {
+                                   peer.Send("150-Opening data connection\r\n150-for f.bin (" +
+                                             std::to_string(payload.size()) +
+                                             " bytes)\r\n150 go\r\n");
+                                   int fd = data.Accept();
+                                   SleepMs(50);
+                                   SendAll(fd, payload);
+                                   ::close(fd);
+                                   return "226 done\r\n";
+                               }
+                               return Usual(line, &data);
+                           });
     TTempDir local;
     auto c = Client(server.Port(), true);
     c->Host = "127.0.0.1";
@@ -187,6 +187,10 @@ TEST(FtpScripted, GreetingLogInAndAnnouncedSize) {
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "USER user\r\n");  // only after the whole greeting
     EXPECT_FALSE(server.Received("PASS"));
+    for (int type : {1, 2, 3, 9}) c->SetTransferType(type);
+    lines = server.Lines();
+    std::vector<std::string> types(lines.begin() + 1, lines.end());
+    EXPECT_EQ(types, (std::vector<std::string>{"TYPE A\r\n", "TYPE I\r\n", "TYPE L 8\r\n"}));
     // The PASV reply names 10.9.8.7; the data connection still goes to the control host.
     c->Download("f.bin", local.File("f.bin"));
     EXPECT_EQ(firstTotal, int64_t(payload.size()));
@@ -255,8 +259,8 @@ TEST(FtpScripted, ActiveModeConnectsBackToPortAddress) {
         static int port = 0;
         if (StartsWith(line, "PORT ")) {
             int h1, h2, h3, h4, p1, p2;
-            if (std::sscanf(line.c_str(), "PORT %d,%d,%d,%d,%d,%d", &h1, &h2, &h3, &h4, &p1,
-                            &p2) != 6 ||
+            if (std::sscanf(line.c_str(), "PORT %d,%d,%d,%d,%d,%d", &h1, &h2, &h3, &h4, &p1, &p2) !=
+                    6 ||
                 h1 != 127)
                 return "501 bad PORT\r\n";
             port = p1 * 256 + p2;
@@ -307,9 +311,8 @@ TEST(FtpScripted, CancelSendsAbor) {
 }
 
 TEST(FtpScripted, LineBreaksInArgumentsAreRefused) {
-    TScriptedDialog server(Greeting, [](const std::string& line, TPeer&) {
-        return Usual(line, nullptr);
-    });
+    TScriptedDialog server(Greeting,
+                           [](const std::string& line, TPeer&) { return Usual(line, nullptr); });
     for (const char* field : {"user", "password"}) {
         auto c = Client(server.Port(), true);
         (std::string(field) == "user" ? c->UserID : c->Password) = "x\r\nDELE important";
@@ -340,7 +343,8 @@ TEST(FtpScripted, ProxyLogIns) {
           TCase{FtOpen, {"OPEN target.example\r\n", "USER user\r\n", "PASS secret\r\n"}},
           TCase{FtSite, {"SITE target.example\r\n", "USER user\r\n", "PASS secret\r\n"}}}) {
         TScriptedDialog server(Greeting, [](const std::string& line, TPeer&) {
-            if (StartsWith(line, "OPEN") || StartsWith(line, "SITE")) return std::string("200 ok\r\n");
+            if (StartsWith(line, "OPEN") || StartsWith(line, "SITE"))
+                return std::string("200 ok\r\n");
             return Usual(line, nullptr);
         });
         auto c = Client(0, true);

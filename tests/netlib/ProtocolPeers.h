@@ -19,9 +19,8 @@ struct TFtpServer {
     TFtpServer(const std::string& dir, const std::string& log, const std::string& user = "user",
                const std::string& password = "secret") {
         Child = std::make_unique<TChild>(
-            std::vector<std::string>{"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1",
-                                     "-p", std::to_string(Port), "-d", dir, "-u", user, "-P",
-                                     password},
+            std::vector<std::string>{"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
+                                     std::to_string(Port), "-d", dir, "-u", user, "-P", password},
             log);
         if (!WaitForPort(Port)) throw std::runtime_error("pyftpdlib did not start");
     }

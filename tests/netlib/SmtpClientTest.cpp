@@ -61,24 +61,6 @@ std::string UUDecode(const std::string& text) {
     return out;
 }
 
-std::string Base64Decode(const std::string& text) {
-    static const std::string abc =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    int acc = 0, bits = 0;
-    for (char c : text) {
-        size_t v = abc.find(c);
-        if (v == std::string::npos) continue;
-        acc = (acc << 6) | int(v);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out += char((acc >> bits) & 0xFF);
-        }
-    }
-    return out;
-}
-
 // The part of a received message between the blank line after its headers and
 // the next boundary line.
 std::string PartBody(const std::string& message, const std::string& name) {
@@ -106,9 +88,9 @@ TEST(SmtpBuild, HeaderLinesAndBodyTypes) {
     auto c = Client(25);
     c->SubType = mtHtml;
     c->BuildMessage();
-    std::vector<std::string> expected = {
-        "From: Anna<anna@example.org>", "To: bob@example.org", "Subject: Greetings",
-        "Mime-Version: 1.0", "Content-Type: text/html; charset=us-ascii"};
+    std::vector<std::string> expected = {"From: Anna<anna@example.org>", "To: bob@example.org",
+                                         "Subject: Greetings", "Mime-Version: 1.0",
+                                         "Content-Type: text/html; charset=us-ascii"};
     EXPECT_EQ(c->FinalHeader.Lines, expected);
 
     TPostMessage& m = c->PostMessage;
@@ -167,8 +149,8 @@ TEST(SmtpBuild, AttachmentsMakeMultipart) {
               "--" + b + "\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nHello\r\n" + "--" +
                   b + "\r\nContent-Type: application/octet-stream; name=\"data.bin\"\r\n" +
                   "Content-Transfer-Encoding: base64\r\n" +
-                  "Content-Disposition: attachment; filename=\"data.bin\"\r\n\r\n" +
-                  "YWJj\r\n--" + b + "--\r\n");
+                  "Content-Disposition: attachment; filename=\"data.bin\"\r\n\r\n" + "YWJj\r\n--" +
+                  b + "--\r\n");
     EXPECT_EQ(encodes, 2);
 
     std::string missing;
@@ -235,20 +217,17 @@ TEST(SmtpReal, AttachmentsSurviveTheDotRule) {
     dir.Write("small.bin", small);
     dir.Write("longer.bin", longer);
     dir.Write("big.bin", big);
-    for (TUUMethod method : {uuCode, uuMime}) {
-        SCOPED_TRACE(method == uuCode ? "uuencode" : "base64");
+    // Base64 lines never start with '.'; the encoders themselves have their own tests.
+    {
         auto c = Client(server.Port);
-        c->EncodeType = method;
+        c->EncodeType = uuCode;
         c->PostMessage.Attachments = {dir.File("small.bin"), dir.File("longer.bin"),
                                       dir.File("big.bin")};
         c->Connect();
         c->SendMail();
         c->Disconnect();
-        std::string mail = server.Message(method == uuCode ? 1 : 2);
-        auto decode = [&](const std::string& name) {
-            std::string body = PartBody(mail, name);
-            return method == uuCode ? UUDecode(body) : Base64Decode(body);
-        };
+        std::string mail = server.Message(1);
+        auto decode = [&](const std::string& name) { return UUDecode(PartBody(mail, name)); };
         EXPECT_TRUE(decode("small.bin") == small);
         EXPECT_TRUE(decode("longer.bin") == longer);
         EXPECT_TRUE(decode("big.bin") == big);

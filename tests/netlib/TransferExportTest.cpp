@@ -122,8 +122,8 @@ TEST(TransferExports, SmtpSendThenHttpGet) {
     EXPECT_EQ(got.substr(0, 21), "HELO: client.example\n");
 
     // The busy mark is gone: the next operation runs.
-    const char* page = Lib().Get(("http://127.0.0.1:" + std::to_string(http.Port) + "/page.txt").c_str(),
-                                 "", "", 3000);
+    const char* page = Lib().Get(
+        ("http://127.0.0.1:" + std::to_string(http.Port) + "/page.txt").c_str(), "", "", 3000);
     ASSERT_NE(page, nullptr);
     EXPECT_STREQ(page, "after the mail");
 
@@ -131,9 +131,8 @@ TEST(TransferExports, SmtpSendThenHttpGet) {
     EXPECT_EQ(Lib().Send("anna@example.org", "Anna", "x\r\nBcc: eve@example.org", "bob@example.org",
                          "b", "127.0.0.1", smtp.Port, "h", 3000),
               0);
-    EXPECT_EQ(Lib().Send("", "Anna", "s", "bob@example.org", "b", "127.0.0.1", smtp.Port, "h",
-                         3000),
-              0);
+    EXPECT_EQ(
+        Lib().Send("", "Anna", "s", "bob@example.org", "b", "127.0.0.1", smtp.Port, "h", 3000), 0);
     EXPECT_EQ(Lib().Send("a@example.org", "A", "s", "b@example.org", "b", "127.0.0.1", FreePort(),
                          "h", 3000),
               0);
