@@ -25,6 +25,8 @@ enum TFtpCommand { ftpCommand, ftpDownload };
 // A server that never connects back in active mode is given this long when the
 // client has no time-out of its own.
 constexpr int DefaultAcceptTimeOut = 60000;
+// Receive block of the data connection.
+constexpr size_t DataBlockSize = 256 * 1024;
 
 class TFtpClient : public TReplySocket {
 public:
