@@ -1,12 +1,16 @@
 // The exported C functions. No failure crosses this boundary.
 #include "Main.h"
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 
 #include "Communication.h"
 #include "Dispatcher.h"
+#include "FtpClient.h"
 #include "HttpClient.h"
 #include "ProxyCommunication.h"
+#include "SmtpClient.h"
 #include "include/kestrup.h"
 
 namespace kestrup {
@@ -22,6 +26,30 @@ using namespace kestrup;
 
 namespace {
 std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
+
+// Hands the FTP data connection's byte counts and the announced total to the
+// host's progress callback.
+class TProgressObject {
+public:
+    explicit TProgressObject(kestrup_progress_callback progress) : FProgress(progress) {}
+
+    void Attach(TFtpClient& client) {
+        client.OnPacketRecvd = [this, &client](TSocketBase& data) {
+            Report(data.BytesRecvd, client.BytesTotal);
+        };
+        client.OnPacketSent = [this, &client](TSocketBase& data) {
+            Report(data.BytesSent, client.BytesTotal);
+        };
+    }
+
+private:
+    kestrup_progress_callback FProgress;
+
+    static int32_t Clamped(int64_t n) { return int32_t(std::min<int64_t>(n, INT32_MAX)); }
+    void Report(int64_t done, int64_t total) const {
+        if (FProgress) FProgress(Clamped(done), Clamped(total));
+    }
+};
 }  // namespace
 
 extern "C" {
@@ -115,6 +143,85 @@ KESTRUP_API kestrup_bool Server_Disconnect(void) {
     } catch (...) {
         return 0;
     }
+}
+
+KESTRUP_API kestrup_bool Ftp_Download(const char* host, int32_t port, const char* user_id,
+                                      const char* password, int32_t time_out_ms,
+                                      const char* remote_file, const char* local_file,
+                                      kestrup_progress_callback progress) {
+    TLibraryState& lib = Library();
+    if (lib.BusySet != 0) return 0;
+    lib.BusySet = bsFtp;
+    kestrup_bool result = 0;
+    try {
+        auto client = std::make_unique<TFtpClient>();
+        TProgressObject adapter(progress);
+        client->ReportLevel = 0;
+        client->Host = Text(host);
+        client->Port = port;
+        client->UserID = Text(user_id);
+        client->Password = Text(password);
+        client->TimeOut = time_out_ms;
+        if (lib.UseProxy) {
+            client->Proxy = lib.ProxyHost;
+            client->ProxyPort = lib.ProxyPort;
+        }
+        adapter.Attach(*client);
+        client->Connect();
+        if (client->Connected) {
+            client->SetTransferType(2);
+            client->Download(Text(remote_file), Text(local_file));
+            client->Disconnect();
+            result = 1;
+        }
+    } catch (...) {
+        result = 0;
+    }
+    lib.BusySet = 0;
+    return result;
+}
+
+KESTRUP_API kestrup_bool Smtp_Send(const char* from_address, const char* from_name,
+                                   const char* subject, const char* to_address, const char* body,
+                                   const char* host, int32_t port, const char* user_id,
+                                   int32_t time_out_ms) {
+    TLibraryState& lib = Library();
+    if (lib.BusySet != 0) return 0;
+    lib.BusySet = bsSmtp;
+    kestrup_bool result = 0;
+    try {
+        auto client = std::make_unique<TSmtpClient>();
+        client->ReportLevel = 0;
+        client->Host = Text(host);
+        client->Port = port;
+        client->UserID = Text(user_id);
+        client->TimeOut = time_out_ms;
+        client->SubType = mtHtml;
+        if (lib.UseProxy) {
+            client->Proxy = lib.ProxyHost;
+            client->ProxyPort = lib.ProxyPort;
+        }
+        client->Connect();
+        if (client->Connected) {
+            TPostMessage& m = client->PostMessage;
+            m.FromAddress = Text(from_address);
+            m.FromName = Text(from_name);
+            m.Subject = Text(subject);
+            m.ToAddress = {Text(to_address)};
+            m.Body = SplitBodyText(Text(body));
+            client->SendMail();
+            result = 1;
+        }
+        // The mail is sent once the final "." is accepted; a failing QUIT changes nothing.
+        try {
+            client->Disconnect();
+        } catch (...) {
+        }
+    } catch (...) {
+        result = 0;
+    }
+    lib.BusySet = 0;
+    return result;
 }
 
 KESTRUP_API void Kestrup_Set_Idle_Callback(kestrup_idle_callback callback) {

@@ -100,6 +100,8 @@ public:
     std::string LocalPortForPort() const;
     int LocalPort() const;
     int Handle() const { return FSocket; }
+    // Bulk transfers (the FTP data connection) receive in larger blocks.
+    void SetWorkBufferSize(size_t size) { FWorkBuffer.resize(size); }
 
 protected:
     void Report(const std::string& text, int level);

@@ -35,6 +35,26 @@ KESTRUP_API void Set_Proxy_Server(kestrup_bool use_proxy, const char* proxy_host
 KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const char* password,
                                  int32_t time_out_ms);
 
+/* Downloads remote_file over FTP (image type) into local_file, or under the remote
+ * name when local_file is empty. The file is written beside its target and renamed
+ * when complete: a failed download leaves no partial file and keeps an existing one.
+ * progress (may be null) receives the bytes received and the size the server
+ * announced (0 when none). Arguments holding CR, LF or NUL are refused. Returns 1 on
+ * success. time_out_ms 0: no limit per step (the wait for an active data connection
+ * is still bounded). */
+KESTRUP_API kestrup_bool Ftp_Download(const char* host, int32_t port, const char* user_id,
+                                      const char* password, int32_t time_out_ms,
+                                      const char* remote_file, const char* local_file,
+                                      kestrup_progress_callback progress);
+
+/* Sends one mail with an HTML body over SMTP, greeting with "HELO user_id".
+ * Names, addresses and subject holding CR, LF or NUL are refused; body lines may end
+ * in CR LF, LF or CR. Returns 1 once the server accepted the message. */
+KESTRUP_API kestrup_bool Smtp_Send(const char* from_address, const char* from_name,
+                                   const char* subject, const char* to_address, const char* body,
+                                   const char* host, int32_t port, const char* user_id,
+                                   int32_t time_out_ms);
+
 /* One long-lived TCP connection to a server, held from Server_Connect to
  * Server_Disconnect (other operations are refused meanwhile). The callback gets
  * "Status=..." lines and, unchanged and without a prefix, every piece of text the

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The library exports exactly the intended C names.
 set -e
-expected="Http_Get
+expected="Ftp_Download
+Http_Get
 Kestrup_Dispatch
 Kestrup_Event_Fd
 Kestrup_Set_Idle_Callback
@@ -9,7 +10,8 @@ Server_Connect
 Server_Connected
 Server_Disconnect
 Server_Post
-Set_Proxy_Server"
+Set_Proxy_Server
+Smtp_Send"
 actual=$(nm -D --defined-only "$1" | awk '{print $3}' | sort)
 if [ "$actual" != "$expected" ]; then
   echo "unexpected exports:"; echo "$actual"; exit 1

@@ -1,0 +1,258 @@
+// Ftp_Download of 64 MiB against libcurl downloading the same file from the same
+// pyftpdlib, and 100 Smtp_Send calls against 100 libcurl sends to the same aiosmtpd.
+// The two sides alternate; each ratio is the median over the runs.
+#include <arpa/inet.h>
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "kestrup.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const size_t FileSize = size_t(64) << 20;
+const int Mails = 100;
+
+int FreePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+bool PortOpen(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(uint16_t(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+class TChild {
+public:
+    TChild(std::vector<std::string> argv, const std::string& log, int port) {
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_addopen(&fa, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&fa, 1, 2);
+        std::vector<char*> args;
+        for (auto& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        if (posix_spawn(&FPid, args[0], &fa, nullptr, args.data(), environ) != 0) FPid = -1;
+        posix_spawn_file_actions_destroy(&fa);
+        for (int i = 0; i < 250 && FPid > 0 && !PortOpen(port); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ~TChild() {
+        if (FPid > 0) {
+            ::kill(FPid, SIGTERM);
+            int status;
+            ::waitpid(FPid, &status, 0);
+        }
+    }
+    bool Running() const { return FPid > 0; }
+
+private:
+    pid_t FPid = -1;
+};
+
+double Seconds(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+bool Whole(const fs::path& file) {
+    std::error_code ec;
+    return fs::file_size(file, ec) == FileSize;
+}
+
+double KestrupDownload(int port, const fs::path& target) {
+    fs::remove(target);
+    auto start = Clock::now();
+    bool ok = Ftp_Download("127.0.0.1", port, "bench", "bench", 10000, "large.bin", target.c_str(),
+                           nullptr) != 0;
+    double t = Seconds(start);
+    return ok && Whole(target) ? t : -1;
+}
+
+double CurlDownload(int port, const fs::path& target) {
+    fs::remove(target);
+    auto start = Clock::now();
+    FILE* out = std::fopen(target.c_str(), "wb");
+    CURL* curl = curl_easy_init();
+    std::string url = "ftp://127.0.0.1:" + std::to_string(port) + "/large.bin";
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_USERPWD, "bench:bench");
+    // Active mode and image type, as Ftp_Download transfers.
+    curl_easy_setopt(curl, CURLOPT_FTPPORT, "127.0.0.1");
+    curl_easy_setopt(curl, CURLOPT_FTP_USE_EPRT, 0L);
+    curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, 0L);
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, long(CURL_MAX_READ_SIZE));
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, out);
+    CURLcode rc = curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+    std::fclose(out);
+    double t = Seconds(start);
+    return rc == CURLE_OK && Whole(target) ? t : -1;
+}
+
+const char* const Body = "<p>Benchmark mail</p>\r\n<p>Second line</p>";
+
+double KestrupMails(int port) {
+    auto start = Clock::now();
+    for (int i = 0; i < Mails; ++i)
+        if (!Smtp_Send("anna@example.org", "Anna", "Bench", "bob@example.org", Body, "127.0.0.1",
+                       port, "bench.example", 10000))
+            return -1;
+    return Seconds(start);
+}
+
+struct TReadState {
+    std::string Text;
+    size_t Pos = 0;
+};
+
+size_t CurlRead(char* buffer, size_t size, size_t count, void* user) {
+    auto* s = static_cast<TReadState*>(user);
+    size_t n = std::min(size * count, s->Text.size() - s->Pos);
+    std::copy_n(s->Text.data() + s->Pos, n, buffer);
+    s->Pos += n;
+    return n;
+}
+
+double CurlMails(int port) {
+    std::string url = "smtp://127.0.0.1:" + std::to_string(port) + "/bench.example";
+    const std::string message =
+        "From: Anna<anna@example.org>\r\nTo: bob@example.org\r\nSubject: Bench\r\n"
+        "Mime-Version: 1.0\r\nContent-Type: text/html; charset=us-ascii\r\n\r\n\r\n" +
+        std::string(Body) + "\r\n";
+    auto start = Clock::now();
+    for (int i = 0; i < Mails; ++i) {
+        // A fresh handle and connection for every mail, as Smtp_Send makes.
+        CURL* curl = curl_easy_init();
+        TReadState state{message, 0};
+        curl_slist* rcpt = curl_slist_append(nullptr, "<bob@example.org>");
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl, CURLOPT_MAIL_FROM, "<anna@example.org>");
+        curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, rcpt);
+        curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(curl, CURLOPT_READFUNCTION, CurlRead);
+        curl_easy_setopt(curl, CURLOPT_READDATA, &state);
+        CURLcode rc = curl_easy_perform(curl);
+        curl_slist_free_all(rcpt);
+        curl_easy_cleanup(curl);
+        if (rc != CURLE_OK) return -1;
+    }
+    return Seconds(start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    char tmpl[] = "/tmp/kestrup-bench-XXXXXX";
+    fs::path dir = ::mkdtemp(tmpl);
+    fs::create_directories(dir / "ftp");
+    fs::create_directories(dir / "mail");
+    {
+        std::string data(FileSize, '\0');
+        for (size_t i = 0; i < FileSize; ++i) data[i] = char(i * 2654435761u >> 13);
+        std::ofstream(dir / "ftp" / "large.bin", std::ios::binary) << data;
+    }
+    int ftpPort = FreePort(), smtpPort = FreePort();
+    int status = 0;
+    {
+        TChild ftp(
+            {"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
+             std::to_string(ftpPort), "-d", (dir / "ftp").string(), "-u", "bench", "-P", "bench"},
+            (dir / "ftpd.log").string(), ftpPort);
+        TChild smtp(
+            {"/usr/bin/python3", SMTP_PEER, std::to_string(smtpPort), (dir / "mail").string()},
+            (dir / "smtpd.log").string(), smtpPort);
+        if (!PortOpen(ftpPort) || !PortOpen(smtpPort)) {
+            std::fprintf(stderr, "servers did not start\n");
+            status = 1;
+        }
+        std::vector<double> ftpRatio, smtpRatio;
+        double ftpOurs = 0, ftpCurl = 0, smtpOurs = 0, smtpCurl = 0;
+        for (int r = 0; r < runs && status == 0; ++r) {
+            // Alternate which side goes first, so drift in the machine's load is shared.
+            double a, b;
+            if (r % 2 == 0) {
+                a = KestrupDownload(ftpPort, dir / "ours.bin");
+                b = CurlDownload(ftpPort, dir / "curl.bin");
+            } else {
+                b = CurlDownload(ftpPort, dir / "curl.bin");
+                a = KestrupDownload(ftpPort, dir / "ours.bin");
+            }
+            double c, d;
+            if (r % 2 == 0) {
+                c = KestrupMails(smtpPort);
+                d = CurlMails(smtpPort);
+            } else {
+                d = CurlMails(smtpPort);
+                c = KestrupMails(smtpPort);
+            }
+            if (a < 0 || b < 0 || c < 0 || d < 0) {
+                std::fprintf(stderr, "run %d failed (%g %g %g %g)\n", r, a, b, c, d);
+                status = 1;
+                break;
+            }
+            ftpRatio.push_back(b / a);   // throughput of ours relative to curl's
+            smtpRatio.push_back(c / d);  // time of ours relative to curl's
+            ftpOurs += a;
+            ftpCurl += b;
+            smtpOurs += c;
+            smtpCurl += d;
+            std::printf("run %d: ftp ours %.3f s curl %.3f s | smtp ours %.3f s curl %.3f s\n", r,
+                        a, b, c, d);
+        }
+        if (status == 0) {
+            double mib = double(FileSize) / (1 << 20);
+            std::printf("\nFtp_Download 64 MiB: %.0f MiB/s, curl %.0f MiB/s (means)\n",
+                        mib * runs / ftpOurs, mib * runs / ftpCurl);
+            std::printf("  throughput ratio ours/curl, median of %d: %.2fx\n", runs,
+                        Median(ftpRatio));
+            std::printf("%d Smtp_Send: %.1f ms, curl %.1f ms (means)\n", Mails,
+                        1000 * smtpOurs / runs, 1000 * smtpCurl / runs);
+            std::printf("  time ratio ours/curl, median of %d: %.2fx\n", runs, Median(smtpRatio));
+        }
+    }
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    curl_global_cleanup();
+    return status;
+}
