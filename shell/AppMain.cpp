@@ -23,6 +23,9 @@
 #include "paint/Spinner.h"
 #include "shell/About.h"
 #include "shell/ColorPage.h"
+#include "paint/MaxZoom.h"
+#include "paint/ProImg.h"
+#include <QListWidget>
 #include "shell/Instance.h"
 #include "shell/Intro.h"
 #include "shell/LangState.h"
@@ -214,6 +217,28 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
         std::printf("%s\n", qPrintable(colourPath));
     else
         ++failures;
+    // The scale page, zoomed in with the zoom tool chosen, and the full-screen view.
+    form.SpeedBtnClick(form.ZoomInSBtn);
+    form.ScaleListBox->setCurrentRow(9);  // "250%"
+    form.ScaleListBoxClick();
+    QApplication::processEvents();
+    const QString scalePath = QDir(dir).filePath("paint-scale.png");
+    if (form.Render().save(scalePath))
+        std::printf("%s\n", qPrintable(scalePath));
+    else
+        ++failures;
+    if (orb::DetailWindowAlive) {
+        orb::TMaxZoomWindow full(&form);
+        full.ItemImage->SetImage(orb::DetailWindow->FPicture);
+        full.show();
+        QApplication::processEvents();
+        const QString fullPath = QDir(dir).filePath("fullscreen.png");
+        if (full.grab().save(fullPath))
+            std::printf("%s\n", qPrintable(fullPath));
+        else
+            ++failures;
+    }
+    form.OriginalSize();
     form.PaintNotebook->SetActivePage("FilePage");
     form.Notebook->SetActivePage("Main");
     // The small windows too.
