@@ -127,6 +127,18 @@ void TMainForm::MandalaLstClick() {
     UpdateStatus();
 }
 
+void TMainForm::ShowLoneFile(const QString& name) {
+    // A drawing from elsewhere: the lists show just that file.
+    SubjectLst->blockSignals(true);
+    SubjectLst->setCurrentIndex(-1);
+    SubjectLst->blockSignals(false);
+    MandalaLst->blockSignals(true);
+    MandalaLst->clear();
+    MandalaLst->addItem("..\\" + name);
+    MandalaLst->setCurrentRow(0);
+    MandalaLst->blockSignals(false);
+}
+
 void TMainForm::LoadMandala(const QString& path) {
     AskSaveChanged();
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -150,15 +162,7 @@ void TMainForm::LoadMandala(const QString& path) {
             SaveFileName = fi.fileName();
             SaveInitialDir = fi.absolutePath() + "/";
             if (SaveInitialDir != UserFolder()) {
-                // A drawing from elsewhere: the lists show just that file.
-                SubjectLst->blockSignals(true);
-                SubjectLst->setCurrentIndex(-1);
-                SubjectLst->blockSignals(false);
-                MandalaLst->blockSignals(true);
-                MandalaLst->clear();
-                MandalaLst->addItem("..\\" + fi.fileName());
-                MandalaLst->setCurrentRow(0);
-                MandalaLst->blockSignals(false);
+                ShowLoneFile(fi.fileName());
             }
         }
     } else {

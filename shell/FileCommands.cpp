@@ -116,14 +116,7 @@ void TMainForm::ShowSavedFile(const QString& file) {
             }
         MandalaLst->blockSignals(false);
     } else {
-        SubjectLst->blockSignals(true);
-        SubjectLst->setCurrentIndex(-1);
-        SubjectLst->blockSignals(false);
-        MandalaLst->blockSignals(true);
-        MandalaLst->clear();
-        MandalaLst->addItem("..\\" + fi.fileName());
-        MandalaLst->setCurrentRow(0);
-        MandalaLst->blockSignals(false);
+        ShowLoneFile(fi.fileName());
     }
 }
 

@@ -250,6 +250,8 @@ private:
     void BuildSizePage(QWidget* page);
     void SelectScaleEntry(const QString& text);
     void ShowSavedFile(const QString& file);
+    // The catalogue shows only "..\" + name: a drawing from outside the user's folder.
+    void ShowLoneFile(const QString& name);
     void hsImagePick(QPoint at);
     void CopyScrollersToSpinners();
     void LoadPictures();

@@ -43,3 +43,15 @@ pixel() {
   import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
     sed -n 2p | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
 }
+
+# white_spot CX CY: prints "x y" of a white pixel near the screen point (a region to fill).
+white_spot() {
+  local cx=$1 cy=$2 d p
+  for d in 0 8 16 24 32 40 48 56 64 72 80; do
+    for p in "$((cx + d)) $cy" "$cx $((cy + d))" "$((cx - d)) $cy" "$cx $((cy - d))"; do
+      # shellcheck disable=SC2086
+      if [ "$(pixel $p)" = "255,255,255" ]; then echo "$p"; return 0; fi
+    done
+  done
+  return 1
+}

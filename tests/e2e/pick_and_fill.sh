@@ -20,14 +20,7 @@ click $((493 + 5 + 40)) $((20 + 5 + 80 + 16 + 8))    # the second drawing in the
 click $((370 + 16)) $((20 + 410 + 16))               # the fill tool ("verf")
 # A white pixel of the drawing near the middle of the round opening.
 cx=$((X + 40 + 215)); cy=$((Y + 20 + 10 + 215))
-spot=""
-for d in 0 8 16 24 32 40 48 56 64 72 80; do
-  for p in "$((cx + d)) $cy" "$cx $((cy + d))" "$((cx - d)) $cy" "$cx $((cy - d))"; do
-    # shellcheck disable=SC2086
-    if [ "$(pixel $p)" = "255,255,255" ]; then spot="$p"; break 2; fi
-  done
-done
-[ -n "$spot" ] || fail "no white region found in the drawing"
+spot=$(white_spot "$cx" "$cy") || fail "no white region found in the drawing"
 set -- $spot
 xdotool mousemove "$1" "$2" click 1
 sleep 1

@@ -24,14 +24,7 @@ click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.6; }
 click $((451 + 16)) $((20 + 300 + 16))              # the paint entry
 click $((370 + 16)) $((20 + 410 + 16))               # the fill tool
 cx=$((X + 40 + 215)); cy=$((Y + 20 + 10 + 215))
-spot=""
-for d in 0 8 16 24 32 40 48 56 64 72 80; do
-  for p in "$((cx + d)) $cy" "$cx $((cy + d))" "$((cx - d)) $cy" "$cx $((cy - d))"; do
-    # shellcheck disable=SC2086
-    if [ "$(pixel $p)" = "255,255,255" ]; then spot="$p"; break 2; fi
-  done
-done
-[ -n "$spot" ] || fail "no white region found in the drawing"
+spot=$(white_spot "$cx" "$cy") || fail "no white region found in the drawing"
 set -- $spot
 sx=$1; sy=$2
 xdotool mousemove "$sx" "$sy" click 1
