@@ -532,6 +532,8 @@ void TMainForm::FormCreate() {
         const int itemHeight = Round(17 * itemScale);
         ContentLst->setStyleSheet(ContentLst->styleSheet().replace(
             "height: 17px", QStringLiteral("height: %1px").arg(itemHeight)));
+        ScaleListBox->setStyleSheet(ScaleListBox->styleSheet().replace(
+            "height: 16px", QStringLiteral("height: %1px").arg(Round(16 * itemScale))));
     }
     resize(windowSize);
     MainFormPanel->move((width() - MainFormPanel->width()) / 2,

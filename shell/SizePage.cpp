@@ -43,6 +43,9 @@ void TMainForm::BuildSizePage(QWidget* page) {
     SetTag(ScaleEdit, 4200);
     ScaleEdit->setGeometry(10, 60, 120, 22);
     ScaleEdit->setFrame(false);
+    QFont lf("Arial");
+    lf.setPixelSize(12);
+    ScaleEdit->setFont(lf);  // an own font, so the size class scales it
     ScaleEdit->installEventFilter(this);
 
     ScaleListBox = new QListWidget(page);
@@ -50,6 +53,7 @@ void TMainForm::BuildSizePage(QWidget* page) {
     SetTag(ScaleListBox, 4200);
     ScaleListBox->setGeometry(10, 90, 120, 300);
     ScaleListBox->setFrameShape(QFrame::NoFrame);
+    ScaleListBox->setFont(lf);
     for (const char* t : {"10 %", "25%", "50%", "75%", "100%", "125%", "150%", "175%", "200%",
                           "250%", "300%", "400%", "500%", "750%", "1000%"})
         ScaleListBox->addItem(t);
