@@ -11,9 +11,6 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace orb {
 
@@ -69,21 +66,6 @@ inline void FillRunStreaming(quint32* p, i64 x1, i64 x2, quint32 v) {
 inline void StreamingDone() {
 #if defined(__SSE2__)
     _mm_sfence();
-#endif
-}
-
-// A region of millions of spans is tens of megabytes of fresh memory; faulting it in by
-// large pages costs a fraction of doing so page by page.
-void PreferLargePages(void* p, size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
-    if (bytes < 2 * kLarge) return;
-    const std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
-    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kLarge - 1);
-    if (e > a) madvise(reinterpret_cast<void*>(a), e - a, MADV_HUGEPAGE);  // a hint only
-#else
-    (void)p;
-    (void)bytes;
 #endif
 }
 
@@ -396,61 +378,55 @@ void WideLine(QImage& img, QPoint from, QPoint to, int width, quint32 pen, int r
 }  // namespace
 
 // ---- Flood fill ----------------------------------------------------------------------------
+//
+// Two ways to find a region, one result. The scanline search follows the region span by span
+// and costs what the region costs, so a small cell in a large drawing is cheap; on a region of
+// millions of tiny spans (the background around fine line art) its jumps through the picture
+// cost far more than the pixels do. Past a budget of spans it hands over to a row labelling
+// that reads the picture once in order: a bit mask of the seed colour, the mask's runs joined
+// row to row in a union-find, then the runs of the seed's label.
 
-std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
-    std::vector<Span> region;
-    if (picture.isNull() || seed.x() < 0 || seed.y() < 0 || seed.x() >= picture.width() ||
-        seed.y() >= picture.height())
-        return region;
-    QImage converted;
-    const QImage* img = &picture;
-    if (picture.depth() != 32) {
-        converted = picture.convertToFormat(QImage::Format_RGB32);
-        img = &converted;
-    }
-    const int w = img->width(), h = img->height();
-    const uchar* base = img->constBits();
-    const qsizetype bpl = img->bytesPerLine();
-    auto row = [&](int y) { return reinterpret_cast<const quint32*>(base + y * bpl); };
-    const quint32 c = row(seed.y())[seed.x()];
+namespace {
 
-    VisitedBits visited(w, h);
+// Rows of a 32-bit picture, read only.
+struct Pixels {
+    const uchar* base;
+    qsizetype bpl;
+    int w, h;
+    const quint32* Row(int y) const { return reinterpret_cast<const quint32*>(base + y * bpl); }
+};
+
+// The scanline search. Calls onSpan(y, x1, x2) once for each maximal run of c it takes and
+// marks it in `visited`. Gives up, returning false, once more than `budget` spans are taken.
+// onSpan may repaint the run at once: a painted pixel is no longer c, and every pixel still c
+// inside a taken run is marked, so neither is taken twice.
+template <typename OnSpan>
+bool ScanSpans(const Pixels& px, QPoint seed, quint32 c, VisitedBits& visited, size_t budget,
+               OnSpan&& onSpan) {
+    const int w = px.w, h = px.h;
     // A span still to be looked past: its rows above and below. `dir` points away from the
     // span it was found from (0 for the seed's), whose columns p1..p2 need no second look.
     struct Pending {
         int y, x1, x2, dir, p1, p2;
     };
     std::vector<Pending> pending;
-    // Regions of millions of spans grow in blocks of doubling size and are copied out once,
-    // rather than through a doubling vector that copies and faults in every step.
-    struct Block {
-        std::unique_ptr<Span[]> spans;
-        size_t size, used;
-    };
-    std::vector<Block> blocks;
-    size_t total = 0;
+    size_t taken = 0;
     auto take = [&](int y, int x1, int x2, int dir, int p1, int p2) {
         VisitedBits::Mark(visited.RowBits(y), x1, x2);
-        if (blocks.empty() || blocks.back().used == blocks.back().size) {
-            const size_t n =
-                blocks.empty() ? 4096 : std::min<size_t>(blocks.back().size * 2, 1 << 21);
-            blocks.push_back({std::make_unique_for_overwrite<Span[]>(n), n, 0});
-            PreferLargePages(blocks.back().spans.get(), n * sizeof(Span));
-        }
-        blocks.back().spans[blocks.back().used++] = {y, x1, x2};
-        ++total;
+        onSpan(y, x1, x2);
+        ++taken;
         pending.push_back({y, x1, x2, dir, p1, p2});
     };
     {
-        const quint32* p = row(seed.y());
-        take(seed.y(), SkipEqualBack(p, seed.x(), 0, c), SkipEqual(p, seed.x(), w, c) - 1, 0, 0,
-             -1);
+        const quint32* p = px.Row(seed.y());
+        const int s = SkipEqualBack(p, seed.x(), 0, c), e = SkipEqual(p, seed.x(), w, c) - 1;
+        take(seed.y(), s, e, 0, 0, -1);
     }
     // Finds the unvisited runs of c in row y that touch columns a..b, seen from a span of row
     // y - dir with columns p1..p2. Every run found is maximal and marked whole, so a visited
     // pixel of colour c means its whole run is done and can be jumped over on the bit map.
     auto scan = [&](int y, int a, int b, int dir, int p1, int p2) {
-        const quint32* p = row(y);
+        const quint32* p = px.Row(y);
         std::uint64_t* bits = visited.RowBits(y);
         int x = a;
         while (x <= b) {
@@ -468,6 +444,7 @@ std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
         }
     };
     while (!pending.empty()) {
+        if (taken > budget) return false;
         const Pending s = pending.back();
         pending.pop_back();
         if (s.dir == 0) {
@@ -481,10 +458,249 @@ std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
         if (s.x1 < s.p1) scan(back, s.x1, s.p1 - 1, -s.dir, s.x1, s.x2);
         if (s.x2 > s.p2) scan(back, s.p2 + 1, s.x2, -s.dir, s.x1, s.x2);
     }
-    region.reserve(total);
-    PreferLargePages(region.data(), region.capacity() * sizeof(Span));
-    for (const Block& b : blocks)
-        region.insert(region.end(), b.spans.get(), b.spans.get() + b.used);
+    return true;
+}
+
+// One row of the mask: bit x set where p[x] == c or the visited row has it; the bits past
+// w stay clear.
+void MaskRow(const quint32* p, int w, quint32 c, const std::uint64_t* also, std::uint64_t* m,
+             size_t words) {
+    int x = 0;
+    size_t k = 0;
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(static_cast<int>(c));
+    auto eq16 = [&](int at) {  // 16 pixels to 16 bits
+        auto eq = [&](int o) {
+            return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + o)),
+                                   v);
+        };
+        const __m128i lo = _mm_packs_epi32(eq(0), eq(4)), hi = _mm_packs_epi32(eq(8), eq(12));
+        return static_cast<std::uint64_t>(
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(lo, hi))));
+    };
+    for (; x + 64 <= w; x += 64, ++k)
+        m[k] = eq16(x) | eq16(x + 16) << 16 | eq16(x + 32) << 32 | eq16(x + 48) << 48;
+#endif
+    for (; k < words; ++k) {
+        std::uint64_t bits = 0;
+        const int end = std::min(w, x + 64);
+        for (int i = x; i < end; ++i) bits |= std::uint64_t{p[i] == c} << (i - x);
+        m[k] = bits;
+        x += 64;
+    }
+    if (also)
+        for (k = 0; k < words; ++k) m[k] |= also[k];
+}
+
+// Calls f(x1, x2) for each run of set bits of a mask row, left to right.
+template <typename F>
+inline void ForEachRun(const std::uint64_t* r, size_t words, F&& f) {
+    size_t k = 0;
+    std::uint64_t cur = r[0];  // bits of word k not yet consumed
+    for (;;) {
+        while (cur == 0) {
+            if (++k == words) return;
+            cur = r[k];
+        }
+        const int s = __builtin_ctzll(cur);
+        const int x1 = static_cast<int>(k * 64) + s;
+        const std::uint64_t rest = ~cur & (~std::uint64_t{0} << s);  // clear bits from s on
+        int x2;
+        if (rest != 0) {
+            const int e = __builtin_ctzll(rest);
+            x2 = static_cast<int>(k * 64) + e - 1;
+            cur &= ~std::uint64_t{0} << e;
+        } else {
+            while (++k < words && r[k] == ~std::uint64_t{0}) {
+            }
+            if (k == words) {
+                f(x1, static_cast<int>(words * 64) - 1);
+                return;
+            }
+            const int e = __builtin_ctzll(~r[k]);
+            x2 = static_cast<int>(k * 64) + e - 1;
+            cur = r[k] & (~std::uint64_t{0} << e);
+        }
+        f(x1, x2);
+    }
+}
+
+// Run starts of a mask row: set bits whose left neighbour is clear.
+[[gnu::always_inline]] inline std::uint64_t Starts(const std::uint64_t* m, size_t k) {
+    const std::uint64_t before = k ? m[k - 1] >> 63 : 0;
+    return m[k] & ~(m[k] << 1 | before);
+}
+
+// The row labelling. The region's pixels of each row, as a mask row (bits past the width
+// clear), go to onRow(y, bits) for every row from top to bottom; the runs already taken by the
+// search (marked in `visited`, may be null) count as colour c.
+//
+// Every run of the mask is a label, numbered in raster order. Where a run touches a run of
+// the row above, the two share a column, and each such touching pair is exactly one run of the
+// two rows' common bits, so the joins are found from bits alone: the run holding a column is
+// the count of run starts up to it. A root is the first run of its set (parent[i] <= i), so one
+// pass in order flattens every chain.
+[[gnu::always_inline]] inline void LabelRowsImpl(const Pixels& px, QPoint seed, quint32 c,
+                                                 VisitedBits* visited,
+                                                 std::vector<std::uint64_t>& mask,
+                                                 std::vector<std::uint64_t>& region) {
+    const int w = px.w, h = px.h;
+    const size_t words = (static_cast<size_t>(w) + 63) / 64;
+    mask.resize(words * static_cast<size_t>(h));
+    auto row = [&](int y) { return mask.data() + static_cast<size_t>(y) * words; };
+    size_t runs = 0;
+    for (int y = 0; y < h; ++y) {
+        std::uint64_t* m = row(y);
+        MaskRow(px.Row(y), w, c, visited ? visited->RowBits(y) : nullptr, m, words);
+        for (size_t k = 0; k < words; ++k)
+            runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
+    }
+    std::vector<std::uint32_t> parent(runs);
+    for (size_t i = 0; i < runs; ++i) parent[i] = static_cast<std::uint32_t>(i);
+    auto find = [&](std::uint32_t l) {
+        while (parent[l] != l) l = parent[l] = parent[parent[l]];
+        return l;
+    };
+    std::uint32_t seedRun = 0;
+    std::uint32_t base = 0;  // first run of row y
+    for (int y = 0; y < h; ++y) {
+        const std::uint64_t* m = row(y);
+        const std::uint64_t* above = y > 0 ? row(y - 1) : nullptr;
+        std::uint32_t cur = base, prev = base;  // runs started before word k, this row and above
+        if (y > 0) {
+            // `prev` counts from the row above's first run.
+            std::uint32_t n = 0;
+            for (size_t k = 0; k < words; ++k)
+                n += static_cast<std::uint32_t>(__builtin_popcountll(Starts(above, k)));
+            prev = base - n;
+        }
+        std::uint64_t commonBefore = 0;
+        for (size_t k = 0; k < words; ++k) {
+            const std::uint64_t sc = Starts(m, k);
+            if (above) {
+                const std::uint64_t sa = Starts(above, k);
+                const std::uint64_t common = m[k] & above[k];
+                std::uint64_t joins = common & ~(common << 1 | commonBefore);
+                commonBefore = common >> 63;
+                while (joins) {
+                    const int b = __builtin_ctzll(joins);
+                    joins &= joins - 1;
+                    const std::uint64_t upTo = ~std::uint64_t{0} >> (63 - b);
+                    const std::uint32_t a =
+                        cur + static_cast<std::uint32_t>(__builtin_popcountll(sc & upTo)) - 1;
+                    const std::uint32_t u =
+                        prev + static_cast<std::uint32_t>(__builtin_popcountll(sa & upTo)) - 1;
+                    const std::uint32_t ra = find(a), ru = find(u);
+                    parent[std::max(ra, ru)] = std::min(ra, ru);
+                }
+                prev += static_cast<std::uint32_t>(__builtin_popcountll(sa));
+            }
+            if (y == seed.y() && k == static_cast<size_t>(seed.x() >> 6)) {
+                const std::uint64_t upTo = ~std::uint64_t{0} >> (63 - (seed.x() & 63));
+                seedRun = cur + static_cast<std::uint32_t>(__builtin_popcountll(sc & upTo)) - 1;
+            }
+            cur += static_cast<std::uint32_t>(__builtin_popcountll(sc));
+        }
+        base = cur;
+    }
+    for (std::uint32_t& p : parent) p = parent[p];
+    const std::uint32_t root = parent[seedRun];
+
+    // The region: the runs whose root is the seed's, filled out from their starts by a carry
+    // through the mask (adding a start's bit runs a carry to the end of its run).
+    region.resize(words * static_cast<size_t>(h));
+    const std::uint32_t* label = parent.data();
+    for (int y = 0; y < h; ++y) {
+        const std::uint64_t* m = row(y);
+        std::uint64_t* r = region.data() + static_cast<size_t>(y) * words;
+        unsigned carry = 0;
+        for (size_t k = 0; k < words; ++k) {
+            std::uint64_t s = Starts(m, k), t = 0;
+            while (s) {
+                const int b = __builtin_ctzll(s);
+                s &= s - 1;
+                t |= static_cast<std::uint64_t>(*label++ == root) << b;
+            }
+            // sum = m + t + carry, with the carry out kept for the next word.
+            unsigned long long sum;
+            const bool c1 = __builtin_uaddll_overflow(m[k], t, &sum);
+            const bool c2 = __builtin_uaddll_overflow(sum, carry, &sum);
+            // A bit of a run is in when its run's start was chosen: it is a chosen start, or
+            // a carry arrived at it, which leaves its sum bit clear.
+            r[k] = m[k] & (t | ~sum);
+            carry = (c1 || c2) ? 1u : 0u;
+        }
+    }
+}
+
+void LabelRowsGeneric(const Pixels& px, QPoint seed, quint32 c, VisitedBits* visited,
+                      std::vector<std::uint64_t>& mask, std::vector<std::uint64_t>& region) {
+    LabelRowsImpl(px, seed, c, visited, mask, region);
+}
+
+#if defined(__x86_64__)
+// The same with the processor's bit count: the labelling counts run starts for every join.
+[[gnu::target("popcnt")]] void LabelRowsPopcnt(const Pixels& px, QPoint seed, quint32 c,
+                                               VisitedBits* visited,
+                                               std::vector<std::uint64_t>& mask,
+                                               std::vector<std::uint64_t>& region) {
+    LabelRowsImpl(px, seed, c, visited, mask, region);
+}
+#endif
+
+// Calls onRow(y, bits) for each row holding part of the region.
+template <typename OnRow>
+void ScanRows(const Pixels& px, QPoint seed, quint32 c, VisitedBits* visited, OnRow&& onRow) {
+    std::vector<std::uint64_t> mask, region;
+#if defined(__x86_64__)
+    static const bool popcnt = __builtin_cpu_supports("popcnt");
+    if (popcnt)
+        LabelRowsPopcnt(px, seed, c, visited, mask, region);
+    else
+#endif
+        LabelRowsGeneric(px, seed, c, visited, mask, region);
+    const size_t words = (static_cast<size_t>(px.w) + 63) / 64;
+    for (int y = 0; y < px.h; ++y) {
+        const std::uint64_t* r = region.data() + static_cast<size_t>(y) * words;
+        bool any = false;
+        for (size_t k = 0; k < words && !any; ++k) any = r[k] != 0;
+        if (any) onRow(y, r, words);
+    }
+}
+
+// Spans the search takes before the row labelling is cheaper: the labelling reads every pixel
+// once, and one span of the search costs about as much as a few hundred pixels read in order.
+size_t AutoSpanBudget(int w, int h) {
+    return std::max<size_t>(2048, static_cast<size_t>(w) * static_cast<size_t>(h) / 256);
+}
+
+size_t ChooseBudget(size_t spanBudget, int w, int h) {
+    return spanBudget == kAutoSpans ? AutoSpanBudget(w, h) : spanBudget;
+}
+
+}  // namespace
+
+std::vector<Span> FloodRegion(const QImage& picture, QPoint seed, size_t spanBudget) {
+    std::vector<Span> region;
+    if (picture.isNull() || seed.x() < 0 || seed.y() < 0 || seed.x() >= picture.width() ||
+        seed.y() >= picture.height())
+        return region;
+    QImage converted;
+    const QImage* img = &picture;
+    if (picture.depth() != 32) {
+        converted = picture.convertToFormat(QImage::Format_RGB32);
+        img = &converted;
+    }
+    const Pixels px{img->constBits(), img->bytesPerLine(), img->width(), img->height()};
+    const quint32 c = px.Row(seed.y())[seed.x()];
+    VisitedBits visited(px.w, px.h);
+    auto collect = [&](int y, int x1, int x2) { region.push_back({y, x1, x2}); };
+    if (ScanSpans(px, seed, c, visited, ChooseBudget(spanBudget, px.w, px.h), collect))
+        return region;
+    region.clear();
+    ScanRows(px, seed, c, nullptr, [&](int y, const std::uint64_t* bits, size_t words) {
+        ForEachRun(bits, words, [&](int x1, int x2) { region.push_back({y, x1, x2}); });
+    });
     return region;
 }
 
@@ -529,6 +745,109 @@ inline void PaintEvery8(quint32* p, int x1, int x2, unsigned phase, quint32 v) {
         p[x] = v;
 }
 
+// Paints p[x1..x2] of row y (inside the picture) with the style's pixels. Inlined: regions of
+// millions of one-pixel runs call it for each.
+[[gnu::always_inline]] inline void PaintRun(quint32* p, int y, int x1, int x2, quint32 v,
+                                            FillStyle style, bool streaming) {
+    const unsigned uy = static_cast<unsigned>(y);
+    const bool hatchRow = (uy & 7u) == 0;
+    switch (style) {
+        case FillStyle::Solid:
+            if (streaming && x2 - x1 >= 256)
+                FillRunStreaming(p, x1, x2, v);
+            else
+                FillRun(p, x1, x2, v);
+            break;
+        case FillStyle::Horizontal:
+            if (hatchRow) FillRun(p, x1, x2, v);
+            break;
+        case FillStyle::Vertical:
+            PaintEvery8(p, x1, x2, 0, v);
+            break;
+        case FillStyle::FDiagonal:
+            PaintEvery8(p, x1, x2, uy & 7u, v);
+            break;
+        case FillStyle::BDiagonal:
+            PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
+            break;
+        case FillStyle::Cross:
+            if (hatchRow)
+                FillRun(p, x1, x2, v);
+            else
+                PaintEvery8(p, x1, x2, 0, v);
+            break;
+        case FillStyle::DiagCross:
+            PaintEvery8(p, x1, x2, uy & 7u, v);
+            PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
+            break;
+    }
+}
+
+// The style's pixels of a row of 64 columns starting at a multiple of 8, as bits.
+std::uint64_t HatchBits(FillStyle style, int y) {
+    constexpr std::uint64_t kCol0 = 0x0101010101010101ull;  // columns 0 mod 8
+    const unsigned uy = static_cast<unsigned>(y);
+    const bool hatchRow = (uy & 7u) == 0;
+    const std::uint64_t f = kCol0 << (uy & 7u), b = kCol0 << ((7u - uy) & 7u);
+    switch (style) {
+        case FillStyle::Solid:
+            return ~std::uint64_t{0};
+        case FillStyle::Horizontal:
+            return hatchRow ? ~std::uint64_t{0} : 0;
+        case FillStyle::Vertical:
+            return kCol0;
+        case FillStyle::FDiagonal:
+            return f;
+        case FillStyle::BDiagonal:
+            return b;
+        case FillStyle::Cross:
+            return hatchRow ? ~std::uint64_t{0} : kCol0;
+        case FillStyle::DiagCross:
+            return f | b;
+    }
+    return ~std::uint64_t{0};
+}
+
+// Paints the pixels of row p (w wide) whose bits are set, with the style.
+void PaintMaskRow(quint32* p, int w, int y, const std::uint64_t* bits, size_t words, quint32 v,
+                  FillStyle style) {
+    const std::uint64_t hatch = HatchBits(style, y);
+#if defined(__SSE2__)
+    // Blend masks for four pixels, one per nibble of bits.
+    alignas(16) static const std::uint32_t kNibble[16][4] = {
+        {0, 0, 0, 0},     {~0u, 0, 0, 0},     {0, ~0u, 0, 0},     {~0u, ~0u, 0, 0},
+        {0, 0, ~0u, 0},   {~0u, 0, ~0u, 0},   {0, ~0u, ~0u, 0},   {~0u, ~0u, ~0u, 0},
+        {0, 0, 0, ~0u},   {~0u, 0, 0, ~0u},   {0, ~0u, 0, ~0u},   {~0u, ~0u, 0, ~0u},
+        {0, 0, ~0u, ~0u}, {~0u, 0, ~0u, ~0u}, {0, ~0u, ~0u, ~0u}, {~0u, ~0u, ~0u, ~0u}};
+    const __m128i vv = _mm_set1_epi32(static_cast<int>(v));
+#endif
+    for (size_t k = 0; k < words; ++k) {
+        std::uint64_t m = bits[k] & hatch;
+        if (m == 0) continue;
+        const int x0 = static_cast<int>(k * 64);
+        if (m == ~std::uint64_t{0}) {  // only whole words reach here, never past the row
+            FillRun(p, x0, x0 + 63, v);
+            continue;
+        }
+        int x = x0;
+#if defined(__SSE2__)
+        for (; x + 4 <= w && m != 0; x += 4, m >>= 4) {
+            const unsigned nib = static_cast<unsigned>(m & 15u);
+            if (nib == 0) continue;
+            __m128i* q = reinterpret_cast<__m128i*>(p + x);
+            const __m128i sel = _mm_load_si128(reinterpret_cast<const __m128i*>(kNibble[nib]));
+            _mm_storeu_si128(
+                q, _mm_or_si128(_mm_andnot_si128(sel, _mm_loadu_si128(q)), _mm_and_si128(sel, vv)));
+        }
+#endif
+        for (; m != 0; ++x, m >>= 1)
+            if (m & 1u) p[x] = v;
+    }
+}
+
+// Pictures far larger than the caches are painted with streaming stores.
+bool StreamingFor(const QImage& img) { return img.sizeInBytes() > (qsizetype{32} << 20); }
+
 }  // namespace
 
 void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillStyle style) {
@@ -537,44 +856,35 @@ void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillSt
     const int w = img.width(), h = img.height();
     uchar* base = img.bits();
     const qsizetype bpl = img.bytesPerLine();
-    const bool streaming = img.sizeInBytes() > (qsizetype{32} << 20);
+    const bool streaming = StreamingFor(img);
     for (const Span& s : spans) {
         if (s.y < 0 || s.y >= h) continue;
         const int x1 = std::max(s.x1, 0), x2 = std::min(s.x2, w - 1);
         if (x1 > x2) continue;
-        quint32* p = reinterpret_cast<quint32*>(base + s.y * bpl);
-        const unsigned uy = static_cast<unsigned>(s.y);
-        const bool hatchRow = (uy & 7u) == 0;
-        switch (style) {
-            case FillStyle::Solid:
-                if (streaming && x2 - x1 >= 256)
-                    FillRunStreaming(p, x1, x2, v);
-                else
-                    FillRun(p, x1, x2, v);
-                break;
-            case FillStyle::Horizontal:
-                if (hatchRow) FillRun(p, x1, x2, v);
-                break;
-            case FillStyle::Vertical:
-                PaintEvery8(p, x1, x2, 0, v);
-                break;
-            case FillStyle::FDiagonal:
-                PaintEvery8(p, x1, x2, uy & 7u, v);
-                break;
-            case FillStyle::BDiagonal:
-                PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
-                break;
-            case FillStyle::Cross:
-                if (hatchRow)
-                    FillRun(p, x1, x2, v);
-                else
-                    PaintEvery8(p, x1, x2, 0, v);
-                break;
-            case FillStyle::DiagCross:
-                PaintEvery8(p, x1, x2, uy & 7u, v);
-                PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
-                break;
-        }
+        PaintRun(reinterpret_cast<quint32*>(base + s.y * bpl), s.y, x1, x2, v, style, streaming);
+    }
+    if (streaming) StreamingDone();
+}
+
+void FloodFill(QImage& img, QPoint seed, QRgb colour, FillStyle style, size_t spanBudget) {
+    if (!img.rect().contains(seed) || !MakeWritable32(img)) return;
+    uchar* base = img.bits();
+    const qsizetype bpl = img.bytesPerLine();
+    const Pixels px{base, bpl, img.width(), img.height()};
+    const quint32 c = px.Row(seed.y())[seed.x()];
+    const quint32 v = kOpaque | colour;
+    if (v == c) return;  // every pixel the brush touches already has its colour
+    const bool streaming = StreamingFor(img);
+    // Runs are painted as they are found, while their row is still in the cache.
+    auto paint = [&](int y, int x1, int x2) {
+        PaintRun(reinterpret_cast<quint32*>(base + y * bpl), y, x1, x2, v, style, streaming);
+    };
+    VisitedBits visited(px.w, px.h);
+    if (!ScanSpans(px, seed, c, visited, ChooseBudget(spanBudget, px.w, px.h), paint)) {
+        ScanRows(px, seed, c, &visited, [&](int y, const std::uint64_t* bits, size_t words) {
+            PaintMaskRow(reinterpret_cast<quint32*>(base + y * bpl), px.w, y, bits, words, v,
+                         style);
+        });
     }
     if (streaming) StreamingDone();
 }
