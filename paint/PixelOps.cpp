@@ -11,6 +11,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace orb {
 
@@ -177,7 +180,7 @@ public:
     }
 
 private:
-    static constexpr size_t kKeep = size_t{1} << 20;  // 8 MB: a 64-megapixel picture
+    static constexpr size_t kKeep = size_t{1} << 21;  // 16 MB: a 128-megapixel picture
     static std::vector<std::uint64_t>& Storage() {
         thread_local std::vector<std::uint64_t> kept;
         return kept;
@@ -845,6 +848,39 @@ void PaintMaskRow(quint32* p, int w, int y, const std::uint64_t* bits, size_t wo
     }
 }
 
+#if defined(__x86_64__)
+// The same with masked stores of sixteen pixels: no blend and no branch per pixel group.
+[[gnu::target("avx512f")]] void PaintMaskRowAvx512(quint32* p, int w, int y,
+                                                   const std::uint64_t* bits, size_t words,
+                                                   quint32 v, FillStyle style) {
+    const std::uint64_t hatch = HatchBits(style, y);
+    const __m512i vv = _mm512_set1_epi32(static_cast<int>(v));
+    // The last word may reach past the row; it is left to the plain code.
+    const size_t whole = static_cast<size_t>(w) / 64;
+    for (size_t k = 0; k < whole; ++k) {
+        const std::uint64_t m = bits[k] & hatch;
+        if (m == 0) continue;
+        quint32* q = p + k * 64;
+        _mm512_mask_storeu_epi32(q, static_cast<__mmask16>(m), vv);
+        _mm512_mask_storeu_epi32(q + 16, static_cast<__mmask16>(m >> 16), vv);
+        _mm512_mask_storeu_epi32(q + 32, static_cast<__mmask16>(m >> 32), vv);
+        _mm512_mask_storeu_epi32(q + 48, static_cast<__mmask16>(m >> 48), vv);
+    }
+    if (whole < words)
+        PaintMaskRow(p + whole * 64, w - static_cast<int>(whole * 64), y, bits + whole,
+                     words - whole, v, style);
+}
+#endif
+
+using PaintMaskRowFn = void (*)(quint32*, int, int, const std::uint64_t*, size_t, quint32,
+                                FillStyle);
+PaintMaskRowFn ChoosePaintMaskRow() {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("avx512f")) return PaintMaskRowAvx512;
+#endif
+    return PaintMaskRow;
+}
+
 // Pictures far larger than the caches are painted with streaming stores.
 bool StreamingFor(const QImage& img) { return img.sizeInBytes() > (qsizetype{32} << 20); }
 
@@ -881,9 +917,9 @@ void FloodFill(QImage& img, QPoint seed, QRgb colour, FillStyle style, size_t sp
     };
     VisitedBits visited(px.w, px.h);
     if (!ScanSpans(px, seed, c, visited, ChooseBudget(spanBudget, px.w, px.h), paint)) {
+        static const PaintMaskRowFn paintRow = ChoosePaintMaskRow();
         ScanRows(px, seed, c, &visited, [&](int y, const std::uint64_t* bits, size_t words) {
-            PaintMaskRow(reinterpret_cast<quint32*>(base + y * bpl), px.w, y, bits, words, v,
-                         style);
+            paintRow(reinterpret_cast<quint32*>(base + y * bpl), px.w, y, bits, words, v, style);
         });
     }
     if (streaming) StreamingDone();
