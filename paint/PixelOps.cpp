@@ -400,69 +400,85 @@ struct Pixels {
 };
 
 // The scanline search. Calls onSpan(y, x1, x2) once for each maximal run of c it takes and
-// marks it in `visited`. Gives up, returning false, once more than `budget` spans are taken.
-// onSpan may repaint the run at once: a painted pixel is no longer c, and every pixel still c
-// inside a taken run is marked, so neither is taken twice.
+// marks it in `visited`. Run(budget) stops, returning false, once more than `budget` spans are
+// taken; it can be run again with a larger budget. onSpan may repaint the run at once: a
+// painted pixel is no longer c, and every pixel still c inside a taken run is marked, so
+// neither is taken twice.
 template <typename OnSpan>
-bool ScanSpans(const Pixels& px, QPoint seed, quint32 c, VisitedBits& visited, size_t budget,
-               OnSpan&& onSpan) {
-    const int w = px.w, h = px.h;
+class SpanSearch {
+public:
+    SpanSearch(const Pixels& px, QPoint seed, quint32 c, VisitedBits& visited, OnSpan& onSpan)
+        : px_(px), c_(c), visited_(visited), onSpan_(onSpan) {
+        const quint32* p = px.Row(seed.y());
+        Take(seed.y(), SkipEqualBack(p, seed.x(), 0, c), SkipEqual(p, seed.x(), px.w, c) - 1, 0, 0,
+             -1);
+    }
+
+    bool Run(size_t budget) {
+        const int h = px_.h;
+        while (!pending_.empty()) {
+            if (taken_ > budget) return false;
+            const Pending s = pending_.back();
+            pending_.pop_back();
+            if (s.dir == 0) {
+                if (s.y > 0) Scan(s.y - 1, s.x1, s.x2, -1, s.x1, s.x2);
+                if (s.y + 1 < h) Scan(s.y + 1, s.x1, s.x2, 1, s.x1, s.x2);
+                continue;
+            }
+            const int ahead = s.y + s.dir, back = s.y - s.dir;
+            if (ahead >= 0 && ahead < h) Scan(ahead, s.x1, s.x2, s.dir, s.x1, s.x2);
+            // Back towards the parent only where this span reaches past it.
+            if (s.x1 < s.p1) Scan(back, s.x1, s.p1 - 1, -s.dir, s.x1, s.x2);
+            if (s.x2 > s.p2) Scan(back, s.p2 + 1, s.x2, -s.dir, s.x1, s.x2);
+        }
+        return true;
+    }
+
+    size_t Taken() const { return taken_; }
+
+private:
     // A span still to be looked past: its rows above and below. `dir` points away from the
     // span it was found from (0 for the seed's), whose columns p1..p2 need no second look.
     struct Pending {
         int y, x1, x2, dir, p1, p2;
     };
-    std::vector<Pending> pending;
-    size_t taken = 0;
-    auto take = [&](int y, int x1, int x2, int dir, int p1, int p2) {
-        VisitedBits::Mark(visited.RowBits(y), x1, x2);
-        onSpan(y, x1, x2);
-        ++taken;
-        pending.push_back({y, x1, x2, dir, p1, p2});
-    };
-    {
-        const quint32* p = px.Row(seed.y());
-        const int s = SkipEqualBack(p, seed.x(), 0, c), e = SkipEqual(p, seed.x(), w, c) - 1;
-        take(seed.y(), s, e, 0, 0, -1);
+
+    void Take(int y, int x1, int x2, int dir, int p1, int p2) {
+        VisitedBits::Mark(visited_.RowBits(y), x1, x2);
+        onSpan_(y, x1, x2);
+        ++taken_;
+        pending_.push_back({y, x1, x2, dir, p1, p2});
     }
+
     // Finds the unvisited runs of c in row y that touch columns a..b, seen from a span of row
     // y - dir with columns p1..p2. Every run found is maximal and marked whole, so a visited
     // pixel of colour c means its whole run is done and can be jumped over on the bit map.
-    auto scan = [&](int y, int a, int b, int dir, int p1, int p2) {
-        const quint32* p = px.Row(y);
-        std::uint64_t* bits = visited.RowBits(y);
+    void Scan(int y, int a, int b, int dir, int p1, int p2) {
+        const quint32* p = px_.Row(y);
+        std::uint64_t* bits = visited_.RowBits(y);
         int x = a;
         while (x <= b) {
-            x = SkipDifferent(p, x, b + 1, c);
+            x = SkipDifferent(p, x, b + 1, c_);
             if (x > b) break;
             if (VisitedBits::Test(bits, x)) {
-                x = visited.FirstClear(bits, x);
+                x = visited_.FirstClear(bits, x);
                 continue;
             }
             // Left of x inside a..b is a different colour, so only a run at a can reach further.
-            const int s = x == a ? SkipEqualBack(p, x, 0, c) : x;
-            const int e = SkipEqual(p, x + 1, w, c) - 1;
-            take(y, s, e, dir, p1, p2);
+            const int s = x == a ? SkipEqualBack(p, x, 0, c_) : x;
+            const int e = SkipEqual(p, x + 1, px_.w, c_) - 1;
+            Take(y, s, e, dir, p1, p2);
             x = e + 2;
         }
-    };
-    while (!pending.empty()) {
-        if (taken > budget) return false;
-        const Pending s = pending.back();
-        pending.pop_back();
-        if (s.dir == 0) {
-            if (s.y > 0) scan(s.y - 1, s.x1, s.x2, -1, s.x1, s.x2);
-            if (s.y + 1 < h) scan(s.y + 1, s.x1, s.x2, 1, s.x1, s.x2);
-            continue;
-        }
-        const int ahead = s.y + s.dir, back = s.y - s.dir;
-        if (ahead >= 0 && ahead < h) scan(ahead, s.x1, s.x2, s.dir, s.x1, s.x2);
-        // Back towards the parent only where this span reaches past it.
-        if (s.x1 < s.p1) scan(back, s.x1, s.p1 - 1, -s.dir, s.x1, s.x2);
-        if (s.x2 > s.p2) scan(back, s.p2 + 1, s.x2, -s.dir, s.x1, s.x2);
     }
-    return true;
-}
+
+    const Pixels& px_;
+    const quint32 c_;
+    VisitedBits& visited_;
+    OnSpan& onSpan_;
+    std::vector<Pending> pending_;
+    size_t taken_ = 0;
+};
 
 // One row of the mask: bit x set where p[x] == c or the visited row has it; the bits past
 // w stay clear.
@@ -543,18 +559,16 @@ inline void ForEachRun(const std::uint64_t* r, size_t words, F&& f) {
 // two rows' common bits, so the joins are found from bits alone: the run holding a column is
 // the count of run starts up to it. A root is the first run of its set (parent[i] <= i), so one
 // pass in order flattens every chain.
-[[gnu::always_inline]] inline void LabelRowsImpl(const Pixels& px, QPoint seed, quint32 c,
-                                                 VisitedBits* visited,
+[[gnu::always_inline]] inline void LabelRowsImpl(int w, int h, QPoint seed, VisitedBits& visited,
                                                  std::vector<std::uint64_t>& mask,
                                                  std::vector<std::uint64_t>& region) {
-    const int w = px.w, h = px.h;
     const size_t words = (static_cast<size_t>(w) + 63) / 64;
-    mask.resize(words * static_cast<size_t>(h));
     auto row = [&](int y) { return mask.data() + static_cast<size_t>(y) * words; };
     size_t runs = 0;
     for (int y = 0; y < h; ++y) {
         std::uint64_t* m = row(y);
-        MaskRow(px.Row(y), w, c, visited ? visited->RowBits(y) : nullptr, m, words);
+        const std::uint64_t* taken = visited.RowBits(y);
+        for (size_t k = 0; k < words; ++k) m[k] |= taken[k];
         for (size_t k = 0; k < words; ++k)
             runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
     }
@@ -636,49 +650,95 @@ inline void ForEachRun(const std::uint64_t* r, size_t words, F&& f) {
     }
 }
 
-void LabelRowsGeneric(const Pixels& px, QPoint seed, quint32 c, VisitedBits* visited,
+void LabelRowsGeneric(int w, int h, QPoint seed, VisitedBits& visited,
                       std::vector<std::uint64_t>& mask, std::vector<std::uint64_t>& region) {
-    LabelRowsImpl(px, seed, c, visited, mask, region);
+    LabelRowsImpl(w, h, seed, visited, mask, region);
+}
+
+size_t CountRunsGeneric(const std::vector<std::uint64_t>& mask, size_t words) {
+    size_t runs = 0;
+    for (size_t i = 0; i < mask.size(); i += words)
+        for (size_t k = 0; k < words; ++k)
+            runs += static_cast<size_t>(__builtin_popcountll(Starts(mask.data() + i, k)));
+    return runs;
 }
 
 #if defined(__x86_64__)
 // The same with the processor's bit count: the labelling counts run starts for every join.
-[[gnu::target("popcnt")]] void LabelRowsPopcnt(const Pixels& px, QPoint seed, quint32 c,
-                                               VisitedBits* visited,
+[[gnu::target("popcnt")]] void LabelRowsPopcnt(int w, int h, QPoint seed, VisitedBits& visited,
                                                std::vector<std::uint64_t>& mask,
                                                std::vector<std::uint64_t>& region) {
-    LabelRowsImpl(px, seed, c, visited, mask, region);
+    LabelRowsImpl(w, h, seed, visited, mask, region);
+}
+
+[[gnu::target("popcnt")]] size_t CountRunsPopcnt(const std::vector<std::uint64_t>& mask,
+                                                 size_t words) {
+    size_t runs = 0;
+    for (size_t i = 0; i < mask.size(); i += words)
+        for (size_t k = 0; k < words; ++k)
+            runs += static_cast<size_t>(__builtin_popcountll(Starts(mask.data() + i, k)));
+    return runs;
 }
 #endif
 
-// Calls onRow(y, bits) for each row holding part of the region.
-template <typename OnRow>
-void ScanRows(const Pixels& px, QPoint seed, quint32 c, VisitedBits* visited, OnRow&& onRow) {
-    std::vector<std::uint64_t> mask, region;
 #if defined(__x86_64__)
-    static const bool popcnt = __builtin_cpu_supports("popcnt");
-    if (popcnt)
-        LabelRowsPopcnt(px, seed, c, visited, mask, region);
+const bool kHavePopcnt = __builtin_cpu_supports("popcnt");
+#endif
+
+// Runs of the mask: what the labelling costs.
+size_t CountRuns(const std::vector<std::uint64_t>& mask, size_t words) {
+#if defined(__x86_64__)
+    if (kHavePopcnt) return CountRunsPopcnt(mask, words);
+#endif
+    return CountRunsGeneric(mask, words);
+}
+
+// Spans the search takes before it looks at the whole picture: a tenth of a percent of a large
+// picture's pixels, where a span of a fragmented region costs as much as a few hundred pixels
+// read in order.
+size_t FirstSpanBudget(int w, int h) {
+    return std::max<size_t>(2048, static_cast<size_t>(w) * static_cast<size_t>(h) / 256);
+}
+
+// Measured on mazes and line art: labelling costs about a tenth of a search span per run of
+// the mask (mask and painting included), so the search goes on while it has cost less.
+constexpr size_t kRunsPerSpan = 10;
+
+// Finds the seed's region: spans go to onSpan as the search takes them; if the search stops,
+// onSwitch() is called and every row holding part of the region goes to onRow(y, bits, words),
+// the runs already given to onSpan included.
+template <typename OnSpan, typename OnSwitch, typename OnRow>
+void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnSpan&& onSpan,
+                OnSwitch&& onSwitch, OnRow&& onRow) {
+    const int w = px.w, h = px.h;
+    VisitedBits visited(w, h);
+    SpanSearch<OnSpan> search(px, seed, c, visited, onSpan);
+    const bool automatic = spanBudget == kAutoSpans;
+    const size_t budget = automatic ? FirstSpanBudget(w, h) : spanBudget;
+    if (search.Run(budget)) return;
+
+    // Runs the search has taken and painted since count through `visited`.
+    const size_t words = (static_cast<size_t>(w) + 63) / 64;
+    std::vector<std::uint64_t> mask(words * static_cast<size_t>(h)), region;
+    for (int y = 0; y < h; ++y)
+        MaskRow(px.Row(y), w, c, nullptr, mask.data() + static_cast<size_t>(y) * words, words);
+    if (automatic) {
+        const size_t worth = CountRuns(mask, words) / kRunsPerSpan;
+        if (worth > budget && search.Run(worth)) return;
+    }
+    onSwitch();
+#if defined(__x86_64__)
+    if (kHavePopcnt)
+        LabelRowsPopcnt(w, h, seed, visited, mask, region);
     else
 #endif
-        LabelRowsGeneric(px, seed, c, visited, mask, region);
-    const size_t words = (static_cast<size_t>(px.w) + 63) / 64;
-    for (int y = 0; y < px.h; ++y) {
+        LabelRowsGeneric(w, h, seed, visited, mask, region);
+    for (int y = 0; y < h; ++y) {
         const std::uint64_t* r = region.data() + static_cast<size_t>(y) * words;
         bool any = false;
         for (size_t k = 0; k < words && !any; ++k) any = r[k] != 0;
         if (any) onRow(y, r, words);
     }
-}
-
-// Spans the search takes before the row labelling is cheaper: the labelling reads every pixel
-// once, and one span of the search costs about as much as a few hundred pixels read in order.
-size_t AutoSpanBudget(int w, int h) {
-    return std::max<size_t>(2048, static_cast<size_t>(w) * static_cast<size_t>(h) / 256);
-}
-
-size_t ChooseBudget(size_t spanBudget, int w, int h) {
-    return spanBudget == kAutoSpans ? AutoSpanBudget(w, h) : spanBudget;
 }
 
 }  // namespace
@@ -696,14 +756,15 @@ std::vector<Span> FloodRegion(const QImage& picture, QPoint seed, size_t spanBud
     }
     const Pixels px{img->constBits(), img->bytesPerLine(), img->width(), img->height()};
     const quint32 c = px.Row(seed.y())[seed.x()];
-    VisitedBits visited(px.w, px.h);
-    auto collect = [&](int y, int x1, int x2) { region.push_back({y, x1, x2}); };
-    if (ScanSpans(px, seed, c, visited, ChooseBudget(spanBudget, px.w, px.h), collect))
-        return region;
-    region.clear();
-    ScanRows(px, seed, c, nullptr, [&](int y, const std::uint64_t* bits, size_t words) {
-        ForEachRun(bits, words, [&](int x1, int x2) { region.push_back({y, x1, x2}); });
-    });
+    FindRegion(
+        px, seed, c, spanBudget,
+        [&](int y, int x1, int x2) {
+            region.push_back({y, x1, x2});
+        },
+        [&] { region.clear(); },
+        [&](int y, const std::uint64_t* bits, size_t words) {
+            ForEachRun(bits, words, [&](int x1, int x2) { region.push_back({y, x1, x2}); });
+        });
     return region;
 }
 
@@ -915,13 +976,12 @@ void FloodFill(QImage& img, QPoint seed, QRgb colour, FillStyle style, size_t sp
     auto paint = [&](int y, int x1, int x2) {
         PaintRun(reinterpret_cast<quint32*>(base + y * bpl), y, x1, x2, v, style, streaming);
     };
-    VisitedBits visited(px.w, px.h);
-    if (!ScanSpans(px, seed, c, visited, ChooseBudget(spanBudget, px.w, px.h), paint)) {
-        static const PaintMaskRowFn paintRow = ChoosePaintMaskRow();
-        ScanRows(px, seed, c, &visited, [&](int y, const std::uint64_t* bits, size_t words) {
+    static const PaintMaskRowFn paintRow = ChoosePaintMaskRow();
+    FindRegion(
+        px, seed, c, spanBudget, paint, [] {},
+        [&](int y, const std::uint64_t* bits, size_t words) {
             paintRow(reinterpret_cast<quint32*>(base + y * bpl), px.w, y, bits, words, v, style);
         });
-    }
     if (streaming) StreamingDone();
 }
 

@@ -83,6 +83,27 @@ QImage Mandala() {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
+// The worst case for looking at the whole picture: a maze in one corner, walled off from a
+// picture full of small cells of the same colour, so the picture holds far more runs of the
+// seed colour than the region does.
+QImage Islands() {
+    QImage img(kSide, kSide, QImage::Format_RGB32);
+    for (int y = 0; y < kSide; ++y) {
+        auto* p = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < kSide; ++x) p[x] = (x % 4 == 3 || y % 4 == 3) ? 0xff000000 : kA;
+    }
+    const QImage maze = Maze().copy(0, 0, 999, 999);
+    for (int y = 0; y < 1001; ++y)
+        for (int x = 0; x < 1001; ++x)
+            img.setPixel(x, y, x < 999 && y < 999 ? maze.pixel(x, y) : 0xff000000);
+    return img;
+}
+
+const QImage& IslandsPicture() {
+    static const QImage img = Islands();
+    return img;
+}
+
 const QImage& PlainPicture() {
     static const QImage img = Plain();
     return img;
@@ -286,6 +307,10 @@ void Maze_RegionOnly(benchmark::State& s) { RegionOnly(s, MazePicture(), kCorner
 void Maze_Naive(benchmark::State& s) { FillNaive(s, MazePicture(), kCorner); }
 void Maze_Memset(benchmark::State& s) { FillMemset(s, MazePicture(), kCorner); }
 void Maze_Style(benchmark::State& s) { FillStyled(s, MazePicture(), kCorner); }
+void Islands_Ours(benchmark::State& s) { FillOurs(s, IslandsPicture(), kCorner); }
+void Islands_Spans(benchmark::State& s) { FillOurs(s, IslandsPicture(), kCorner, kNever); }
+void Islands_Rows(benchmark::State& s) { FillOurs(s, IslandsPicture(), kCorner, 0); }
+void Islands_Naive(benchmark::State& s) { FillNaive(s, IslandsPicture(), kCorner); }
 void MandalaBk_Ours(benchmark::State& s) { FillOurs(s, MandalaPicture(), MandalaBackground()); }
 void MandalaBk_Spans(benchmark::State& s) {
     FillOurs(s, MandalaPicture(), MandalaBackground(), kNever);
@@ -301,6 +326,7 @@ void Plain_OpenCv(benchmark::State& s) { FillOpenCv(s, PlainPicture(), kCorner);
 void Large_OpenCv(benchmark::State& s) { FillOpenCv(s, PlainLargePicture(), kCorner); }
 void Maze_OpenCv(benchmark::State& s) { FillOpenCv(s, MazePicture(), kCorner); }
 void MandalaBk_OpenCv(benchmark::State& s) { FillOpenCv(s, MandalaPicture(), MandalaBackground()); }
+void Islands_OpenCv(benchmark::State& s) { FillOpenCv(s, IslandsPicture(), kCorner); }
 void MandalaCell_OpenCv(benchmark::State& s) { FillOpenCv(s, MandalaPicture(), MandalaCell()); }
 #endif
 
@@ -321,6 +347,10 @@ FILL_BENCH(Maze_RegionOnly);
 FILL_BENCH(Maze_Memset);
 FILL_BENCH(Maze_Naive);
 FILL_BENCH(Maze_Style)->DenseRange(0, 6);
+FILL_BENCH(Islands_Ours);
+FILL_BENCH(Islands_Spans);
+FILL_BENCH(Islands_Rows);
+FILL_BENCH(Islands_Naive);
 FILL_BENCH(MandalaBk_Ours);
 FILL_BENCH(MandalaBk_Spans);
 FILL_BENCH(MandalaBk_Rows);
@@ -334,6 +364,7 @@ FILL_BENCH(Plain_OpenCv);
 FILL_BENCH(Large_OpenCv);
 FILL_BENCH(Maze_OpenCv);
 FILL_BENCH(MandalaBk_OpenCv);
+FILL_BENCH(Islands_OpenCv);
 FILL_BENCH(MandalaCell_OpenCv);
 #endif
 BENCHMARK(StretchOurs)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -370,6 +401,9 @@ int main(int argc, char** argv) {
     reporter.Ratio("maze: scanline only / chosen", "Maze_Spans", "Maze_Ours", "");
     reporter.Ratio("maze: rows only / chosen", "Maze_Rows", "Maze_Ours", "");
     reporter.Ratio("plain: rows only / chosen", "Plain_Rows", "Plain_Ours", "");
+    reporter.Ratio("maze corner among cells / naive", "Islands_Ours", "Islands_Naive", "aim <= 1");
+    reporter.Ratio("maze corner: scanline only / chosen", "Islands_Spans", "Islands_Ours", "");
+    reporter.Ratio("maze corner: rows only / chosen", "Islands_Rows", "Islands_Ours", "");
     reporter.Ratio("mandala background / naive", "MandalaBk_Ours", "MandalaBk_Naive", "aim <= 1");
     reporter.Ratio("mandala background: scanline only / chosen", "MandalaBk_Spans",
                    "MandalaBk_Ours", "");
@@ -387,6 +421,7 @@ int main(int argc, char** argv) {
     reporter.Ratio("plain fill / OpenCV floodFill", "Plain_Ours", "Plain_OpenCv", "aim <= 0.33");
     reporter.Ratio("10000x10000 plain fill / OpenCV", "Large_Ours", "Large_OpenCv", "");
     reporter.Ratio("maze fill / OpenCV floodFill", "Maze_Ours", "Maze_OpenCv", "aim <= 0.33");
+    reporter.Ratio("maze corner among cells / OpenCV", "Islands_Ours", "Islands_OpenCv", "");
     reporter.Ratio("mandala background / OpenCV", "MandalaBk_Ours", "MandalaBk_OpenCv", "");
     reporter.Ratio("mandala cell / OpenCV", "MandalaCell_Ours", "MandalaCell_OpenCv", "");
 #else
