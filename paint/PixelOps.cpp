@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <cwchar>
 #include <limits>
 #include <memory>
@@ -693,16 +694,27 @@ size_t CountRuns(const std::vector<std::uint64_t>& mask, size_t words) {
     return CountRunsGeneric(mask, words);
 }
 
-// Spans the search takes before it looks at the whole picture: a tenth of a percent of a large
-// picture's pixels, where a span of a fragmented region costs as much as a few hundred pixels
-// read in order.
+// Spans the search takes before it weighs itself against labelling the whole picture.
 size_t FirstSpanBudget(int w, int h) {
     return std::max<size_t>(2048, static_cast<size_t>(w) * static_cast<size_t>(h) / 256);
 }
 
-// Measured on mazes and line art: labelling costs about a tenth of a search span per run of
-// the mask (mask and painting included), so the search goes on while it has cost less.
-constexpr size_t kRunsPerSpan = 10;
+// What labelling costs per run of the mask beyond building the mask (joins, flattening and
+// painting), measured on mazes of millions of runs.
+constexpr double kLabelNsPerRun = 9.0;
+// A search span costs from a few nanoseconds (region in the cache) to tens (a fragmented
+// region spread over a large picture). The search goes on while it has cost less than this
+// share of the labelling: a region that is still growing by then is likely to be large.
+constexpr double kSearchShare = 0.15;
+constexpr int kSampleEvery = 16;  // one row in so many is sampled to estimate the labelling
+
+// Processor time of this thread: the choice below weighs work done, which other programs on
+// the machine should not sway.
+double ThreadNs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
+}
 
 // Finds the seed's region: spans go to onSpan as the search takes them; if the search stops,
 // onSwitch() is called and every row holding part of the region goes to onRow(y, bits, words),
@@ -714,18 +726,36 @@ void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnS
     VisitedBits visited(w, h);
     SpanSearch<OnSpan> search(px, seed, c, visited, onSpan);
     const bool automatic = spanBudget == kAutoSpans;
-    const size_t budget = automatic ? FirstSpanBudget(w, h) : spanBudget;
-    if (search.Run(budget)) return;
+    const double start = ThreadNs();
+    if (search.Run(automatic ? FirstSpanBudget(w, h) : spanBudget)) return;
 
-    // Runs the search has taken and painted since count through `visited`.
     const size_t words = (static_cast<size_t>(w) + 63) / 64;
+    if (automatic) {
+        // A sixteenth of the rows' masks, timed, tells what labelling the picture would cost.
+        const double sampling = ThreadNs();
+        std::vector<std::uint64_t> sample(words);
+        size_t runs = 0;
+        // One row from each block, at a different place in every block, so pictures that
+        // repeat every few rows (mazes, grids) are not seen at one phase only.
+        for (int b = 0; b * kSampleEvery < h; ++b) {
+            const int y = std::min(h - 1, b * kSampleEvery + ((b * 7 + 3) & (kSampleEvery - 1)));
+            MaskRow(px.Row(y), w, c, nullptr, sample.data(), words);
+            runs += CountRuns(sample, words);
+        }
+        const double sampled = ThreadNs();
+        const double sampleNs = sampled - sampling;
+        const double labelNs =
+            kSampleEvery * (sampleNs + static_cast<double>(runs) * kLabelNsPerRun);
+        double searchNs = sampling - start;
+        while (searchNs < kSearchShare * labelNs) {
+            if (search.Run(search.Taken() + 4096)) return;
+            searchNs = ThreadNs() - sampled + (sampling - start);
+        }
+    }
+    // Runs the search has taken (and painted) since count through `visited`.
     std::vector<std::uint64_t> mask(words * static_cast<size_t>(h)), region;
     for (int y = 0; y < h; ++y)
         MaskRow(px.Row(y), w, c, nullptr, mask.data() + static_cast<size_t>(y) * words, words);
-    if (automatic) {
-        const size_t worth = CountRuns(mask, words) / kRunsPerSpan;
-        if (worth > budget && search.Run(worth)) return;
-    }
     onSwitch();
 #if defined(__x86_64__)
     if (kHavePopcnt)
