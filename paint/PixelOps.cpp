@@ -839,12 +839,79 @@ inline void PaintEvery8(quint32* p, int x1, int x2, unsigned phase, quint32 v) {
         p[x] = v;
 }
 
+// The style's pixels of a row of 64 columns starting at a multiple of 8, as bits.
+std::uint64_t HatchBits(FillStyle style, int y) {
+    constexpr std::uint64_t kCol0 = 0x0101010101010101ull;  // columns 0 mod 8
+    const unsigned uy = static_cast<unsigned>(y);
+    const bool hatchRow = (uy & 7u) == 0;
+    const std::uint64_t f = kCol0 << (uy & 7u), b = kCol0 << ((7u - uy) & 7u);
+    switch (style) {
+        case FillStyle::Solid:
+            return ~std::uint64_t{0};
+        case FillStyle::Horizontal:
+            return hatchRow ? ~std::uint64_t{0} : 0;
+        case FillStyle::Vertical:
+            return kCol0;
+        case FillStyle::FDiagonal:
+            return f;
+        case FillStyle::BDiagonal:
+            return b;
+        case FillStyle::Cross:
+            return hatchRow ? ~std::uint64_t{0} : kCol0;
+        case FillStyle::DiagCross:
+            return f | b;
+    }
+    return ~std::uint64_t{0};
+}
+
+#if defined(__SSE2__)
+// Blend masks for four pixels, one per nibble of bits.
+alignas(16) const std::uint32_t kNibble[16][4] = {
+    {0, 0, 0, 0},     {~0u, 0, 0, 0},     {0, ~0u, 0, 0},     {~0u, ~0u, 0, 0},
+    {0, 0, ~0u, 0},   {~0u, 0, ~0u, 0},   {0, ~0u, ~0u, 0},   {~0u, ~0u, ~0u, 0},
+    {0, 0, 0, ~0u},   {~0u, 0, 0, ~0u},   {0, ~0u, 0, ~0u},   {~0u, ~0u, 0, ~0u},
+    {0, 0, ~0u, ~0u}, {~0u, 0, ~0u, ~0u}, {0, ~0u, ~0u, ~0u}, {~0u, ~0u, ~0u, ~0u}};
+
+inline void Blend4(quint32* p, const __m128i sel, const __m128i vv) {
+    __m128i* q = reinterpret_cast<__m128i*>(p);
+    _mm_storeu_si128(
+        q, _mm_or_si128(_mm_andnot_si128(sel, _mm_loadu_si128(q)), _mm_and_si128(sel, vv)));
+}
+#endif
+
+// p[x1..x2] painted where the 8-pixel pattern (bit i: columns i mod 8) has its bits. Long
+// hatched runs: eight pixels in two blends instead of a store every eighth pixel.
+void PaintPatternRun(quint32* p, int x1, int x2, unsigned pattern, quint32 v) {
+    int x = x1;
+    for (; x <= x2 && (x & 7) != 0; ++x)
+        if ((pattern >> (x & 7)) & 1u) p[x] = v;
+#if defined(__SSE2__)
+    const __m128i vv = _mm_set1_epi32(static_cast<int>(v));
+    const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(kNibble[pattern & 15u]));
+    const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i*>(kNibble[pattern >> 4]));
+    for (; x + 8 <= x2 + 1; x += 8) {
+        Blend4(p + x, lo, vv);
+        Blend4(p + x + 4, hi, vv);
+    }
+#endif
+    for (; x <= x2; ++x)
+        if ((pattern >> (x & 7)) & 1u) p[x] = v;
+}
+
 // Paints p[x1..x2] of row y (inside the picture) with the style's pixels. Inlined: regions of
 // millions of one-pixel runs call it for each.
 [[gnu::always_inline]] inline void PaintRun(quint32* p, int y, int x1, int x2, quint32 v,
                                             FillStyle style, bool streaming) {
     const unsigned uy = static_cast<unsigned>(y);
     const bool hatchRow = (uy & 7u) == 0;
+    if (style != FillStyle::Solid && x2 - x1 >= 32) {
+        const unsigned pattern = static_cast<unsigned>(HatchBits(style, y) & 0xffu);
+        if (pattern == 0xffu)
+            FillRun(p, x1, x2, v);
+        else if (pattern != 0)
+            PaintPatternRun(p, x1, x2, pattern, v);
+        return;
+    }
     switch (style) {
         case FillStyle::Solid:
             if (streaming && x2 - x1 >= 256)
@@ -877,42 +944,11 @@ inline void PaintEvery8(quint32* p, int x1, int x2, unsigned phase, quint32 v) {
     }
 }
 
-// The style's pixels of a row of 64 columns starting at a multiple of 8, as bits.
-std::uint64_t HatchBits(FillStyle style, int y) {
-    constexpr std::uint64_t kCol0 = 0x0101010101010101ull;  // columns 0 mod 8
-    const unsigned uy = static_cast<unsigned>(y);
-    const bool hatchRow = (uy & 7u) == 0;
-    const std::uint64_t f = kCol0 << (uy & 7u), b = kCol0 << ((7u - uy) & 7u);
-    switch (style) {
-        case FillStyle::Solid:
-            return ~std::uint64_t{0};
-        case FillStyle::Horizontal:
-            return hatchRow ? ~std::uint64_t{0} : 0;
-        case FillStyle::Vertical:
-            return kCol0;
-        case FillStyle::FDiagonal:
-            return f;
-        case FillStyle::BDiagonal:
-            return b;
-        case FillStyle::Cross:
-            return hatchRow ? ~std::uint64_t{0} : kCol0;
-        case FillStyle::DiagCross:
-            return f | b;
-    }
-    return ~std::uint64_t{0};
-}
-
 // Paints the pixels of row p (w wide) whose bits are set, with the style.
 void PaintMaskRow(quint32* p, int w, int y, const std::uint64_t* bits, size_t words, quint32 v,
                   FillStyle style) {
     const std::uint64_t hatch = HatchBits(style, y);
 #if defined(__SSE2__)
-    // Blend masks for four pixels, one per nibble of bits.
-    alignas(16) static const std::uint32_t kNibble[16][4] = {
-        {0, 0, 0, 0},     {~0u, 0, 0, 0},     {0, ~0u, 0, 0},     {~0u, ~0u, 0, 0},
-        {0, 0, ~0u, 0},   {~0u, 0, ~0u, 0},   {0, ~0u, ~0u, 0},   {~0u, ~0u, ~0u, 0},
-        {0, 0, 0, ~0u},   {~0u, 0, 0, ~0u},   {0, ~0u, 0, ~0u},   {~0u, ~0u, 0, ~0u},
-        {0, 0, ~0u, ~0u}, {~0u, 0, ~0u, ~0u}, {0, ~0u, ~0u, ~0u}, {~0u, ~0u, ~0u, ~0u}};
     const __m128i vv = _mm_set1_epi32(static_cast<int>(v));
 #endif
     for (size_t k = 0; k < words; ++k) {
