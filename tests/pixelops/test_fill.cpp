@@ -287,3 +287,16 @@ TEST(FloodFill, SameColourOutsideSeedAndForeignLayouts) {
     EXPECT_EQ(
         orbtest::CountDiff(rgb888, ReferenceFill(source, {0, 0}, 0xff0000ff, FillStyle::Solid)), 0);
 }
+
+// Regions past the search's first budget: the search is weighed against labelling, resumed or
+// switched, with the same result either way.
+TEST(FloodFill, LargeFragmentedRegionWithTheChosenMethod) {
+    std::mt19937 rng(11);
+    const QImage maze = orbtest::Maze(rng, 120, 90);
+    for (int s : {0, 3, 6}) {
+        QImage img = maze;
+        FloodFill(img, {1, 1}, 0xffc02060, FillStyle(s));
+        ASSERT_EQ(orbtest::CountDiff(img, ReferenceFill(maze, {1, 1}, 0xffc02060, FillStyle(s))), 0)
+            << "style " << s;
+    }
+}
