@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <cwchar>
 #include <limits>
 #include <memory>
@@ -11,8 +12,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__linux__)
-#include <sys/mman.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace orb {
@@ -69,21 +70,6 @@ inline void FillRunStreaming(quint32* p, i64 x1, i64 x2, quint32 v) {
 inline void StreamingDone() {
 #if defined(__SSE2__)
     _mm_sfence();
-#endif
-}
-
-// A region of millions of spans is tens of megabytes of fresh memory; faulting it in by
-// large pages costs a fraction of doing so page by page.
-void PreferLargePages(void* p, size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
-    if (bytes < 2 * kLarge) return;
-    const std::uintptr_t a = (reinterpret_cast<std::uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
-    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kLarge - 1);
-    if (e > a) madvise(reinterpret_cast<void*>(a), e - a, MADV_HUGEPAGE);  // a hint only
-#else
-    (void)p;
-    (void)bytes;
 #endif
 }
 
@@ -195,7 +181,7 @@ public:
     }
 
 private:
-    static constexpr size_t kKeep = size_t{1} << 20;  // 8 MB: a 64-megapixel picture
+    static constexpr size_t kKeep = size_t{1} << 21;  // 16 MB: a 128-megapixel picture
     static std::vector<std::uint64_t>& Storage() {
         thread_local std::vector<std::uint64_t> kept;
         return kept;
@@ -396,8 +382,398 @@ void WideLine(QImage& img, QPoint from, QPoint to, int width, quint32 pen, int r
 }  // namespace
 
 // ---- Flood fill ----------------------------------------------------------------------------
+//
+// Two ways to find a region, one result. The scanline search follows the region span by span
+// and costs what the region costs, so a small cell in a large drawing is cheap; on a region of
+// millions of tiny spans (the background around fine line art) its jumps through the picture
+// cost far more than the pixels do. Past a budget of spans it hands over to a row labelling
+// that reads the picture once in order: a bit mask of the seed colour, the mask's runs joined
+// row to row in a union-find, then the runs of the seed's label.
 
-std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
+namespace {
+
+// Rows of a 32-bit picture, read only.
+struct Pixels {
+    const uchar* base;
+    qsizetype bpl;
+    int w, h;
+    const quint32* Row(int y) const { return reinterpret_cast<const quint32*>(base + y * bpl); }
+};
+
+// The scanline search. Calls onSpan(y, x1, x2) once for each maximal run of c it takes and
+// marks it in `visited`. Run(budget) stops, returning false, once more than `budget` spans are
+// taken; it can be run again with a larger budget. onSpan may repaint the run at once: a
+// painted pixel is no longer c, and every pixel still c inside a taken run is marked, so
+// neither is taken twice.
+template <typename OnSpan>
+class SpanSearch {
+public:
+    SpanSearch(const Pixels& px, QPoint seed, quint32 c, VisitedBits& visited, OnSpan& onSpan)
+        : px_(px), c_(c), visited_(visited), onSpan_(onSpan) {
+        const quint32* p = px.Row(seed.y());
+        Take(seed.y(), SkipEqualBack(p, seed.x(), 0, c), SkipEqual(p, seed.x(), px.w, c) - 1, 0, 0,
+             -1);
+    }
+
+    bool Run(size_t budget) {
+        const int h = px_.h;
+        while (!pending_.empty()) {
+            if (taken_ > budget) return false;
+            const Pending s = pending_.back();
+            pending_.pop_back();
+            if (s.dir == 0) {
+                if (s.y > 0) Scan(s.y - 1, s.x1, s.x2, -1, s.x1, s.x2);
+                if (s.y + 1 < h) Scan(s.y + 1, s.x1, s.x2, 1, s.x1, s.x2);
+                continue;
+            }
+            const int ahead = s.y + s.dir, back = s.y - s.dir;
+            if (ahead >= 0 && ahead < h) Scan(ahead, s.x1, s.x2, s.dir, s.x1, s.x2);
+            // Back towards the parent only where this span reaches past it.
+            if (s.x1 < s.p1) Scan(back, s.x1, s.p1 - 1, -s.dir, s.x1, s.x2);
+            if (s.x2 > s.p2) Scan(back, s.p2 + 1, s.x2, -s.dir, s.x1, s.x2);
+        }
+        return true;
+    }
+
+    size_t Taken() const { return taken_; }
+
+private:
+    // A span still to be looked past: its rows above and below. `dir` points away from the
+    // span it was found from (0 for the seed's), whose columns p1..p2 need no second look.
+    struct Pending {
+        int y, x1, x2, dir, p1, p2;
+    };
+
+    void Take(int y, int x1, int x2, int dir, int p1, int p2) {
+        VisitedBits::Mark(visited_.RowBits(y), x1, x2);
+        onSpan_(y, x1, x2);
+        ++taken_;
+        pending_.push_back({y, x1, x2, dir, p1, p2});
+    }
+
+    // Finds the unvisited runs of c in row y that touch columns a..b, seen from a span of row
+    // y - dir with columns p1..p2. Every run found is maximal and marked whole, so a visited
+    // pixel of colour c means its whole run is done and can be jumped over on the bit map.
+    void Scan(int y, int a, int b, int dir, int p1, int p2) {
+        const quint32* p = px_.Row(y);
+        std::uint64_t* bits = visited_.RowBits(y);
+        int x = a;
+        while (x <= b) {
+            x = SkipDifferent(p, x, b + 1, c_);
+            if (x > b) break;
+            if (VisitedBits::Test(bits, x)) {
+                x = visited_.FirstClear(bits, x);
+                continue;
+            }
+            // Left of x inside a..b is a different colour, so only a run at a can reach further.
+            const int s = x == a ? SkipEqualBack(p, x, 0, c_) : x;
+            const int e = SkipEqual(p, x + 1, px_.w, c_) - 1;
+            Take(y, s, e, dir, p1, p2);
+            x = e + 2;
+        }
+    }
+
+    const Pixels& px_;
+    const quint32 c_;
+    VisitedBits& visited_;
+    OnSpan& onSpan_;
+    std::vector<Pending> pending_;
+    size_t taken_ = 0;
+};
+
+// One row of the mask: bit x set where p[x] == c or the visited row has it; the bits past
+// w stay clear.
+void MaskRow(const quint32* p, int w, quint32 c, const std::uint64_t* also, std::uint64_t* m,
+             size_t words) {
+    int x = 0;
+    size_t k = 0;
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(static_cast<int>(c));
+    auto eq16 = [&](int at) {  // 16 pixels to 16 bits
+        auto eq = [&](int o) {
+            return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + o)),
+                                   v);
+        };
+        const __m128i lo = _mm_packs_epi32(eq(0), eq(4)), hi = _mm_packs_epi32(eq(8), eq(12));
+        return static_cast<std::uint64_t>(
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(lo, hi))));
+    };
+    for (; x + 64 <= w; x += 64, ++k)
+        m[k] = eq16(x) | eq16(x + 16) << 16 | eq16(x + 32) << 32 | eq16(x + 48) << 48;
+#endif
+    for (; k < words; ++k) {
+        std::uint64_t bits = 0;
+        const int end = std::min(w, x + 64);
+        for (int i = x; i < end; ++i) bits |= std::uint64_t{p[i] == c} << (i - x);
+        m[k] = bits;
+        x += 64;
+    }
+    if (also)
+        for (k = 0; k < words; ++k) m[k] |= also[k];
+}
+
+// Calls f(x1, x2) for each run of set bits of a mask row, left to right.
+template <typename F>
+inline void ForEachRun(const std::uint64_t* r, size_t words, F&& f) {
+    size_t k = 0;
+    std::uint64_t cur = r[0];  // bits of word k not yet consumed
+    for (;;) {
+        while (cur == 0) {
+            if (++k == words) return;
+            cur = r[k];
+        }
+        const int s = __builtin_ctzll(cur);
+        const int x1 = static_cast<int>(k * 64) + s;
+        const std::uint64_t rest = ~cur & (~std::uint64_t{0} << s);  // clear bits from s on
+        int x2;
+        if (rest != 0) {
+            const int e = __builtin_ctzll(rest);
+            x2 = static_cast<int>(k * 64) + e - 1;
+            cur &= ~std::uint64_t{0} << e;
+        } else {
+            while (++k < words && r[k] == ~std::uint64_t{0}) {
+            }
+            if (k == words) {
+                f(x1, static_cast<int>(words * 64) - 1);
+                return;
+            }
+            const int e = __builtin_ctzll(~r[k]);
+            x2 = static_cast<int>(k * 64) + e - 1;
+            cur = r[k] & (~std::uint64_t{0} << e);
+        }
+        f(x1, x2);
+    }
+}
+
+// Run starts of a mask row: set bits whose left neighbour is clear.
+[[gnu::always_inline]] inline std::uint64_t Starts(const std::uint64_t* m, size_t k) {
+    const std::uint64_t before = k ? m[k - 1] >> 63 : 0;
+    return m[k] & ~(m[k] << 1 | before);
+}
+
+// The row labelling. The region's pixels of each row, as a mask row (bits past the width
+// clear), go to onRow(y, bits) for every row from top to bottom; the runs already taken by the
+// search (marked in `visited`, may be null) count as colour c.
+//
+// Every run of the mask is a label, numbered in raster order. Where a run touches a run of
+// the row above, the two share a column, and each such touching pair is exactly one run of the
+// two rows' common bits, so the joins are found from bits alone: the run holding a column is
+// the count of run starts up to it. A root is the first run of its set (parent[i] <= i), so one
+// pass in order flattens every chain.
+[[gnu::always_inline]] inline void LabelRowsImpl(int w, int h, QPoint seed, VisitedBits& visited,
+                                                 std::vector<std::uint64_t>& mask,
+                                                 std::vector<std::uint64_t>& region) {
+    const size_t words = (static_cast<size_t>(w) + 63) / 64;
+    auto row = [&](int y) { return mask.data() + static_cast<size_t>(y) * words; };
+    size_t runs = 0;
+    for (int y = 0; y < h; ++y) {
+        std::uint64_t* m = row(y);
+        const std::uint64_t* taken = visited.RowBits(y);
+        for (size_t k = 0; k < words; ++k) m[k] |= taken[k];
+        for (size_t k = 0; k < words; ++k)
+            runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
+    }
+    std::vector<std::uint32_t> parent(runs);
+    for (size_t i = 0; i < runs; ++i) parent[i] = static_cast<std::uint32_t>(i);
+    auto find = [&](std::uint32_t l) {
+        while (parent[l] != l) l = parent[l] = parent[parent[l]];
+        return l;
+    };
+    std::uint32_t seedRun = 0;
+    std::uint32_t base = 0;  // first run of row y
+    for (int y = 0; y < h; ++y) {
+        const std::uint64_t* m = row(y);
+        const std::uint64_t* above = y > 0 ? row(y - 1) : nullptr;
+        std::uint32_t cur = base, prev = base;  // runs started before word k, this row and above
+        if (y > 0) {
+            // `prev` counts from the row above's first run.
+            std::uint32_t n = 0;
+            for (size_t k = 0; k < words; ++k)
+                n += static_cast<std::uint32_t>(__builtin_popcountll(Starts(above, k)));
+            prev = base - n;
+        }
+        std::uint64_t commonBefore = 0;
+        for (size_t k = 0; k < words; ++k) {
+            const std::uint64_t sc = Starts(m, k);
+            if (above) {
+                const std::uint64_t sa = Starts(above, k);
+                const std::uint64_t common = m[k] & above[k];
+                std::uint64_t joins = common & ~(common << 1 | commonBefore);
+                commonBefore = common >> 63;
+                while (joins) {
+                    const int b = __builtin_ctzll(joins);
+                    joins &= joins - 1;
+                    const std::uint64_t upTo = ~std::uint64_t{0} >> (63 - b);
+                    const std::uint32_t a =
+                        cur + static_cast<std::uint32_t>(__builtin_popcountll(sc & upTo)) - 1;
+                    const std::uint32_t u =
+                        prev + static_cast<std::uint32_t>(__builtin_popcountll(sa & upTo)) - 1;
+                    const std::uint32_t ra = find(a), ru = find(u);
+                    parent[std::max(ra, ru)] = std::min(ra, ru);
+                }
+                prev += static_cast<std::uint32_t>(__builtin_popcountll(sa));
+            }
+            if (y == seed.y() && k == static_cast<size_t>(seed.x() >> 6)) {
+                const std::uint64_t upTo = ~std::uint64_t{0} >> (63 - (seed.x() & 63));
+                seedRun = cur + static_cast<std::uint32_t>(__builtin_popcountll(sc & upTo)) - 1;
+            }
+            cur += static_cast<std::uint32_t>(__builtin_popcountll(sc));
+        }
+        base = cur;
+    }
+    for (std::uint32_t& p : parent) p = parent[p];
+    const std::uint32_t root = parent[seedRun];
+
+    // The region: the runs whose root is the seed's, filled out from their starts by a carry
+    // through the mask (adding a start's bit runs a carry to the end of its run).
+    region.resize(words * static_cast<size_t>(h));
+    const std::uint32_t* label = parent.data();
+    for (int y = 0; y < h; ++y) {
+        const std::uint64_t* m = row(y);
+        std::uint64_t* r = region.data() + static_cast<size_t>(y) * words;
+        unsigned carry = 0;
+        for (size_t k = 0; k < words; ++k) {
+            std::uint64_t s = Starts(m, k), t = 0;
+            while (s) {
+                const int b = __builtin_ctzll(s);
+                s &= s - 1;
+                t |= static_cast<std::uint64_t>(*label++ == root) << b;
+            }
+            // sum = m + t + carry, with the carry out kept for the next word.
+            unsigned long long sum;
+            const bool c1 = __builtin_uaddll_overflow(m[k], t, &sum);
+            const bool c2 = __builtin_uaddll_overflow(sum, carry, &sum);
+            // A bit of a run is in when its run's start was chosen: it is a chosen start, or
+            // a carry arrived at it, which leaves its sum bit clear.
+            r[k] = m[k] & (t | ~sum);
+            carry = (c1 || c2) ? 1u : 0u;
+        }
+    }
+}
+
+void LabelRowsGeneric(int w, int h, QPoint seed, VisitedBits& visited,
+                      std::vector<std::uint64_t>& mask, std::vector<std::uint64_t>& region) {
+    LabelRowsImpl(w, h, seed, visited, mask, region);
+}
+
+size_t CountRunsGeneric(const std::vector<std::uint64_t>& mask, size_t words) {
+    size_t runs = 0;
+    for (size_t i = 0; i < mask.size(); i += words)
+        for (size_t k = 0; k < words; ++k)
+            runs += static_cast<size_t>(__builtin_popcountll(Starts(mask.data() + i, k)));
+    return runs;
+}
+
+#if defined(__x86_64__)
+// The same with the processor's bit count: the labelling counts run starts for every join.
+[[gnu::target("popcnt")]] void LabelRowsPopcnt(int w, int h, QPoint seed, VisitedBits& visited,
+                                               std::vector<std::uint64_t>& mask,
+                                               std::vector<std::uint64_t>& region) {
+    LabelRowsImpl(w, h, seed, visited, mask, region);
+}
+
+[[gnu::target("popcnt")]] size_t CountRunsPopcnt(const std::vector<std::uint64_t>& mask,
+                                                 size_t words) {
+    size_t runs = 0;
+    for (size_t i = 0; i < mask.size(); i += words)
+        for (size_t k = 0; k < words; ++k)
+            runs += static_cast<size_t>(__builtin_popcountll(Starts(mask.data() + i, k)));
+    return runs;
+}
+#endif
+
+#if defined(__x86_64__)
+const bool kHavePopcnt = __builtin_cpu_supports("popcnt");
+#endif
+
+// Runs of the mask: what the labelling costs.
+size_t CountRuns(const std::vector<std::uint64_t>& mask, size_t words) {
+#if defined(__x86_64__)
+    if (kHavePopcnt) return CountRunsPopcnt(mask, words);
+#endif
+    return CountRunsGeneric(mask, words);
+}
+
+// Spans the search takes before it weighs itself against labelling the whole picture.
+size_t FirstSpanBudget(int w, int h) {
+    return std::max<size_t>(2048, static_cast<size_t>(w) * static_cast<size_t>(h) / 256);
+}
+
+// What labelling costs per run of the mask beyond building the mask (joins, flattening and
+// painting), measured on mazes of millions of runs.
+constexpr double kLabelNsPerRun = 9.0;
+// A search span costs from a few nanoseconds (region in the cache) to tens (a fragmented
+// region spread over a large picture). The search goes on while it has cost less than this
+// share of the labelling: a region that is still growing by then is likely to be large.
+constexpr double kSearchShare = 0.15;
+constexpr int kSampleEvery = 16;  // one row in so many is sampled to estimate the labelling
+
+// Processor time of this thread: the choice below weighs work done, which other programs on
+// the machine should not sway.
+double ThreadNs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
+}
+
+// Finds the seed's region: spans go to onSpan as the search takes them; if the search stops,
+// onSwitch() is called and every row holding part of the region goes to onRow(y, bits, words),
+// the runs already given to onSpan included.
+template <typename OnSpan, typename OnSwitch, typename OnRow>
+void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnSpan&& onSpan,
+                OnSwitch&& onSwitch, OnRow&& onRow) {
+    const int w = px.w, h = px.h;
+    VisitedBits visited(w, h);
+    SpanSearch<OnSpan> search(px, seed, c, visited, onSpan);
+    const bool automatic = spanBudget == kAutoSpans;
+    const double start = ThreadNs();
+    if (search.Run(automatic ? FirstSpanBudget(w, h) : spanBudget)) return;
+
+    const size_t words = (static_cast<size_t>(w) + 63) / 64;
+    if (automatic) {
+        // A sixteenth of the rows' masks, timed, tells what labelling the picture would cost.
+        const double sampling = ThreadNs();
+        std::vector<std::uint64_t> sample(words);
+        size_t runs = 0;
+        // One row from each block, at a different place in every block, so pictures that
+        // repeat every few rows (mazes, grids) are not seen at one phase only.
+        for (int b = 0; b * kSampleEvery < h; ++b) {
+            const int y = std::min(h - 1, b * kSampleEvery + ((b * 7 + 3) & (kSampleEvery - 1)));
+            MaskRow(px.Row(y), w, c, nullptr, sample.data(), words);
+            runs += CountRuns(sample, words);
+        }
+        const double sampled = ThreadNs();
+        const double sampleNs = sampled - sampling;
+        const double labelNs =
+            kSampleEvery * (sampleNs + static_cast<double>(runs) * kLabelNsPerRun);
+        double searchNs = sampling - start;
+        while (searchNs < kSearchShare * labelNs) {
+            if (search.Run(search.Taken() + 4096)) return;
+            searchNs = ThreadNs() - sampled + (sampling - start);
+        }
+    }
+    // Runs the search has taken (and painted) since count through `visited`.
+    std::vector<std::uint64_t> mask(words * static_cast<size_t>(h)), region;
+    for (int y = 0; y < h; ++y)
+        MaskRow(px.Row(y), w, c, nullptr, mask.data() + static_cast<size_t>(y) * words, words);
+    onSwitch();
+#if defined(__x86_64__)
+    if (kHavePopcnt)
+        LabelRowsPopcnt(w, h, seed, visited, mask, region);
+    else
+#endif
+        LabelRowsGeneric(w, h, seed, visited, mask, region);
+    for (int y = 0; y < h; ++y) {
+        const std::uint64_t* r = region.data() + static_cast<size_t>(y) * words;
+        bool any = false;
+        for (size_t k = 0; k < words && !any; ++k) any = r[k] != 0;
+        if (any) onRow(y, r, words);
+    }
+}
+
+}  // namespace
+
+std::vector<Span> FloodRegion(const QImage& picture, QPoint seed, size_t spanBudget) {
     std::vector<Span> region;
     if (picture.isNull() || seed.x() < 0 || seed.y() < 0 || seed.x() >= picture.width() ||
         seed.y() >= picture.height())
@@ -408,83 +784,17 @@ std::vector<Span> FloodRegion(const QImage& picture, QPoint seed) {
         converted = picture.convertToFormat(QImage::Format_RGB32);
         img = &converted;
     }
-    const int w = img->width(), h = img->height();
-    const uchar* base = img->constBits();
-    const qsizetype bpl = img->bytesPerLine();
-    auto row = [&](int y) { return reinterpret_cast<const quint32*>(base + y * bpl); };
-    const quint32 c = row(seed.y())[seed.x()];
-
-    VisitedBits visited(w, h);
-    // A span still to be looked past: its rows above and below. `dir` points away from the
-    // span it was found from (0 for the seed's), whose columns p1..p2 need no second look.
-    struct Pending {
-        int y, x1, x2, dir, p1, p2;
-    };
-    std::vector<Pending> pending;
-    // Regions of millions of spans grow in blocks of doubling size and are copied out once,
-    // rather than through a doubling vector that copies and faults in every step.
-    struct Block {
-        std::unique_ptr<Span[]> spans;
-        size_t size, used;
-    };
-    std::vector<Block> blocks;
-    size_t total = 0;
-    auto take = [&](int y, int x1, int x2, int dir, int p1, int p2) {
-        VisitedBits::Mark(visited.RowBits(y), x1, x2);
-        if (blocks.empty() || blocks.back().used == blocks.back().size) {
-            const size_t n =
-                blocks.empty() ? 4096 : std::min<size_t>(blocks.back().size * 2, 1 << 21);
-            blocks.push_back({std::make_unique_for_overwrite<Span[]>(n), n, 0});
-            PreferLargePages(blocks.back().spans.get(), n * sizeof(Span));
-        }
-        blocks.back().spans[blocks.back().used++] = {y, x1, x2};
-        ++total;
-        pending.push_back({y, x1, x2, dir, p1, p2});
-    };
-    {
-        const quint32* p = row(seed.y());
-        take(seed.y(), SkipEqualBack(p, seed.x(), 0, c), SkipEqual(p, seed.x(), w, c) - 1, 0, 0,
-             -1);
-    }
-    // Finds the unvisited runs of c in row y that touch columns a..b, seen from a span of row
-    // y - dir with columns p1..p2. Every run found is maximal and marked whole, so a visited
-    // pixel of colour c means its whole run is done and can be jumped over on the bit map.
-    auto scan = [&](int y, int a, int b, int dir, int p1, int p2) {
-        const quint32* p = row(y);
-        std::uint64_t* bits = visited.RowBits(y);
-        int x = a;
-        while (x <= b) {
-            x = SkipDifferent(p, x, b + 1, c);
-            if (x > b) break;
-            if (VisitedBits::Test(bits, x)) {
-                x = visited.FirstClear(bits, x);
-                continue;
-            }
-            // Left of x inside a..b is a different colour, so only a run at a can reach further.
-            const int s = x == a ? SkipEqualBack(p, x, 0, c) : x;
-            const int e = SkipEqual(p, x + 1, w, c) - 1;
-            take(y, s, e, dir, p1, p2);
-            x = e + 2;
-        }
-    };
-    while (!pending.empty()) {
-        const Pending s = pending.back();
-        pending.pop_back();
-        if (s.dir == 0) {
-            if (s.y > 0) scan(s.y - 1, s.x1, s.x2, -1, s.x1, s.x2);
-            if (s.y + 1 < h) scan(s.y + 1, s.x1, s.x2, 1, s.x1, s.x2);
-            continue;
-        }
-        const int ahead = s.y + s.dir, back = s.y - s.dir;
-        if (ahead >= 0 && ahead < h) scan(ahead, s.x1, s.x2, s.dir, s.x1, s.x2);
-        // Back towards the parent only where this span reaches past it.
-        if (s.x1 < s.p1) scan(back, s.x1, s.p1 - 1, -s.dir, s.x1, s.x2);
-        if (s.x2 > s.p2) scan(back, s.p2 + 1, s.x2, -s.dir, s.x1, s.x2);
-    }
-    region.reserve(total);
-    PreferLargePages(region.data(), region.capacity() * sizeof(Span));
-    for (const Block& b : blocks)
-        region.insert(region.end(), b.spans.get(), b.spans.get() + b.used);
+    const Pixels px{img->constBits(), img->bytesPerLine(), img->width(), img->height()};
+    const quint32 c = px.Row(seed.y())[seed.x()];
+    FindRegion(
+        px, seed, c, spanBudget,
+        [&](int y, int x1, int x2) {
+            region.push_back({y, x1, x2});
+        },
+        [&] { region.clear(); },
+        [&](int y, const std::uint64_t* bits, size_t words) {
+            ForEachRun(bits, words, [&](int x1, int x2) { region.push_back({y, x1, x2}); });
+        });
     return region;
 }
 
@@ -529,6 +839,178 @@ inline void PaintEvery8(quint32* p, int x1, int x2, unsigned phase, quint32 v) {
         p[x] = v;
 }
 
+// The style's pixels of a row of 64 columns starting at a multiple of 8, as bits.
+std::uint64_t HatchBits(FillStyle style, int y) {
+    constexpr std::uint64_t kCol0 = 0x0101010101010101ull;  // columns 0 mod 8
+    const unsigned uy = static_cast<unsigned>(y);
+    const bool hatchRow = (uy & 7u) == 0;
+    const std::uint64_t f = kCol0 << (uy & 7u), b = kCol0 << ((7u - uy) & 7u);
+    switch (style) {
+        case FillStyle::Solid:
+            return ~std::uint64_t{0};
+        case FillStyle::Horizontal:
+            return hatchRow ? ~std::uint64_t{0} : 0;
+        case FillStyle::Vertical:
+            return kCol0;
+        case FillStyle::FDiagonal:
+            return f;
+        case FillStyle::BDiagonal:
+            return b;
+        case FillStyle::Cross:
+            return hatchRow ? ~std::uint64_t{0} : kCol0;
+        case FillStyle::DiagCross:
+            return f | b;
+    }
+    return ~std::uint64_t{0};
+}
+
+#if defined(__SSE2__)
+// Blend masks for four pixels, one per nibble of bits.
+alignas(16) const std::uint32_t kNibble[16][4] = {
+    {0, 0, 0, 0},     {~0u, 0, 0, 0},     {0, ~0u, 0, 0},     {~0u, ~0u, 0, 0},
+    {0, 0, ~0u, 0},   {~0u, 0, ~0u, 0},   {0, ~0u, ~0u, 0},   {~0u, ~0u, ~0u, 0},
+    {0, 0, 0, ~0u},   {~0u, 0, 0, ~0u},   {0, ~0u, 0, ~0u},   {~0u, ~0u, 0, ~0u},
+    {0, 0, ~0u, ~0u}, {~0u, 0, ~0u, ~0u}, {0, ~0u, ~0u, ~0u}, {~0u, ~0u, ~0u, ~0u}};
+
+inline void Blend4(quint32* p, const __m128i sel, const __m128i vv) {
+    __m128i* q = reinterpret_cast<__m128i*>(p);
+    _mm_storeu_si128(
+        q, _mm_or_si128(_mm_andnot_si128(sel, _mm_loadu_si128(q)), _mm_and_si128(sel, vv)));
+}
+#endif
+
+// p[x1..x2] painted where the 8-pixel pattern (bit i: columns i mod 8) has its bits. Long
+// hatched runs: eight pixels in two blends instead of a store every eighth pixel.
+void PaintPatternRun(quint32* p, int x1, int x2, unsigned pattern, quint32 v) {
+    int x = x1;
+    for (; x <= x2 && (x & 7) != 0; ++x)
+        if ((pattern >> (x & 7)) & 1u) p[x] = v;
+#if defined(__SSE2__)
+    const __m128i vv = _mm_set1_epi32(static_cast<int>(v));
+    const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(kNibble[pattern & 15u]));
+    const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i*>(kNibble[pattern >> 4]));
+    for (; x + 8 <= x2 + 1; x += 8) {
+        Blend4(p + x, lo, vv);
+        Blend4(p + x + 4, hi, vv);
+    }
+#endif
+    for (; x <= x2; ++x)
+        if ((pattern >> (x & 7)) & 1u) p[x] = v;
+}
+
+// Paints p[x1..x2] of row y (inside the picture) with the style's pixels. Inlined: regions of
+// millions of one-pixel runs call it for each.
+[[gnu::always_inline]] inline void PaintRun(quint32* p, int y, int x1, int x2, quint32 v,
+                                            FillStyle style, bool streaming) {
+    const unsigned uy = static_cast<unsigned>(y);
+    const bool hatchRow = (uy & 7u) == 0;
+    if (style != FillStyle::Solid && x2 - x1 >= 32) {
+        const unsigned pattern = static_cast<unsigned>(HatchBits(style, y) & 0xffu);
+        if (pattern == 0xffu)
+            FillRun(p, x1, x2, v);
+        else if (pattern != 0)
+            PaintPatternRun(p, x1, x2, pattern, v);
+        return;
+    }
+    switch (style) {
+        case FillStyle::Solid:
+            if (streaming && x2 - x1 >= 256)
+                FillRunStreaming(p, x1, x2, v);
+            else
+                FillRun(p, x1, x2, v);
+            break;
+        case FillStyle::Horizontal:
+            if (hatchRow) FillRun(p, x1, x2, v);
+            break;
+        case FillStyle::Vertical:
+            PaintEvery8(p, x1, x2, 0, v);
+            break;
+        case FillStyle::FDiagonal:
+            PaintEvery8(p, x1, x2, uy & 7u, v);
+            break;
+        case FillStyle::BDiagonal:
+            PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
+            break;
+        case FillStyle::Cross:
+            if (hatchRow)
+                FillRun(p, x1, x2, v);
+            else
+                PaintEvery8(p, x1, x2, 0, v);
+            break;
+        case FillStyle::DiagCross:
+            PaintEvery8(p, x1, x2, uy & 7u, v);
+            PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
+            break;
+    }
+}
+
+// Paints the pixels of row p (w wide) whose bits are set, with the style.
+void PaintMaskRow(quint32* p, int w, int y, const std::uint64_t* bits, size_t words, quint32 v,
+                  FillStyle style) {
+    const std::uint64_t hatch = HatchBits(style, y);
+#if defined(__SSE2__)
+    const __m128i vv = _mm_set1_epi32(static_cast<int>(v));
+#endif
+    for (size_t k = 0; k < words; ++k) {
+        std::uint64_t m = bits[k] & hatch;
+        if (m == 0) continue;
+        const int x0 = static_cast<int>(k * 64);
+        if (m == ~std::uint64_t{0}) {  // only whole words reach here, never past the row
+            FillRun(p, x0, x0 + 63, v);
+            continue;
+        }
+        int x = x0;
+#if defined(__SSE2__)
+        for (; x + 4 <= w && m != 0; x += 4, m >>= 4) {
+            const unsigned nib = static_cast<unsigned>(m & 15u);
+            if (nib == 0) continue;
+            __m128i* q = reinterpret_cast<__m128i*>(p + x);
+            const __m128i sel = _mm_load_si128(reinterpret_cast<const __m128i*>(kNibble[nib]));
+            _mm_storeu_si128(
+                q, _mm_or_si128(_mm_andnot_si128(sel, _mm_loadu_si128(q)), _mm_and_si128(sel, vv)));
+        }
+#endif
+        for (; m != 0; ++x, m >>= 1)
+            if (m & 1u) p[x] = v;
+    }
+}
+
+#if defined(__x86_64__)
+// The same with masked stores of sixteen pixels: no blend and no branch per pixel group.
+[[gnu::target("avx512f")]] void PaintMaskRowAvx512(quint32* p, int w, int y,
+                                                   const std::uint64_t* bits, size_t words,
+                                                   quint32 v, FillStyle style) {
+    const std::uint64_t hatch = HatchBits(style, y);
+    const __m512i vv = _mm512_set1_epi32(static_cast<int>(v));
+    // The last word may reach past the row; it is left to the plain code.
+    const size_t whole = static_cast<size_t>(w) / 64;
+    for (size_t k = 0; k < whole; ++k) {
+        const std::uint64_t m = bits[k] & hatch;
+        if (m == 0) continue;
+        quint32* q = p + k * 64;
+        _mm512_mask_storeu_epi32(q, static_cast<__mmask16>(m), vv);
+        _mm512_mask_storeu_epi32(q + 16, static_cast<__mmask16>(m >> 16), vv);
+        _mm512_mask_storeu_epi32(q + 32, static_cast<__mmask16>(m >> 32), vv);
+        _mm512_mask_storeu_epi32(q + 48, static_cast<__mmask16>(m >> 48), vv);
+    }
+    if (whole < words)
+        PaintMaskRow(p + whole * 64, w - static_cast<int>(whole * 64), y, bits + whole,
+                     words - whole, v, style);
+}
+#endif
+
+using PaintMaskRowFn = void (*)(quint32*, int, int, const std::uint64_t*, size_t, quint32,
+                                FillStyle);
+PaintMaskRowFn ChoosePaintMaskRow() {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("avx512f")) return PaintMaskRowAvx512;
+#endif
+    return PaintMaskRow;
+}
+
+// Pictures far larger than the caches are painted with streaming stores.
+bool StreamingFor(const QImage& img) { return img.sizeInBytes() > (qsizetype{32} << 20); }
+
 }  // namespace
 
 void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillStyle style) {
@@ -537,45 +1019,35 @@ void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillSt
     const int w = img.width(), h = img.height();
     uchar* base = img.bits();
     const qsizetype bpl = img.bytesPerLine();
-    const bool streaming = img.sizeInBytes() > (qsizetype{32} << 20);
+    const bool streaming = StreamingFor(img);
     for (const Span& s : spans) {
         if (s.y < 0 || s.y >= h) continue;
         const int x1 = std::max(s.x1, 0), x2 = std::min(s.x2, w - 1);
         if (x1 > x2) continue;
-        quint32* p = reinterpret_cast<quint32*>(base + s.y * bpl);
-        const unsigned uy = static_cast<unsigned>(s.y);
-        const bool hatchRow = (uy & 7u) == 0;
-        switch (style) {
-            case FillStyle::Solid:
-                if (streaming && x2 - x1 >= 256)
-                    FillRunStreaming(p, x1, x2, v);
-                else
-                    FillRun(p, x1, x2, v);
-                break;
-            case FillStyle::Horizontal:
-                if (hatchRow) FillRun(p, x1, x2, v);
-                break;
-            case FillStyle::Vertical:
-                PaintEvery8(p, x1, x2, 0, v);
-                break;
-            case FillStyle::FDiagonal:
-                PaintEvery8(p, x1, x2, uy & 7u, v);
-                break;
-            case FillStyle::BDiagonal:
-                PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
-                break;
-            case FillStyle::Cross:
-                if (hatchRow)
-                    FillRun(p, x1, x2, v);
-                else
-                    PaintEvery8(p, x1, x2, 0, v);
-                break;
-            case FillStyle::DiagCross:
-                PaintEvery8(p, x1, x2, uy & 7u, v);
-                PaintEvery8(p, x1, x2, (7u - uy) & 7u, v);
-                break;
-        }
+        PaintRun(reinterpret_cast<quint32*>(base + s.y * bpl), s.y, x1, x2, v, style, streaming);
     }
+    if (streaming) StreamingDone();
+}
+
+void FloodFill(QImage& img, QPoint seed, QRgb colour, FillStyle style, size_t spanBudget) {
+    if (!img.rect().contains(seed) || !MakeWritable32(img)) return;
+    uchar* base = img.bits();
+    const qsizetype bpl = img.bytesPerLine();
+    const Pixels px{base, bpl, img.width(), img.height()};
+    const quint32 c = px.Row(seed.y())[seed.x()];
+    const quint32 v = kOpaque | colour;
+    if (v == c) return;  // every pixel the brush touches already has its colour
+    const bool streaming = StreamingFor(img);
+    // Runs are painted as they are found, while their row is still in the cache.
+    auto paint = [&](int y, int x1, int x2) {
+        PaintRun(reinterpret_cast<quint32*>(base + y * bpl), y, x1, x2, v, style, streaming);
+    };
+    static const PaintMaskRowFn paintRow = ChoosePaintMaskRow();
+    FindRegion(
+        px, seed, c, spanBudget, paint, [] {},
+        [&](int y, const std::uint64_t* bits, size_t words) {
+            paintRow(reinterpret_cast<quint32*>(base + y * bpl), px.w, y, bits, words, v, style);
+        });
     if (streaming) StreamingDone();
 }
 

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <cstddef>
 #include <vector>
 
 namespace orb {
@@ -13,9 +14,14 @@ struct Span {
     int y, x1, x2;
 };
 
+// How many spans the scanline search may take before the region is found by labelling the
+// picture's rows instead. kAutoSpans chooses from the picture's size; 0 labels at once; a
+// budget of SIZE_MAX never switches. The result does not depend on it, only the time.
+inline constexpr std::size_t kAutoSpans = static_cast<std::size_t>(-2);
+
 // The 4-connected region of exactly the seed pixel's colour, as spans (each pixel once).
 // Empty when the seed lies outside the picture.
-std::vector<Span> FloodRegion(const QImage& img, QPoint seed);
+std::vector<Span> FloodRegion(const QImage& img, QPoint seed, std::size_t spanBudget = kAutoSpans);
 
 // Fill styles by the fill-style list's index (0..6).
 enum class FillStyle { Solid, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
@@ -29,6 +35,11 @@ bool HatchCovers(FillStyle s, int x, int y);
 // Paints the spans with the colour (made opaque); hatched styles paint only their lines.
 // Spans reaching off the picture are clipped.
 void PaintSpans(QImage& img, const std::vector<Span>& spans, QRgb colour, FillStyle style);
+
+// The fill tool: PaintSpans(img, FloodRegion(img, seed), colour, style) with the same result,
+// painting each run as it is found. A seed outside the picture changes nothing.
+void FloodFill(QImage& img, QPoint seed, QRgb colour, FillStyle style,
+               std::size_t spanBudget = kAutoSpans);
 
 // Pen raster mode by the fill-style list's index: 0 P, 1 D, 2 not D, 3 not P,
 // 4 P or not D, 5 P and not D, 6 not P or D (bitwise on 24-bit pixel values); any other

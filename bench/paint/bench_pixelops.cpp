@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QString>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
@@ -64,18 +66,82 @@ QImage Maze() {
     return img;
 }
 
+// A plain picture as large as a picture gets: the fill is bound by memory, not by the search.
+QImage PlainLarge() {
+    QImage img(10000, 10000, QImage::Format_RGB32);
+    img.fill(kA);
+    return img;
+}
+
+// The largest drawing the program ships, as the archive holds it (made by the build).
+QImage Mandala() {
+    QImage img(QStringLiteral(ORBELLE_BENCH_MANDALA));
+    if (img.isNull()) {
+        std::fprintf(stderr, "bench_pixelops: cannot read %s\n", ORBELLE_BENCH_MANDALA);
+        std::exit(1);
+    }
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+// The worst case for looking at the whole picture: a maze in one corner, walled off from a
+// picture full of small cells of the same colour, so the picture holds far more runs of the
+// seed colour than the region does.
+QImage Islands() {
+    QImage img(kSide, kSide, QImage::Format_RGB32);
+    for (int y = 0; y < kSide; ++y) {
+        auto* p = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < kSide; ++x) p[x] = (x % 4 == 3 || y % 4 == 3) ? 0xff000000 : kA;
+    }
+    const QImage maze = Maze().copy(0, 0, 999, 999);
+    for (int y = 0; y < 1001; ++y)
+        for (int x = 0; x < 1001; ++x)
+            img.setPixel(x, y, x < 999 && y < 999 ? maze.pixel(x, y) : 0xff000000);
+    return img;
+}
+
+const QImage& IslandsPicture() {
+    static const QImage img = Islands();
+    return img;
+}
+
 const QImage& PlainPicture() {
     static const QImage img = Plain();
+    return img;
+}
+const QImage& PlainLargePicture() {
+    static const QImage img = PlainLarge();
     return img;
 }
 const QImage& MazePicture() {
     static const QImage img = Maze();
     return img;
 }
+const QImage& MandalaPicture() {
+    static const QImage img = Mandala();
+    return img;
+}
 
-size_t RegionBytes(const QImage& img) {
+// The background is the white around the drawing's circle; the cell is the first small white
+// region met walking from the centre to the right.
+QPoint MandalaBackground() { return {0, 0}; }
+QPoint MandalaCell() {
+    static const QPoint seed = [] {
+        const QImage& img = MandalaPicture();
+        const int y = img.height() / 2;
+        for (int x = img.width() / 2; x < img.width(); ++x) {
+            if (img.pixel(x, y) != kA) continue;
+            size_t n = 0;
+            for (const orb::Span& s : orb::FloodRegion(img, {x, y})) n += size_t(s.x2 - s.x1 + 1);
+            if (n >= 50 && n <= 5000) return QPoint(x, y);
+        }
+        return QPoint(img.width() / 2, y);
+    }();
+    return seed;
+}
+
+size_t RegionBytes(const QImage& img, QPoint seed) {
     size_t n = 0;
-    for (const orb::Span& s : orb::FloodRegion(img, {1, 1})) n += size_t(s.x2 - s.x1 + 1);
+    for (const orb::Span& s : orb::FloodRegion(img, seed)) n += size_t(s.x2 - s.x1 + 1);
     return n * 4;
 }
 
@@ -99,52 +165,69 @@ void NaiveFill(QImage& img, QPoint seed, QRgb colour) {
 }
 
 // Each run alternates the region between two colours, so every iteration fills the same area.
-void FillOurs(benchmark::State& state, const QImage& picture) {
+void FillOurs(benchmark::State& state, const QImage& picture, QPoint seed,
+              size_t budget = orb::kAutoSpans) {
     QImage img = picture;
+    img.bits();  // the copy of the picture is made here, not in the first fill
     bool flip = false;
     for (auto _ : state) {
-        const auto spans = orb::FloodRegion(img, {1, 1});
-        orb::PaintSpans(img, spans, flip ? kA : kB, orb::FillStyle::Solid);
+        orb::FloodFill(img, seed, flip ? kA : kB, orb::FillStyle::Solid, budget);
         flip = !flip;
         benchmark::DoNotOptimize(img.constBits());
     }
 }
 
-void RegionOnly(benchmark::State& state, const QImage& picture) {
+// A hatch leaves the region's old colour between its lines, so the picture is put back
+// (untimed) before every fill; the solid fill is measured the same way to compare.
+void FillStyled(benchmark::State& state, const QImage& picture, QPoint seed) {
+    const auto style = orb::FillStyle(state.range(0));
+    QImage img = picture;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(img.bits(), picture.constBits(), size_t(picture.sizeInBytes()));
+        state.ResumeTiming();
+        orb::FloodFill(img, seed, kB, style);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
+// Fills that must find the picture as it was: the picture is put back (untimed) each time.
+template <typename Fill>
+void FillRestored(benchmark::State& state, const QImage& picture, Fill fill) {
+    QImage img = picture;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(img.bits(), picture.constBits(), size_t(picture.sizeInBytes()));
+        state.ResumeTiming();
+        fill(img);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
+void RegionOnly(benchmark::State& state, const QImage& picture, QPoint seed) {
     size_t spans = 0;
     for (auto _ : state) {
-        spans = orb::FloodRegion(picture, {1, 1}).size();
+        spans = orb::FloodRegion(picture, seed).size();
         benchmark::DoNotOptimize(spans);
     }
     state.counters["spans"] = double(spans);
-    state.counters["pixels"] = double(RegionBytes(picture) / 4);
+    state.counters["pixels"] = double(RegionBytes(picture, seed) / 4);
 }
 
-// The brush alone, over spans found once.
-void PaintOnly(benchmark::State& state, const QImage& picture) {
+void FillNaive(benchmark::State& state, const QImage& picture, QPoint seed) {
     QImage img = picture;
-    const auto spans = orb::FloodRegion(img, {1, 1});
+    img.bits();
     bool flip = false;
     for (auto _ : state) {
-        orb::PaintSpans(img, spans, flip ? kA : kB, orb::FillStyle::Solid);
-        flip = !flip;
-        benchmark::DoNotOptimize(img.constBits());
-    }
-}
-
-void FillNaive(benchmark::State& state, const QImage& picture) {
-    QImage img = picture;
-    bool flip = false;
-    for (auto _ : state) {
-        NaiveFill(img, {1, 1}, flip ? kA : kB);
+        NaiveFill(img, seed, flip ? kA : kB);
         flip = !flip;
         benchmark::DoNotOptimize(img.constBits());
     }
 }
 
 // The floor: writing as many bytes as the region holds, in one block.
-void FillMemset(benchmark::State& state, const QImage& picture) {
-    const size_t bytes = RegionBytes(picture);
+void FillMemset(benchmark::State& state, const QImage& picture, QPoint seed) {
+    const size_t bytes = RegionBytes(picture, seed);
     std::vector<unsigned char> block(bytes);
     int v = 0;
     for (auto _ : state) {
@@ -155,14 +238,14 @@ void FillMemset(benchmark::State& state, const QImage& picture) {
 }
 
 #if defined(ORBELLE_HAVE_OPENCV)
-void FillOpenCv(benchmark::State& state, const QImage& picture) {
+void FillOpenCv(benchmark::State& state, const QImage& picture, QPoint seed) {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
     cv::Mat mat(rgb.height(), rgb.width(), CV_8UC3);
     for (int y = 0; y < rgb.height(); ++y)
         std::memcpy(mat.ptr(y), rgb.constScanLine(y), size_t(rgb.width()) * 3);
     bool flip = false;
     for (auto _ : state) {
-        cv::floodFill(mat, cv::Point(1, 1),
+        cv::floodFill(mat, cv::Point(seed.x(), seed.y()),
                       flip ? cv::Scalar(255, 255, 255) : cv::Scalar(16, 48, 224), nullptr,
                       cv::Scalar(), cv::Scalar(), 4);
         flip = !flip;
@@ -218,32 +301,91 @@ void StretchPainter(benchmark::State& state) {
     }
 }
 
-void Plain_Ours(benchmark::State& s) { FillOurs(s, PlainPicture()); }
-void Plain_RegionOnly(benchmark::State& s) { RegionOnly(s, PlainPicture()); }
-void Plain_Naive(benchmark::State& s) { FillNaive(s, PlainPicture()); }
-void Plain_PaintOnly(benchmark::State& s) { PaintOnly(s, PlainPicture()); }
-void Plain_Memset(benchmark::State& s) { FillMemset(s, PlainPicture()); }
-void Maze_Ours(benchmark::State& s) { FillOurs(s, MazePicture()); }
-void Maze_RegionOnly(benchmark::State& s) { RegionOnly(s, MazePicture()); }
-void Maze_Naive(benchmark::State& s) { FillNaive(s, MazePicture()); }
-void Maze_Memset(benchmark::State& s) { FillMemset(s, MazePicture()); }
+constexpr QPoint kCorner{1, 1};
+constexpr size_t kNever = size_t(-1);
+
+void Plain_Ours(benchmark::State& s) { FillOurs(s, PlainPicture(), kCorner); }
+void Plain_Spans(benchmark::State& s) { FillOurs(s, PlainPicture(), kCorner, kNever); }
+void Plain_Rows(benchmark::State& s) { FillOurs(s, PlainPicture(), kCorner, 0); }
+void Plain_RegionOnly(benchmark::State& s) { RegionOnly(s, PlainPicture(), kCorner); }
+void Plain_Naive(benchmark::State& s) { FillNaive(s, PlainPicture(), kCorner); }
+void Plain_Memset(benchmark::State& s) { FillMemset(s, PlainPicture(), kCorner); }
+void Plain_Style(benchmark::State& s) { FillStyled(s, PlainPicture(), kCorner); }
+void Large_Ours(benchmark::State& s) { FillOurs(s, PlainLargePicture(), kCorner); }
+void Large_Memset(benchmark::State& s) { FillMemset(s, PlainLargePicture(), kCorner); }
+void Maze_Ours(benchmark::State& s) { FillOurs(s, MazePicture(), kCorner); }
+void Maze_Spans(benchmark::State& s) { FillOurs(s, MazePicture(), kCorner, kNever); }
+void Maze_Rows(benchmark::State& s) { FillOurs(s, MazePicture(), kCorner, 0); }
+void Maze_RegionOnly(benchmark::State& s) { RegionOnly(s, MazePicture(), kCorner); }
+void Maze_Naive(benchmark::State& s) { FillNaive(s, MazePicture(), kCorner); }
+void Maze_Memset(benchmark::State& s) { FillMemset(s, MazePicture(), kCorner); }
+void Maze_Style(benchmark::State& s) { FillStyled(s, MazePicture(), kCorner); }
+// The cells must keep the region's colour, so these put the picture back instead of
+// alternating colours.
+void IslandsFill(benchmark::State& s, size_t budget) {
+    FillRestored(s, IslandsPicture(), [&](QImage& img) {
+        orb::FloodFill(img, kCorner, kB, orb::FillStyle::Solid, budget);
+    });
+}
+void Islands_Ours(benchmark::State& s) { IslandsFill(s, orb::kAutoSpans); }
+void Islands_Spans(benchmark::State& s) { IslandsFill(s, kNever); }
+void Islands_Rows(benchmark::State& s) { IslandsFill(s, 0); }
+void Islands_Naive(benchmark::State& s) {
+    FillRestored(s, IslandsPicture(), [](QImage& img) { NaiveFill(img, kCorner, kB); });
+}
+void MandalaBk_Ours(benchmark::State& s) { FillOurs(s, MandalaPicture(), MandalaBackground()); }
+void MandalaBk_Spans(benchmark::State& s) {
+    FillOurs(s, MandalaPicture(), MandalaBackground(), kNever);
+}
+void MandalaBk_Rows(benchmark::State& s) { FillOurs(s, MandalaPicture(), MandalaBackground(), 0); }
+void MandalaBk_Naive(benchmark::State& s) { FillNaive(s, MandalaPicture(), MandalaBackground()); }
+void MandalaBk_Style(benchmark::State& s) { FillStyled(s, MandalaPicture(), MandalaBackground()); }
+void MandalaCell_Ours(benchmark::State& s) { FillOurs(s, MandalaPicture(), MandalaCell()); }
+void MandalaCell_Rows(benchmark::State& s) { FillOurs(s, MandalaPicture(), MandalaCell(), 0); }
+void MandalaCell_Naive(benchmark::State& s) { FillNaive(s, MandalaPicture(), MandalaCell()); }
 #if defined(ORBELLE_HAVE_OPENCV)
-void Plain_OpenCv(benchmark::State& s) { FillOpenCv(s, PlainPicture()); }
-void Maze_OpenCv(benchmark::State& s) { FillOpenCv(s, MazePicture()); }
+void Plain_OpenCv(benchmark::State& s) { FillOpenCv(s, PlainPicture(), kCorner); }
+void Large_OpenCv(benchmark::State& s) { FillOpenCv(s, PlainLargePicture(), kCorner); }
+void Maze_OpenCv(benchmark::State& s) { FillOpenCv(s, MazePicture(), kCorner); }
+void MandalaBk_OpenCv(benchmark::State& s) { FillOpenCv(s, MandalaPicture(), MandalaBackground()); }
+void MandalaCell_OpenCv(benchmark::State& s) { FillOpenCv(s, MandalaPicture(), MandalaCell()); }
 #endif
 
-BENCHMARK(Plain_Ours)->Unit(benchmark::kMillisecond);
-BENCHMARK(Plain_RegionOnly)->Unit(benchmark::kMillisecond);
-BENCHMARK(Plain_PaintOnly)->Unit(benchmark::kMillisecond);
-BENCHMARK(Plain_Memset)->Unit(benchmark::kMillisecond);
-BENCHMARK(Plain_Naive)->Unit(benchmark::kMillisecond);
-BENCHMARK(Maze_Ours)->Unit(benchmark::kMillisecond);
-BENCHMARK(Maze_RegionOnly)->Unit(benchmark::kMillisecond);
-BENCHMARK(Maze_Memset)->Unit(benchmark::kMillisecond);
-BENCHMARK(Maze_Naive)->Unit(benchmark::kMillisecond);
+#define FILL_BENCH(name) BENCHMARK(name)->Unit(benchmark::kMillisecond)
+FILL_BENCH(Plain_Ours);
+FILL_BENCH(Plain_Spans);
+FILL_BENCH(Plain_Rows);
+FILL_BENCH(Plain_RegionOnly);
+FILL_BENCH(Plain_Memset);
+FILL_BENCH(Plain_Naive);
+FILL_BENCH(Plain_Style)->DenseRange(0, 6);
+FILL_BENCH(Large_Ours);
+FILL_BENCH(Large_Memset);
+FILL_BENCH(Maze_Ours);
+FILL_BENCH(Maze_Spans);
+FILL_BENCH(Maze_Rows);
+FILL_BENCH(Maze_RegionOnly);
+FILL_BENCH(Maze_Memset);
+FILL_BENCH(Maze_Naive);
+FILL_BENCH(Maze_Style)->DenseRange(0, 6);
+FILL_BENCH(Islands_Ours);
+FILL_BENCH(Islands_Spans);
+FILL_BENCH(Islands_Rows);
+FILL_BENCH(Islands_Naive);
+FILL_BENCH(MandalaBk_Ours);
+FILL_BENCH(MandalaBk_Spans);
+FILL_BENCH(MandalaBk_Rows);
+FILL_BENCH(MandalaBk_Naive);
+FILL_BENCH(MandalaBk_Style)->DenseRange(0, 6);
+FILL_BENCH(MandalaCell_Ours);
+FILL_BENCH(MandalaCell_Rows);
+FILL_BENCH(MandalaCell_Naive);
 #if defined(ORBELLE_HAVE_OPENCV)
-BENCHMARK(Plain_OpenCv)->Unit(benchmark::kMillisecond);
-BENCHMARK(Maze_OpenCv)->Unit(benchmark::kMillisecond);
+FILL_BENCH(Plain_OpenCv);
+FILL_BENCH(Large_OpenCv);
+FILL_BENCH(Maze_OpenCv);
+FILL_BENCH(MandalaBk_OpenCv);
+FILL_BENCH(MandalaCell_OpenCv);
 #endif
 BENCHMARK(StretchOurs)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(StretchPainter)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -252,16 +394,25 @@ BENCHMARK(StretchPainter)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> ms;
+    // With --benchmark_repetitions the median of the repetitions is used (run them with
+    // --benchmark_enable_random_interleaving so the cases alternate).
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
+        for (const Run& r : runs) {
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+                median_[r.run_name.str()] = r.GetAdjustedCPUTime();
+            else if (r.run_type == Run::RT_Iteration && r.iterations > 0)
                 ms[r.benchmark_name()] = r.GetAdjustedCPUTime();
+        }
+        for (const auto& [name, t] : median_) ms[name] = t;
         ConsoleReporter::ReportRuns(runs);
     }
     void Ratio(const char* label, const std::string& a, const std::string& b, const char* aim) {
         if (!ms.count(a) || !ms.count(b) || ms[b] <= 0) return;
         std::printf("  %-44s %9.3g   %s\n", label, ms[a] / ms[b], aim);
     }
+
+private:
+    std::map<std::string, double> median_;
 };
 
 }  // namespace
@@ -270,14 +421,39 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nRatios of CPU time per iteration, same run (the machine is shared):\n");
+    std::printf(
+        "\nRatios of CPU time per iteration (medians when repeated), same run (the machine is "
+        "shared):\n");
     reporter.Ratio("plain fill / memset of its bytes", "Plain_Ours", "Plain_Memset", "aim <= 2.5");
-    reporter.Ratio("plain fill / naive pixel fill", "Plain_Ours", "Plain_Naive", "lower is better");
+    reporter.Ratio("plain fill / naive pixel fill", "Plain_Ours", "Plain_Naive", "aim <= 1");
+    reporter.Ratio("10000x10000 plain fill / memset", "Large_Ours", "Large_Memset", "aim <= 2.5");
     reporter.Ratio("maze fill / memset of its bytes", "Maze_Ours", "Maze_Memset", "");
-    reporter.Ratio("maze fill / naive pixel fill", "Maze_Ours", "Maze_Naive", "lower is better");
+    reporter.Ratio("maze fill / naive pixel fill", "Maze_Ours", "Maze_Naive", "aim <= 1");
+    reporter.Ratio("maze: scanline only / chosen", "Maze_Spans", "Maze_Ours", "");
+    reporter.Ratio("maze: rows only / chosen", "Maze_Rows", "Maze_Ours", "");
+    reporter.Ratio("plain: rows only / chosen", "Plain_Rows", "Plain_Ours", "");
+    reporter.Ratio("maze corner among cells / naive", "Islands_Ours", "Islands_Naive", "aim <= 1");
+    reporter.Ratio("maze corner: scanline only / chosen", "Islands_Spans", "Islands_Ours", "");
+    reporter.Ratio("maze corner: rows only / chosen", "Islands_Rows", "Islands_Ours", "");
+    reporter.Ratio("mandala background / naive", "MandalaBk_Ours", "MandalaBk_Naive", "aim <= 1");
+    reporter.Ratio("mandala background: scanline only / chosen", "MandalaBk_Spans",
+                   "MandalaBk_Ours", "");
+    reporter.Ratio("mandala background: rows only / chosen", "MandalaBk_Rows", "MandalaBk_Ours",
+                   "");
+    reporter.Ratio("mandala cell / naive", "MandalaCell_Ours", "MandalaCell_Naive", "aim <= 1");
+    reporter.Ratio("mandala cell: rows only / chosen", "MandalaCell_Rows", "MandalaCell_Ours", "");
+    for (const char* pic : {"Plain", "Maze", "MandalaBk"})
+        for (int s = 1; s <= 6; ++s) {
+            const std::string name = std::string(pic) + "_Style/" + std::to_string(s);
+            const std::string label = std::string(pic) + " style " + std::to_string(s) + " / solid";
+            reporter.Ratio(label.c_str(), name, std::string(pic) + "_Style/0", "aim <= 1.3");
+        }
 #if defined(ORBELLE_HAVE_OPENCV)
     reporter.Ratio("plain fill / OpenCV floodFill", "Plain_Ours", "Plain_OpenCv", "aim <= 0.33");
+    reporter.Ratio("10000x10000 plain fill / OpenCV", "Large_Ours", "Large_OpenCv", "");
     reporter.Ratio("maze fill / OpenCV floodFill", "Maze_Ours", "Maze_OpenCv", "aim <= 0.33");
+    reporter.Ratio("mandala background / OpenCV", "MandalaBk_Ours", "MandalaBk_OpenCv", "");
+    reporter.Ratio("mandala cell / OpenCV", "MandalaCell_Ours", "MandalaCell_OpenCv", "");
 #else
     std::printf("  (OpenCV not found: no floodFill comparison)\n");
 #endif

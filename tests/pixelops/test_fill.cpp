@@ -1,6 +1,7 @@
 // Flood region against a plain breadth-first search over pixels, and the fill styles.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 
 #include "paint/PixelOps.h"
@@ -162,4 +163,140 @@ TEST(FillStyles, SpansOffThePictureAreClipped) {
     EXPECT_EQ(img, before);
     PaintSpans(img, {{4, -100, 100}}, 0x00ff0000, FillStyle::Solid);
     for (int x = 0; x < 20; ++x) EXPECT_EQ(img.pixel(x, 4), 0xffff0000u);  // stays opaque
+}
+
+namespace {
+
+// What a fill must leave: the reference region painted pixel by pixel where the hatch covers.
+QImage ReferenceFill(const QImage& art, QPoint seed, QRgb colour, FillStyle style) {
+    QImage out = art.convertToFormat(QImage::Format_RGB32);
+    if (!art.rect().contains(seed)) return out;
+    const auto in = ReferenceRegion(out, seed);
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            if (in[size_t(y) * out.width() + x] && HatchCovers(style, x, y))
+                out.setPixel(x, y, 0xff000000u | colour);
+    return out;
+}
+
+// Pictures whose regions cross the 64-pixel words of the row masks in every way: widths
+// around multiples of 64, noise, line art, mazes and long random walls.
+std::vector<QImage> Pictures(std::mt19937& rng) {
+    std::vector<QImage> pics;
+    for (int w : {1, 3, 63, 64, 65, 130}) {
+        pics.push_back(orbtest::RandomNoise(rng, w, 9, 2));
+        pics.push_back(orbtest::RandomNoise(rng, w, 5, 4));
+    }
+    pics.push_back(orbtest::RandomLineArt(rng, 129, 70));
+    pics.push_back(orbtest::RandomLineArt(rng, 200, 41));
+    pics.push_back(orbtest::Maze(rng, 40, 21));
+    pics.push_back(orbtest::Maze(rng, 64, 8));
+    QImage walls = Filled(191, 77, 0xffffffff);
+    std::uniform_int_distribution<int> px(0, 190), py(0, 76), len(1, 120), pick(0, 3);
+    const QRgb kWall[] = {0xff000000, 0xffff0000, 0xfffffffe, 0xffffffff};
+    for (int i = 0; i < 60; ++i) {
+        const QRgb c = kWall[pick(rng)];
+        const int x = px(rng), y = py(rng), n = len(rng);
+        for (int k = 0; k < n; ++k) {
+            const int xx = i % 2 ? std::min(190, x + k) : x, yy = i % 2 ? y : std::min(76, y + k);
+            walls.setPixel(xx, yy, c);
+        }
+    }
+    pics.push_back(walls);
+    return pics;
+}
+
+}  // namespace
+
+// The fill must match the reference however far the scanline search gets before the row
+// labelling takes over (0: at once; small budgets: part painted, then labelled).
+TEST(FloodFill, MatchesReferenceForEveryStyleAndSwitchPoint) {
+    std::mt19937 rng(2024);
+    const QRgb paint = 0xff3070c0;
+    int cases = 0;
+    for (const QImage& art : Pictures(rng)) {
+        for (QPoint seed : Seeds(rng, art.width(), art.height())) {
+            const int s = int(rng() % 7);  // every style over the whole set, one per seed
+            const QImage want = ReferenceFill(art, seed, paint, FillStyle(s));
+            for (size_t budget : {size_t(0), size_t(1), size_t(4), kAutoSpans, size_t(-1)}) {
+                QImage img = art;
+                FloodFill(img, seed, paint, FillStyle(s), budget);
+                ASSERT_EQ(orbtest::CountDiff(img, want), 0)
+                    << art.width() << "x" << art.height() << " seed " << seed.x() << "," << seed.y()
+                    << " style " << s << " budget " << budget;
+                ++cases;
+            }
+            for (size_t budget : {size_t(0), size_t(3)})
+                ASSERT_EQ(SpansToMask(FloodRegion(art, seed, budget), art.width(), art.height()),
+                          ReferenceRegion(art, seed))
+                    << "region, budget " << budget;
+        }
+    }
+    EXPECT_GT(cases, 500);
+}
+
+TEST(FloodFill, EveryStyleOnLabelledRows) {
+    std::mt19937 rng(77);
+    const QImage art = orbtest::RandomLineArt(rng, 150, 90);
+    for (int s = 0; s < 7; ++s)
+        for (QPoint seed : Seeds(rng, art.width(), art.height())) {
+            QImage img = art;
+            FloodFill(img, seed, 0xff10e020, FillStyle(s), 0);
+            ASSERT_EQ(orbtest::CountDiff(img, ReferenceFill(art, seed, 0xff10e020, FillStyle(s))),
+                      0)
+                << "style " << s;
+        }
+}
+
+TEST(FloodFill, SameColourOutsideSeedAndForeignLayouts) {
+    std::mt19937 rng(3);
+    const QImage art = orbtest::RandomLineArt(rng, 70, 50);
+    QImage img = art;
+    FloodFill(img, {5, 5}, art.pixel(5, 5), FillStyle::Solid, 0);  // nothing to change
+    EXPECT_EQ(img, art);
+    for (QPoint p : {QPoint(-1, 0), QPoint(70, 3), QPoint(2, 50)}) {
+        FloodFill(img, p, 0xff00ff00, FillStyle::Solid);
+        EXPECT_EQ(img, art);
+    }
+    QImage none;
+    FloodFill(none, {0, 0}, 0xff00ff00, FillStyle::Solid);
+    EXPECT_TRUE(none.isNull());
+
+    // A transparent brush colour still paints opaque pixels.
+    img = Filled(9, 9, 0xffffffff);
+    FloodFill(img, {4, 4}, 0x00123456, FillStyle::Solid, 0);
+    EXPECT_EQ(img.pixel(8, 8), 0xff123456u);
+
+    // Rows with padding between them and pictures of another format.
+    const int w = 67, h = 23, stride = (w + 5) * 4;
+    std::vector<uchar> buffer(size_t(stride) * h, 0xab);
+    QImage padded(buffer.data(), w, h, stride, QImage::Format_RGB32);
+    const QImage source = orbtest::RandomNoise(rng, w, h, 2);
+    for (int y = 0; y < h; ++y) std::memcpy(padded.scanLine(y), source.constScanLine(y), w * 4);
+    for (size_t budget : {size_t(0), kAutoSpans}) {
+        QImage a = padded;  // shares the buffer until written
+        FloodFill(a, {w - 1, h - 1}, 0xff0000ff, FillStyle::Cross, budget);
+        EXPECT_EQ(orbtest::CountDiff(
+                      a, ReferenceFill(source, {w - 1, h - 1}, 0xff0000ff, FillStyle::Cross)),
+                  0);
+    }
+    for (int y = 0; y < h; ++y)  // the padding past each row is never written
+        for (int i = w * 4; i < stride; ++i) ASSERT_EQ(buffer[size_t(y) * stride + i], 0xab);
+    QImage rgb888 = source.convertToFormat(QImage::Format_RGB888);
+    FloodFill(rgb888, {0, 0}, 0xff0000ff, FillStyle::Solid, 0);
+    EXPECT_EQ(
+        orbtest::CountDiff(rgb888, ReferenceFill(source, {0, 0}, 0xff0000ff, FillStyle::Solid)), 0);
+}
+
+// Regions past the search's first budget: the search is weighed against labelling, resumed or
+// switched, with the same result either way.
+TEST(FloodFill, LargeFragmentedRegionWithTheChosenMethod) {
+    std::mt19937 rng(11);
+    const QImage maze = orbtest::Maze(rng, 120, 90);
+    for (int s : {0, 3, 6}) {
+        QImage img = maze;
+        FloodFill(img, {1, 1}, 0xffc02060, FillStyle(s));
+        ASSERT_EQ(orbtest::CountDiff(img, ReferenceFill(maze, {1, 1}, 0xffc02060, FillStyle(s))), 0)
+            << "style " << s;
+    }
 }
