@@ -46,8 +46,7 @@ public:
         w.SaveUndo();
         if (!w.FPicture.isNull() && w.Host) {
             const QColor c = NearestDisplayColor(w.Host->CurrentColour());
-            PaintSpans(w.FPicture, FloodRegion(w.FPicture, at.picture), c.rgb(),
-                       FillStyleFromIndex(w.Host->FillStyleIndex()));
+            FloodFill(w.FPicture, at.picture, c.rgb(), FillStyleFromIndex(w.Host->FillStyleIndex()));
         }
         w.Paint();
         w.FChanged = true;
