@@ -4,7 +4,9 @@ set -e
 expected="Http_Get
 Kestrup_Dispatch
 Kestrup_Event_Fd
+Kestrup_Set_Call_Deadline
 Kestrup_Set_Idle_Callback
+Kestrup_Set_Max_Body
 Set_Proxy_Server"
 actual=$(nm -D --defined-only "$1" | awk '{print $3}' | sort)
 if [ "$actual" != "$expected" ]; then
