@@ -47,7 +47,9 @@ for spec in "-colors 16 -compress RLE BMP3" "-colors 256 -compress RLE BMP3" "-c
   { printf '\003'; cat "$seeds/$name.tmp"; } >"$seeds/bitmap/$name.bmp"
   rm "$seeds/$name.tmp"
 done
-cp "$seeds"/pcx/*.pcx "$seeds/bitmap/" 2>/dev/null || true
+for f in "$seeds"/pcx/*.pcx; do
+  { printf '\003'; cat "$f"; } >"$seeds/bitmap/$(basename "$f")"
+done
 
 mkdir -p "$out/crashes"
 for t in "${targets[@]}"; do
