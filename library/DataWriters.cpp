@@ -101,6 +101,30 @@ QByteArray DbSourceText(const std::vector<TDbSourceRecord>& records) {
     return out;
 }
 
+QStringList DbSourceLosses(const std::vector<TDbSourceRecord>& records) {
+    // Each record alone through the writer and back: whatever the source format
+    // cannot carry shows as a difference, whichever rule it falls under.
+    QStringList losses;
+    for (size_t i = 0; i < records.size(); ++i) {
+        const TDbSourceRecord& r = records[i];
+        std::vector<TDbSourceRecord> back;
+        QString error;
+        const bool parsed = ParseDbSource(DbSourceText({r}), back, error);
+        QString why;
+        if (!parsed)
+            why = error;
+        else if (back.size() != 1 || back[0].Key != r.Key)
+            why = QStringLiteral("key");
+        else if (back[0].Value != r.Value)
+            why = QStringLiteral("value");
+        if (!why.isEmpty())
+            losses << QStringLiteral("record %1 (%2): %3 cannot be written as source text")
+                          .arg(i + 1)
+                          .arg(FromCp1252(r.Key).left(40), why);
+    }
+    return losses;
+}
+
 bool BuildDbFile(const std::vector<TDbSourceRecord>& records, QByteArray& file, QString& error) {
     file.clear();
     if (records.size() > size_t(INT32_MAX)) {

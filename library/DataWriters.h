@@ -20,6 +20,10 @@ bool ParseDbSource(const QByteArray& source, std::vector<TDbSourceRecord>& recor
                    QStringList* warnings = nullptr);
 // The source text for records (inverse of ParseDbSource).
 QByteArray DbSourceText(const std::vector<TDbSourceRecord>& records);
+// The records (1-based, with the reason) that DbSourceText cannot write so that
+// ParseDbSource gives them back unchanged: a lone CR or LF in a value, a value ending
+// in a line end, a key with a line end or trailing blanks, a byte the source cannot hold.
+QStringList DbSourceLosses(const std::vector<TDbSourceRecord>& records);
 // The database file; false when a key or value is longer than 65535 bytes.
 bool BuildDbFile(const std::vector<TDbSourceRecord>& records, QByteArray& file, QString& error);
 

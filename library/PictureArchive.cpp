@@ -6,41 +6,62 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "library/Cp1252.h"
 
 namespace orb {
 
+namespace {
+
+void ReadIndex(TArchiveIndex& index);
+
+}  // namespace
+
 std::unique_ptr<TArchiveIndex> LoadArchiveIndex(const QString& fileName) {
     if (!QFileInfo::exists(fileName)) return nullptr;
     auto index = std::make_unique<TArchiveIndex>();
     index->FileName = fileName;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return index;
+    try {
+        ReadIndex(*index);
+    } catch (const std::bad_alloc&) {
+        // A directory too large for memory reads as a damaged one.
+        index->Lines.clear();
+    }
+    return index;
+}
+
+namespace {
+
+void ReadIndex(TArchiveIndex& index) {
+    QFile file(index.FileName);
+    if (!file.open(QIODevice::ReadOnly)) return;
     const qint64 size = file.size();
-    if (size < 4 || !file.seek(size - 4)) return index;
+    if (size < 4 || !file.seek(size - 4)) return;
     char tail[4];
-    if (file.read(tail, 4) != 4) return index;
+    if (file.read(tail, 4) != 4) return;
     int32_t len;
     std::memcpy(&len, tail, 4);
     // A length pointing outside the file is a corrupt directory.
-    if (len < 0 || qint64(len) > size - 4) return index;
-    if (!file.seek(size - 4 - len)) return index;
+    if (len < 0 || qint64(len) > size - 4) return;
+    if (!file.seek(size - 4 - len)) return;
     const QByteArray text = file.read(len);
-    if (text.size() != len) return index;
+    if (text.size() != len) return;
     // CR LF separated; a lone CR or LF also ends a line, and a final line end adds no line.
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i <= n; ++i) {
         if (i == n || text[i] == '\r' || text[i] == '\n') {
-            if (i < n || start < n) index->Lines.append(text.mid(start, i - start));
+            if (i < n || start < n) index.Lines.append(text.mid(start, i - start));
             if (i < n && text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
             start = i + 1;
         }
     }
-    return index;
 }
+
+}  // namespace
 
 namespace {
 
@@ -117,16 +138,18 @@ namespace {
 // zlib cannot expand data by more than about 1032 to 1; a larger claim is a corrupt entry,
 // and refusing it keeps a hostile size from allocating without bound.
 bool PlausibleSizes(int64_t size, int64_t stored) {
-    return size > 0 && stored > 0 && stored <= size && size / 1032 <= stored + 1;
+    return size > 0 && stored > 0 && stored <= size && size / 1032 <= stored + 1 &&
+           size <= MaxArchiveMemberSize;
 }
 
 bool Inflate(const QByteArray& in, int64_t size, QByteArray& out) {
-    out.resize(size);
+    // The output grows with what the stream gives, so a claimed size costs nothing
+    // until the data backs it.
+    out.resize(std::min<int64_t>(size, int64_t(1) << 20));
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK) return false;
     zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.constData()));
     zs.avail_in = static_cast<uInt>(in.size());
-    zs.next_out = reinterpret_cast<Bytef*>(out.data());
     // Inflate a slice at a time and let pending events run in between, so the window stays
     // responsive during a long member.
     constexpr uInt kSlice = 1u << 20;
@@ -134,6 +157,9 @@ bool Inflate(const QByteArray& in, int64_t size, QByteArray& out) {
     int rc = Z_OK;
     while (left > 0) {
         const uInt slice = left < kSlice ? static_cast<uInt>(left) : kSlice;
+        const int64_t done = size - left;
+        if (done + slice > out.size()) out.resize(std::min<int64_t>(size, 2 * (done + slice)));
+        zs.next_out = reinterpret_cast<Bytef*>(out.data() + done);
         zs.avail_out = slice;
         rc = inflate(&zs, Z_NO_FLUSH);
         left -= slice - zs.avail_out;
@@ -148,7 +174,9 @@ bool Inflate(const QByteArray& in, int64_t size, QByteArray& out) {
 
 }  // namespace
 
-bool ReadArchiveMember(const QString& archiveFile, const TArchiveEntry& entry, QByteArray& data) {
+namespace {
+
+bool ReadMember(const QString& archiveFile, const TArchiveEntry& entry, QByteArray& data) {
     data.clear();
     if (entry.Offset < 0 || !PlausibleSizes(entry.Size, entry.StoredSize)) return false;
     QByteArray stored;
@@ -173,10 +201,22 @@ bool ReadArchiveMember(const QString& archiveFile, const TArchiveEntry& entry, Q
     return true;
 }
 
+}  // namespace
+
+bool ReadArchiveMember(const QString& archiveFile, const TArchiveEntry& entry, QByteArray& data) {
+    try {
+        return ReadMember(archiveFile, entry, data);
+    } catch (const std::bad_alloc&) {
+        data = QByteArray();
+        return false;
+    }
+}
+
 bool ExtractArchiveEntry(const QString& archiveFile, const TArchiveEntry& entry,
                          const QString& targetFile) {
     QByteArray data;
     if (!ReadArchiveMember(archiveFile, entry, data)) return false;
+    // Past this point only the file system can fail: the data is in memory.
     const QFileInfo info(targetFile);
     if (!QDir().mkpath(info.absolutePath())) return false;
     QFile out(targetFile);

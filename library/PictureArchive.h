@@ -42,7 +42,11 @@ bool ExtractArchiveEntry(const QString& archiveFile, const TArchiveEntry& entry,
 bool ExtractArchiveEntry(const TArchiveIndex& index, const QString& name,
                          const QString& targetFile);
 
-// The member's bytes in memory (inflated when compressed); false on any fault.
+// Largest member the readers accept: no picture or text of ours comes near it.
+constexpr int64_t MaxArchiveMemberSize = int64_t(256) << 20;
+
+// The member's bytes in memory (inflated when compressed); false on any fault, running out
+// of memory included.
 bool ReadArchiveMember(const QString& archiveFile, const TArchiveEntry& entry, QByteArray& data);
 
 // DOS date-time (local time) to and from QDateTime; an invalid DOS value gives an invalid

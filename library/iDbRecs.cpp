@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -86,6 +87,16 @@ std::size_t TiDbRecFile::ParseAvailable(std::size_t pos, std::size_t have, int32
 }
 
 bool TiDbRecFile::LoadFromFile(const QString& fileName) {
+    try {
+        return Load(fileName);
+    } catch (const std::bad_alloc&) {
+        // A file larger than memory is one that cannot be read.
+        Clear();
+        return false;
+    }
+}
+
+bool TiDbRecFile::Load(const QString& fileName) {
     Clear();
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return false;
@@ -120,12 +131,17 @@ bool TiDbRecFile::LoadFromFile(const QString& fileName) {
 bool TiDbRecFile::LoadFromBytes(const QByteArray& bytes) {
     Clear();
     if (bytes.size() < 4) return false;
-    FData = bytes;
-    FData.detach();
-    const int32_t count = static_cast<int32_t>(U32(FData.constData()));
-    int32_t remaining = count > 0 ? count : 0;
-    ParseAvailable(4, std::size_t(FData.size()), remaining);
-    return remaining == 0;
+    try {
+        FData = bytes;
+        FData.detach();
+        const int32_t count = static_cast<int32_t>(U32(FData.constData()));
+        int32_t remaining = count > 0 ? count : 0;
+        ParseAvailable(4, std::size_t(FData.size()), remaining);
+        return remaining == 0;
+    } catch (const std::bad_alloc&) {
+        Clear();
+        return false;
+    }
 }
 
 void TiDbRecFile::ActivateAll() {

@@ -61,6 +61,7 @@ public:
 
 private:
     void Clear();
+    bool Load(const QString& fileName);
     // Appends parsed records from FData[pos, have); returns the new position.
     std::size_t ParseAvailable(std::size_t pos, std::size_t have, int32_t& remaining);
     int32_t PositionOf(int32_t activeIndex);

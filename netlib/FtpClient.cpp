@@ -257,6 +257,7 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
         ClearInput();
         FData = std::make_unique<TSocketBase>();
         FData->TimeOut = TimeOut;
+        FData->Deadline = Deadline;  // the whole call's limit covers the data connection too
         // Blocks of 256 KiB take a third less time per byte than the 64 KiB default.
         FData->SetWorkBufferSize(DataBlockSize);
         FData->OnPacketRecvd = OnPacketRecvd;

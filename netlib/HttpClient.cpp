@@ -68,7 +68,44 @@ bool SendsBody(THttpRequest kind) {
     return kind == hrPost || kind == hrPut || kind == hrPatch || kind == hrTrace;
 }
 
+bool SameOrigin(const std::string& host, int port, const std::string& otherHost, int otherPort) {
+    return ::strcasecmp(host.c_str(), otherHost.c_str()) == 0 && port == otherPort;
+}
+
+std::string TrimBlanks(const std::string& s) {
+    size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos) return {};
+    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+}
+
+// Growth step of a body buffer: what has arrived decides the size, not what the
+// server announced.
+constexpr size_t BodyStep = size_t(1) << 20;
+
 }  // namespace
+
+std::string EncodeRequestTarget(const std::string& target) {
+    static const char Hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(target.size());
+    for (unsigned char c : target) {
+        if (c <= 0x20 || c >= 0x7F) {
+            out += '%';
+            out += Hex[c >> 4];
+            out += Hex[c & 15];
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
+void AdoptResult(std::string& result, std::string&& body) {
+    result = std::move(body);
+    // A short text is copied into the old buffer rather than taking over its own,
+    // so a huge earlier result would otherwise stay allocated.
+    if (result.capacity() / 4 > result.size()) result.shrink_to_fit();
+}
 
 THttpClient::THttpClient() = default;
 
@@ -168,18 +205,21 @@ void THttpClient::CheckRequestText() const {
 
 void THttpClient::BuildHeader() {
     FHeaderLines.Clear();
-    FHeaderLines.Add(RequestWords[FKind] + (Proxy.empty() ? FPath : FUrl) + " HTTP/1.0");
+    FHeaderLines.Add(RequestWords[FKind] + EncodeRequestTarget(Proxy.empty() ? FPath : FUrl) +
+                     " HTTP/1.0");
     if (!Proxy.empty()) FHeaderLines.Add("Proxy-Connection: Keep-Alive");
     FHeaderLines.Add("Host: " + Host);
     FHeaderLines.Add("Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff");
     FHeaderLines.Add("Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript");
     FHeaderLines.SetValue("User-Agent", HeaderInfo.LocalProgram);
     FHeaderLines.SetValue("From", HeaderInfo.LocalMailAddress);
-    FHeaderLines.SetValue("Cookie", HeaderInfo.Cookie);
+    // A cookie goes back only to the server it belongs to.
+    if (FCookieHost.empty() || SameOrigin(Host, Port, FCookieHost, FCookiePort))
+        FHeaderLines.SetValue("Cookie", HeaderInfo.Cookie);
     FHeaderLines.SetValue("Referer", HeaderInfo.Referer);
     // Credentials go only to the host they were given for, never to a redirect target.
-    bool sameOrigin = ::strcasecmp(Host.c_str(), FAuthHost.c_str()) == 0 && Port == FAuthPort;
-    if (!HeaderInfo.UserId.empty() && !HeaderInfo.Password.empty() && sameOrigin)
+    if (!HeaderInfo.UserId.empty() && !HeaderInfo.Password.empty() &&
+        SameOrigin(Host, Port, FAuthHost, FAuthPort))
         FHeaderLines.Add("Authorization: Basic " +
                          Base64Line(HeaderInfo.UserId + ":" + HeaderInfo.Password));
     FHeaderLines.Add("Content-type: application/x-www-form-urlencoded");
@@ -249,7 +289,8 @@ void THttpClient::ReadResponseHeader() {
         if (word == "SET-COOKIE:") {
             FReceivedCookie = line.size() > 12 ? StripLineEnd(line.substr(12)) : std::string();
         } else if (word == "LOCATION:") {
-            FLocation = line.size() > 10 ? StripLineEnd(line.substr(10)) : std::string();
+            FLocation =
+                line.size() > 10 ? TrimBlanks(StripLineEnd(line.substr(10))) : std::string();
         } else if (word == "CONTENT-LENGTH:") {
             size_t p = 15;
             while (p < line.size() && !std::isdigit(static_cast<unsigned char>(line[p]))) ++p;
@@ -281,14 +322,29 @@ void THttpClient::ReadBody() {
     if (InputFileMode) {
         CaptureFile(Body, limit);
     } else {
+        if (MaxBody > 0 && limit > MaxBody) throw EKestrupError("Body too large");
         std::string received;
-        if (limit > 0) {
-            received.reserve(size_t(std::min<int64_t>(limit, int64_t(128) << 20)));
-            AdviseLargeBuffer(received.data(), received.capacity());
+        if (limit > 0) received.reserve(size_t(std::min<int64_t>(limit, int64_t(BodyStep))));
+        if (limit != 0) {
+            ReceiveInto(limit, [&](const char* data, size_t n) {
+                size_t need = received.size() + n;
+                if (MaxBody > 0 && need > uint64_t(MaxBody)) throw EKestrupError("Body too large");
+                if (need > received.capacity()) {
+                    // Doubling, but never past the announced length.
+                    size_t next = std::max(need, received.capacity() * 2);
+                    if (limit > 0) next = std::min(next, size_t(limit));
+                    received.reserve(next);
+                    AdviseLargeBuffer(received.data(), received.capacity());
+                }
+                received.append(data, n);
+            });
+            CheckCanceled("Socket capture aborted");
         }
-        if (limit != 0) CaptureString(received, limit);
         Body = std::move(received);
     }
+    // A body cut short is a failure, not a smaller document.
+    if (limit > 0 && BytesRecvd < limit)
+        throw EKestrupError("Body shorter than its Content-Length");
 }
 
 void THttpClient::Run(THttpRequest kind, const std::string& url, const std::string& data,
@@ -300,8 +356,8 @@ void THttpClient::Run(THttpRequest kind, const std::string& url, const std::stri
     for (;;) {
         ParseUrl();
         if (first) {
-            FAuthHost = Host;
-            FAuthPort = Port;
+            FAuthHost = FCookieHost = Host;
+            FAuthPort = FCookiePort = Port;
             first = false;
         }
         CheckRequestText();
@@ -329,7 +385,11 @@ void THttpClient::Run(THttpRequest kind, const std::string& url, const std::stri
         }
         Disconnect();
         if (ReplyNumber >= 300 && ReplyNumber <= 398) {
-            if (!FReceivedCookie.empty()) HeaderInfo.Cookie = FReceivedCookie;
+            if (!FReceivedCookie.empty()) {
+                HeaderInfo.Cookie = FReceivedCookie;
+                FCookieHost = Host;
+                FCookiePort = Port;
+            }
             bool handled = false;
             if (OnRedirect) OnRedirect(*this, handled);
             if (handled) break;

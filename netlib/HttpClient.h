@@ -40,6 +40,15 @@ enum THttpRequest {
 constexpr size_t MaxResponseHeader = 1 << 20;
 // Redirects and repeated requests followed before the request fails.
 constexpr int MaxRedirects = 20;
+// The most body one call keeps in memory unless the host says otherwise.
+constexpr int64_t DefaultMaxBody = int64_t(256) << 20;
+
+// The request target as it may go on the request line: spaces and bytes
+// outside printable ASCII percent-encoded, everything else as given.
+std::string EncodeRequestTarget(const std::string& target);
+// Makes body the kept result. A buffer far larger than the new result is
+// given back rather than kept for reuse.
+void AdoptResult(std::string& result, std::string&& body);
 
 class THttpClient : public TSocketBase {
 public:
@@ -53,6 +62,8 @@ public:
     bool InputFileMode = false;
     bool OutputFileMode = false;
     bool EncodeFormData = true;
+    // Largest body received into memory (bytes, 0 = no cap); a larger one fails the call.
+    int64_t MaxBody = DefaultMaxBody;
 
     std::function<void(THttpClient&)> OnAboutToSend;
     std::function<void(THttpClient&, THttpRequest)> OnSuccess;
@@ -101,6 +112,10 @@ private:
     // The host and port the credentials were given for.
     std::string FAuthHost;
     int FAuthPort = 0;
+    // The host and port the cookie belongs to: the first server for the caller's
+    // own, the setting server for one received on a redirect.
+    std::string FCookieHost;
+    int FCookiePort = 0;
 
     void Run(THttpRequest kind, const std::string& url, const std::string& data,
              const std::string& extra);

@@ -16,7 +16,11 @@
 namespace kestrup {
 
 TLibraryState& Library() {
-    static TLibraryState state;
+    static TLibraryState state = [] {
+        TLibraryState s;
+        s.MaxBody = DefaultMaxBody;
+        return s;
+    }();
     return state;
 }
 
@@ -86,6 +90,7 @@ KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const cha
         client->HeaderInfo.UserId = Text(user_id);
         client->HeaderInfo.Password = Text(password);
         client->TimeOut = time_out_ms;
+        client->MaxBody = lib.MaxBody;
         if (lib.UseProxy) {
             client->Proxy = lib.ProxyHost;
             client->ProxyPort = lib.ProxyPort;
@@ -96,7 +101,7 @@ KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const cha
         client->Get(Text(url));
         if (!client->Body.empty()) {
             // Taking over the body releases the previous result.
-            lib.ResultBuffer = std::move(client->Body);
+            AdoptResult(lib.ResultBuffer, std::move(client->Body));
             result = lib.ResultBuffer.c_str();
         }
     } catch (...) {
@@ -243,5 +248,12 @@ KESTRUP_API int32_t Kestrup_Dispatch(void) {
         return 0;
     }
 }
+
+// Limits of every call.
+KESTRUP_API void Kestrup_Set_Max_Body(int64_t bytes) {
+    if (bytes >= 0) Library().MaxBody = bytes;
+}
+
+KESTRUP_API void Kestrup_Set_Call_Deadline(int32_t ms) { SetCallDeadline(ms); }
 
 }  // extern "C"

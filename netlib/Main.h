@@ -18,6 +18,8 @@ struct TLibraryState {
     // The last non-empty body returned by Http_Get; its text stays valid until
     // the next one replaces it.
     std::string ResultBuffer;
+    // Largest body Http_Get keeps (0 = no cap).
+    int64_t MaxBody = 0;
 };
 
 TLibraryState& Library();

@@ -1,4 +1,3 @@
-#include <functional>
 #include "SocketBase.h"
 
 #include <arpa/inet.h>
@@ -15,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 
 namespace kestrup {
 
@@ -84,8 +84,12 @@ constexpr int NotConnected = 10057;
 constexpr size_t WorkBufferSize = 65536;
 
 std::atomic<int> GLiveSockets{0};
+std::atomic<int> GCallDeadlineMs{0};
 
 }  // namespace
+
+void SetCallDeadline(int ms) { GCallDeadlineMs = ms > 0 ? ms : 0; }
+int CallDeadline() { return GCallDeadlineMs; }
 
 std::string SocketErrorText(int code) {
     for (const auto& e : ErrorTable)
@@ -191,6 +195,8 @@ int SocketErrorCode(int err) {
 }
 
 TSocketBase::TSocketBase() : FDispatcher(TDispatcher::Current()), FWorkBuffer(WorkBufferSize) {
+    if (int ms = GCallDeadlineMs; ms > 0)
+        Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     FTimer.SetEnabled(false);
     FTimer.SetOnTimer([this] { TimerFired(); });
     Report("Create", 8);
@@ -316,8 +322,10 @@ void TSocketBase::SocketEvent(uint32_t events) {
             }
         }
         if ((events & (EPOLLRDHUP | EPOLLHUP)) && FSocket >= 0 && Connected) {
-            // While bytes wait, the readers meet the end of the data themselves.
-            if (!DataAvailable()) CloseSocket();
+            // While bytes wait, the readers meet the end of the data themselves; a
+            // reset is left for them too, so it fails the read instead of reading
+            // as an orderly close.
+            if (!(events & EPOLLERR) && !DataAvailable()) CloseSocket();
         }
     } catch (...) {
         // Event handling never fails outward.
@@ -341,7 +349,19 @@ void TSocketBase::Progress() {
     if (now - FLastPump >= std::chrono::milliseconds(1)) {
         FLastPump = now;
         Pump();
+        CheckDeadline();
     }
+}
+
+void TSocketBase::CheckDeadline() {
+    // The per-step time-out restarts with every byte; this one does not, so a
+    // peer that drips data cannot hold the call.
+    if (Deadline == std::chrono::steady_clock::time_point::max() || Canceled) return;
+    if (std::chrono::steady_clock::now() < Deadline) return;
+    Report("Call Deadline Passed", 8);
+    TimedOut = true;
+    FLookupDone = true;
+    Abort();
 }
 
 void TSocketBase::TimerOff() {
@@ -422,6 +442,7 @@ void TSocketBase::Connect() {
     Report("Connecting", 8);
     Canceled = false;
     if (Connected) throw ESockError("Already connected");
+    if (std::chrono::steady_clock::now() >= Deadline) throw ESockError("Call deadline passed");
     bool retried = false;
     for (;;) {
         try {

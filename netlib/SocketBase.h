@@ -21,6 +21,10 @@ std::string SocketErrorText(int code);
 // The error code of the table for a system errno value.
 int SocketErrorCode(int err);
 
+// The whole-call limit every new client takes (ms, 0 = none); the host sets it.
+void SetCallDeadline(int ms);
+int CallDeadline();
+
 // Longest reply line ReadLn accepts: a hostile peer cannot make it grow without bound.
 constexpr size_t MaxLineLength = 1 << 20;
 
@@ -54,6 +58,9 @@ public:
     uint32_t RemoteAddress = 0;  // network order
     uint16_t RemotePort = 0;     // host order
     std::vector<std::string> Information;
+    // End of the whole call, taken from the library setting when the client is made;
+    // a client that opens further sockets hands its own on. max(): no limit.
+    std::chrono::steady_clock::time_point Deadline = std::chrono::steady_clock::time_point::max();
 
     std::function<void(TSocketBase&)> OnConnect;
     std::function<void(TSocketBase&)> OnDisconnect;
@@ -107,7 +114,14 @@ protected:
     void Report(const std::string& text, int level);
     // The error path: fails with "code:text" unless err is the tolerated one.
     void SocketError(int err, int tolerated);
-    void WaitPass() { FDispatcher.WaitPass(); }
+    void WaitPass() {
+        FDispatcher.WaitPass();
+        CheckDeadline();
+    }
+    // Fails with text when the running operation was cancelled or timed out.
+    void CheckCanceled(const char* text);
+    // Past the deadline the running operation is aborted like a time-out.
+    void CheckDeadline();
     void Pump() { FDispatcher.Pump(); }
     bool Destroying() const { return FDestroying; }
 
@@ -142,7 +156,6 @@ private:
     void Progress();
     std::chrono::steady_clock::time_point FLastActivity;
     std::chrono::steady_clock::time_point FLastPump;
-    void CheckCanceled(const char* text);
     // recv that maps "would block" to -2 and fails on real errors (except ENOTCONN: -3).
     ssize_t Receive(char* buffer, size_t count, int flags);
     size_t Buffered() const { return FInputEnd - FInputPos; }

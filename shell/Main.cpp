@@ -950,8 +950,9 @@ bool TMainForm::eventFilter(QObject* o, QEvent* e) {
         return false;
     }
     if (o == CaptionLbl) {
-        auto* me = static_cast<QMouseEvent*>(e);
-        switch (e->type()) {
+        // Only mouse events are one; the cases below are all mouse events.
+        auto* me = dynamic_cast<QMouseEvent*>(e);
+        switch (me ? e->type() : QEvent::None) {
             case QEvent::MouseButtonPress:
                 if (me->button() == Qt::LeftButton) {
                     dragOrigin_ = me->globalPosition().toPoint();

@@ -174,6 +174,43 @@ TEST(PictureArchive, RefusesEntriesThatDoNotFit) {
     EXPECT_TRUE(orb::ExtractArchiveEntry(a.name, good, out));
 }
 
+TEST(PictureArchive, HugeClaimedMemberIsRefused) {
+    // 130 MB "stored" (a sparse file) claiming 128 GB: plausible for zlib's ratio, far
+    // beyond memory. The readers answer false; they do not end the program.
+    QTemporaryDir dir;
+    const QString name = dir.filePath("huge.dat");
+    const int64_t stored = int64_t(130) << 20;
+    const QByteArray line = "\\big.bmp=" + QByteArray::number(kDate) + ";" +
+                            QByteArray::number(int64_t(128) << 30) + ";" +
+                            QByteArray::number(stored) + ";0;\r\n";
+    {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(stored));
+        ASSERT_TRUE(f.seek(stored));
+        f.write(line);
+        const int32_t len = int32_t(line.size());
+        f.write(reinterpret_cast<const char*>(&len), 4);
+    }
+    const auto index = orb::LoadArchiveIndex(name);
+    ASSERT_TRUE(index);
+    ASSERT_EQ(index->Lines.size(), 1);
+    QByteArray data;
+    const TArchiveEntry e = orb::ParseArchiveLine(index->Lines[0]);
+    EXPECT_FALSE(orb::ReadArchiveMember(name, e, data));
+    EXPECT_FALSE(orb::ExtractArchiveEntry(*index, "\\big.bmp", dir.filePath("big.bmp")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("big.bmp")));
+
+    // Within the member limit a claim the stream does not back fails without taking the
+    // claimed memory first.
+    Archive a;
+    const auto small = orb::LoadArchiveIndex(a.name);
+    TArchiveEntry claim = orb::FindArchiveEntry(*small, "\\Bloemen\\roos.bmp");
+    claim.Size = std::min<int64_t>(orb::MaxArchiveMemberSize, claim.StoredSize * 1000);
+    EXPECT_FALSE(orb::ReadArchiveMember(a.name, claim, data));
+    EXPECT_TRUE(data.isEmpty());
+}
+
 TEST(PictureArchive, DamagedArchivesNeverCrash) {
     Archive a;
     // A small archive so that every truncation of it is tried.

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "library/DataWriters.h"
 #include "library/PictureArchive.h"
 #include "library/TarnBase.h"
 #include "library/iDbRecs.h"
@@ -47,6 +48,42 @@ TEST(OrbelleDataTool, DatabaseBuildListDump) {
     ASSERT_TRUE(orbtest::WriteFile(dir.filePath("bad.txt"), "@@ k\n\xe2\x88\x9e\n"));
     EXPECT_EQ(RunTool({"db", "build", dir.filePath("bad.txt"), dir.filePath("c.dat")}), 1);
     EXPECT_EQ(RunTool({"db", "dump", dir.filePath("a.dat"), "nope"}), 1);
+}
+
+TEST(OrbelleDataTool, DatabaseDumpIsExactOrRefused) {
+    QTemporaryDir dir;
+    // Records an outside writer may make: every one the source can carry survives the
+    // round trip byte for byte, and a database with one it cannot is refused loudly.
+    const std::vector<orb::TDbSourceRecord> fine{{"k1", "a\r\n\r\nb"},
+                                                 {"", "no key"},
+                                                 {"k3", ""},
+                                                 {"k4", "@@ at\r\n@@@x\r\n@@y"},
+                                                 {"k5", "\t lead and trail \t"},
+                                                 {"k6", "lone\rreturn"}};
+    const std::vector<orb::TDbSourceRecord> lossy{{"crlf", "ends in a line end\r\n"},
+                                                  {"lf", "lone\nfeed"},
+                                                  {"cr", "ends in a return\r"},
+                                                  {"blank ", "key ends in a space"},
+                                                  {"k", "x\r\n\r\n"}};
+    EXPECT_TRUE(orb::DbSourceLosses(fine).isEmpty())
+        << orb::DbSourceLosses(fine).join('\n').toStdString();
+    EXPECT_EQ(orb::DbSourceLosses(lossy).size(), qsizetype(lossy.size()));
+    QByteArray file, out;
+    QString error;
+    ASSERT_TRUE(orb::BuildDbFile(fine, file, error));
+    ASSERT_TRUE(orbtest::WriteFile(dir.filePath("fine.dat"), file));
+    ASSERT_EQ(RunTool({"db", "dump", dir.filePath("fine.dat")}, &out), 0);
+    ASSERT_TRUE(orbtest::WriteFile(dir.filePath("fine.txt"), out));
+    ASSERT_EQ(RunTool({"db", "build", dir.filePath("fine.txt"), dir.filePath("again.dat")}), 0);
+    EXPECT_EQ(orbtest::ReadFile(dir.filePath("again.dat")), file);
+    for (const auto& rec : lossy) {
+        std::vector<orb::TDbSourceRecord> one = fine;
+        one.push_back(rec);
+        ASSERT_TRUE(orb::BuildDbFile(one, file, error));
+        ASSERT_TRUE(orbtest::WriteFile(dir.filePath("lossy.dat"), file));
+        EXPECT_EQ(RunTool({"db", "dump", dir.filePath("lossy.dat")}, &out), 1) << rec.Key.data();
+        EXPECT_TRUE(out.isEmpty());
+    }
 }
 
 TEST(OrbelleDataTool, ArchiveFromAFolder) {

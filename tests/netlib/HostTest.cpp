@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <cstring>
+
 #include "TestSupport.h"
 #include "kestrup.h"
 
@@ -18,6 +20,8 @@ struct TLibrary {
     decltype(&Kestrup_Set_Idle_Callback) SetIdle = nullptr;
     decltype(&Kestrup_Event_Fd) EventFd = nullptr;
     decltype(&Kestrup_Dispatch) Dispatch = nullptr;
+    decltype(&Kestrup_Set_Max_Body) SetMaxBody = nullptr;
+    decltype(&Kestrup_Set_Call_Deadline) SetDeadline = nullptr;
 
     TLibrary() {
         Handle = ::dlopen(KESTRUP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
@@ -27,6 +31,10 @@ struct TLibrary {
         SetIdle = reinterpret_cast<decltype(SetIdle)>(::dlsym(Handle, "Kestrup_Set_Idle_Callback"));
         EventFd = reinterpret_cast<decltype(EventFd)>(::dlsym(Handle, "Kestrup_Event_Fd"));
         Dispatch = reinterpret_cast<decltype(Dispatch)>(::dlsym(Handle, "Kestrup_Dispatch"));
+        SetMaxBody =
+            reinterpret_cast<decltype(SetMaxBody)>(::dlsym(Handle, "Kestrup_Set_Max_Body"));
+        SetDeadline =
+            reinterpret_cast<decltype(SetDeadline)>(::dlsym(Handle, "Kestrup_Set_Call_Deadline"));
     }
     ~TLibrary() {
         if (Handle) ::dlclose(Handle);
@@ -155,4 +163,37 @@ TEST(Host, ProxySettingApplies) {
 
     Lib().SetProxy(0, "", 0, 0);
     EXPECT_NE(Lib().Get(Url(server.Port, "/p.txt").c_str(), "", "", 3000), nullptr);
+}
+
+TEST(Host, LimitsOfACall) {
+    ASSERT_NE(Lib().Handle, nullptr);
+    ASSERT_NE(Lib().SetMaxBody, nullptr);
+    ASSERT_NE(Lib().SetDeadline, nullptr);
+    TScriptServer server([](TPeer& p, int index) {
+        if (index == 3) {  // drips within the step time-out
+            p.Send("HTTP/1.0 200 OK\r\n\r\n");
+            for (int i = 0; i < 20; ++i) {
+                p.Send("d");
+                SleepMs(200);
+            }
+            return;
+        }
+        p.Send("HTTP/1.0 200 OK\r\n\r\n" + std::string(index == 0 ? 100 : 3000, 'b'));
+    });
+    const char* small = Lib().Get(Url(server.Port(), "/").c_str(), "", "", 3000);
+    ASSERT_NE(small, nullptr);
+    Lib().SetMaxBody(2000);
+    EXPECT_EQ(Lib().Get(Url(server.Port(), "/").c_str(), "", "", 3000), nullptr);
+    EXPECT_EQ(std::string(small), std::string(100, 'b'));  // the previous result stays
+    Lib().SetMaxBody(0);
+    const char* big = Lib().Get(Url(server.Port(), "/").c_str(), "", "", 3000);
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(std::strlen(big), 3000u);
+    Lib().SetMaxBody(int64_t(256) << 20);
+
+    Lib().SetDeadline(700);
+    auto start = Clock::now();
+    EXPECT_EQ(Lib().Get(Url(server.Port(), "/").c_str(), "", "", 500), nullptr);
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
+    Lib().SetDeadline(0);
 }

@@ -1,5 +1,6 @@
 // THttpClient: URL forms and request lines offline, then real and scripted servers.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include "HttpClient.h"
 #include "TestSupport.h"
@@ -37,6 +38,13 @@ std::string Prepared(THttpClient& c, const std::string& url, THttpRequest kind =
 
 std::string Url(int port, const std::string& path) {
     return "http://127.0.0.1:" + std::to_string(port) + path;
+}
+
+// Closes the connection with a reset instead of an orderly end.
+void Reset(TPeer& p) {
+    linger lg{1, 0};
+    ::setsockopt(p.Fd, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+    ::shutdown(p.Fd, SHUT_RD);
 }
 
 std::string Reply(const std::string& status, const std::string& headers, const std::string& body) {
@@ -174,16 +182,16 @@ TEST(HttpReal, ThroughTinyproxy) {
     EXPECT_EQ(c->Body, "<p>via proxy</p>");
 }
 
-TEST(HttpScripted, RedirectCarriesCookieButNotCredentialsElsewhere) {
+TEST(HttpScripted, RedirectKeepsCookieAndCredentialsWithTheirServer) {
     int port = 0;
     TScriptServer server([&](TPeer& p, int index) {
-        if (index == 0)
+        if (index == 0)  // same server: the cookie it sets comes back to it
+            p.Send(Reply("302 Found", "Location: /mid\r\nSet-Cookie: session=abc\r\n", "moved"));
+        else if (index == 1)
             p.Send(Reply("302 Found",
-                         "Location: http://localhost:" + std::to_string(port) +
-                             "/next\r\n"
-                             "Set-Cookie: session=abc\r\n",
+                         "Location: http://localhost:" + std::to_string(port) + "/next\r\n",
                          "moved"));
-        else if (index == 1)  // relative, without a slash: same server and port
+        else if (index == 2)  // relative, without a slash: same server and port
             p.Send(Reply("301 Moved", "Location: last\r\n", ""));
         else
             p.Send(Reply("200 OK", "", "arrived"));
@@ -196,17 +204,34 @@ TEST(HttpScripted, RedirectCarriesCookieButNotCredentialsElsewhere) {
     c->OnRedirect = [&](THttpClient&, bool&) { ++redirects; };
     c->Get(Url(port, "/start"));
     EXPECT_EQ(c->Body, "arrived");
-    EXPECT_EQ(redirects, 2);
+    EXPECT_EQ(redirects, 3);
     EXPECT_EQ(c->Url(), "http://localhost:" + std::to_string(port) + "/last");
     auto requests = server.Requests();
-    ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[2].substr(0, 20), "GET /last HTTP/1.0\r\n");
+    ASSERT_EQ(requests.size(), 4u);
     EXPECT_EQ(requests[0].substr(0, 21), "GET /start HTTP/1.0\r\n");
     EXPECT_NE(requests[0].find("Authorization: Basic dXNlcjpzZWNyZXQ=\r\n"), std::string::npos);
-    EXPECT_EQ(requests[1].substr(0, 20), "GET /next HTTP/1.0\r\n");
+    EXPECT_EQ(requests[1].substr(0, 19), "GET /mid HTTP/1.0\r\n");
     EXPECT_NE(requests[1].find("Cookie: session=abc\r\n"), std::string::npos);
-    EXPECT_NE(requests[1].find("Host: localhost\r\n"), std::string::npos);
-    EXPECT_EQ(requests[1].find("Authorization"), std::string::npos);
+    // Another host name is another server: neither cookie nor credentials go there.
+    EXPECT_EQ(requests[2].substr(0, 20), "GET /next HTTP/1.0\r\n");
+    EXPECT_NE(requests[2].find("Host: localhost\r\n"), std::string::npos);
+    EXPECT_EQ(requests[2].find("Cookie"), std::string::npos);
+    EXPECT_EQ(requests[2].find("Authorization"), std::string::npos);
+    EXPECT_EQ(requests[3].substr(0, 20), "GET /last HTTP/1.0\r\n");
+    EXPECT_EQ(requests[3].find("Cookie"), std::string::npos);
+}
+
+TEST(HttpScripted, CookieSetOnAnotherPortStaysThere) {
+    TScriptServer last([](TPeer& p, int) { p.Send(Reply("200 OK", "", "done")); });
+    TScriptServer first([&](TPeer& p, int) {
+        p.Send(Reply("302 Found", "Set-Cookie: id=1\r\nLocation: " + Url(last.Port(), "/") + "\r\n",
+                     ""));
+    });
+    auto c = Client();
+    c->Get(Url(first.Port(), "/"));
+    EXPECT_EQ(c->Body, "done");
+    ASSERT_EQ(last.Requests().size(), 1u);
+    EXPECT_EQ(last.Requests()[0].find("Cookie"), std::string::npos);
 }
 
 TEST(HttpScripted, NoAuthorizationWithEmptyPasswordAndPostBody) {
@@ -248,6 +273,16 @@ TEST(HttpScripted, OddRepliesAndPieces) {
             case 3:  // closed in the middle of the body
                 p.Send(Reply("200 OK", "Content-Length: 100\r\n", "partial"));
                 break;
+            case 4:  // reset in the middle of a long body
+                p.Send(Reply("200 OK", "Content-Length: 100000\r\n", std::string(5000, 'r')));
+                SleepMs(50);
+                Reset(p);
+                break;
+            case 5:  // reset after a body without a length
+                p.Send(Reply("200 OK", "", std::string(5000, 'n')));
+                SleepMs(50);
+                Reset(p);
+                break;
         }
     });
     auto c = Client();
@@ -264,8 +299,12 @@ TEST(HttpScripted, OddRepliesAndPieces) {
     c->Get(Url(server.Port(), "/"));
     EXPECT_EQ(c->ReplyNumber, 0);
     EXPECT_EQ(c->Body, "");
-    c->Get(Url(server.Port(), "/"));
-    EXPECT_EQ(c->Body, "partial");
+    // A body shorter than its length, or one ended by a reset, is a failure.
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }),
+              "Body shorter than its Content-Length");
+    EXPECT_NE(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "no failure");
+    EXPECT_NE(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "no failure");
+    EXPECT_EQ(successes, 3);  // the first three
 }
 
 TEST(HttpScripted, KeptOpenConnectionsAndSilence) {
@@ -296,4 +335,118 @@ TEST(HttpScripted, HostileHeaderIsRefused) {
     });
     auto c = Client();
     EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "Response header too long");
+}
+
+TEST(HttpUrl, RequestTargetIsEncoded) {
+    auto c = Client();
+    std::string text = Prepared(*c, "http://example.org/a b/\xe9t\xe9?q=1%202&x=~");
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "GET /a%20b/%E9t%E9?q=1%202&x=~ HTTP/1.0");
+    c->Proxy = "127.0.0.1";
+    c->ProxyPort = 1;
+    text = Prepared(*c, "http://example.org/x y");
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "GET http://example.org/x%20y HTTP/1.0");
+
+    // A location with spaces cannot add words to the request line.
+    TScriptServer server([](TPeer& p, int index) {
+        if (index == 0)
+            p.Send(Reply("302 Found", "Location:   /next page HTTP/1.1  \r\n", ""));
+        else
+            p.Send(Reply("200 OK", "", "ok"));
+    });
+    auto d = Client();
+    d->Get(Url(server.Port(), "/"));
+    ASSERT_EQ(server.Requests().size(), 2u);
+    std::string second = server.Requests()[1];
+    EXPECT_EQ(second.substr(0, second.find("\r\n")), "GET /next%20page%20HTTP/1.1 HTTP/1.0");
+}
+
+TEST(HttpHostile, BodyCapAndAnnouncedLength) {
+    TScriptServer server([](TPeer& p, int index) {
+        if (index == 0) {  // a huge announced length, a little data, then the close
+            p.Send(Reply("200 OK", "Content-Length: 999999999999\r\n", std::string(5000, 'a')));
+        } else if (index == 1) {  // no length, more than the cap
+            p.Send(Reply("200 OK", "", ""));
+            std::string block(65536, 'b');
+            for (int i = 0; i < 64; ++i) p.Send(block);
+        } else {  // just the cap
+            p.Send(Reply("200 OK", "Content-Length: 1048576\r\n", std::string(1 << 20, 'c')));
+        }
+    });
+    auto c = Client();
+    // The default cap refuses the announced length before reading any of it.
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "Body too large");
+
+    // Without a cap the buffer grows with what arrived, not with the announcement.
+    TScriptServer again([](TPeer& p, int) {
+        p.Send(Reply("200 OK", "Content-Length: 999999999999\r\n", std::string(5000, 'a')));
+    });
+    c->MaxBody = 0;
+    size_t mapped = 0;
+    c->OnPacketRecvd = [&](TSocketBase&) { mapped = std::max(mapped, mallinfo2().hblkhd); };
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(again.Port(), "/")); }),
+              "Body shorter than its Content-Length");
+    EXPECT_GT(c->BytesRecvd, 0);
+    EXPECT_LT(mapped, size_t(16) << 20);
+    c->OnPacketRecvd = nullptr;
+
+    c->MaxBody = 1 << 20;
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "Body too large");
+    EXPECT_LE(c->BytesRecvd, 1 << 20);
+    c->Get(Url(server.Port(), "/"));
+    EXPECT_EQ(c->Body.size(), size_t(1) << 20);
+    EXPECT_EQ(c->Body.capacity(), size_t(1) << 20);  // grown to the length, no further
+}
+
+TEST(HttpHostile, CallDeadlineBoundsDripsAndRedirects) {
+    std::atomic<bool> stop{false};
+    TScriptServer drip([&](TPeer& p, int) {
+        p.Send(Reply("200 OK", "Content-Length: 100\r\n", ""));
+        for (int i = 0; i < 100 && !stop; ++i) {
+            p.Send("x");
+            SleepMs(300);
+        }
+    });
+    // Each byte comes well within the 500 ms step time-out; only the deadline ends it.
+    SetCallDeadline(1200);
+    auto c = Client(500);
+    SetCallDeadline(0);
+    auto start = Clock::now();
+    EXPECT_EQ(FailureOf([&] { c->Get(Url(drip.Port(), "/")); }), "Socket capture aborted");
+    EXPECT_TRUE(c->TimedOut);
+    auto took = Clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(1100));
+    EXPECT_LT(took, std::chrono::milliseconds(4000));
+    stop = true;
+
+    TScriptServer slowRedirects([](TPeer& p, int) {
+        SleepMs(150);
+        p.Send(Reply("302 Found", "Location: /again\r\n", ""));
+    });
+    SetCallDeadline(700);
+    auto d = Client(500);
+    SetCallDeadline(0);
+    start = Clock::now();
+    EXPECT_NE(FailureOf([&] { d->Get(Url(slowRedirects.Port(), "/")); }), "Too many redirects");
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_LT(slowRedirects.Connections(), 8);
+
+    // A client made without a deadline has none.
+    auto e = Client(500);
+    EXPECT_EQ(e->Deadline, std::chrono::steady_clock::time_point::max());
+}
+
+TEST(HttpResult, LargeBufferIsGivenBack) {
+    std::string result;
+    std::string big(8 << 20, 'x');
+    const char* data = big.data();
+    AdoptResult(result, std::move(big));
+    EXPECT_EQ(result.data(), data);  // taken over, not copied
+    AdoptResult(result, std::string("tiny"));
+    EXPECT_EQ(result, "tiny");
+    EXPECT_LT(result.capacity(), size_t(1) << 20);
+    std::string half(3 << 20, 'h');
+    half.reserve(4 << 20);
+    size_t capacity = half.capacity();
+    AdoptResult(result, std::move(half));
+    EXPECT_EQ(result.capacity(), capacity);  // not wasteful enough to shrink
 }

@@ -5,7 +5,9 @@ expected="Ftp_Download
 Http_Get
 Kestrup_Dispatch
 Kestrup_Event_Fd
+Kestrup_Set_Call_Deadline
 Kestrup_Set_Idle_Callback
+Kestrup_Set_Max_Body
 Server_Connect
 Server_Connected
 Server_Disconnect

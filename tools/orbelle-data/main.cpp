@@ -130,6 +130,16 @@ int DbCommand(const QStringList& args) {
                       orb::FromCp1252(recs[i].Key).toUtf8() + '\t' +
                       QByteArray::number(recs[i].Value.size()) + '\n');
         } else if (args.size() == 2) {
+            // A dump that would build a different file is refused, not printed.
+            const QStringList losses = orb::DbSourceLosses(recs);
+            if (!losses.isEmpty()) {
+                for (const QString& l : losses)
+                    std::fprintf(stderr, "orbelle-data: %s: %s\n", qPrintable(args[1]),
+                                 qPrintable(l));
+                return Fail(QStringLiteral("%1 record(s) cannot be dumped exactly; use db dump "
+                                           "<file> <key> to see one")
+                                .arg(losses.size()));
+            }
             Print(orb::DbSourceText(recs));
         } else {
             bool ok = true;
