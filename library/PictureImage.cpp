@@ -184,6 +184,102 @@ bool LoadResourceBitmap(const QString& module, const QString& name, QWidget* win
     return true;
 }
 
+TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
+                                  const QString& resourceModule, QWidget* window) {
+    TDecodedPicture out;
+    const QString path = NameToPath(name);
+    const QString ext = UpperExtension(name);
+    // Unlisted extensions are recognised by content.
+    QString detected;
+    if (!IsListedExtension(ext)) {
+        TCodecFileInfo ci;
+        if (codec::FileInfo(path, ci) >= codec::Ok) detected = ci.Format;
+    }
+    struct Line {
+        bool match;
+        TCodecFormat format;  // None: the program's bitmap resource
+        const char* failure;
+    };
+    const Line table[] = {
+        {ext == ".BMP" || detected == "BMP", TCodecFormat::Bmp, "Reading bmp file failed"},
+        {ext == ".THB", TCodecFormat::Bmp, "Reading bmp file failed"},
+        {ext == ".THJ", TCodecFormat::Jpeg, "Reading jpg file failed"},
+        {ext == ".RES", TCodecFormat::None, "Reading resource file failed"},
+        {ext == ".PNG" || detected == "PNG", TCodecFormat::Png, "Reading png file failed"},
+        {ext == ".GIF" || detected == "GIF", TCodecFormat::Gif, "Reading gif file failed"},
+        {ext == ".TIF" || detected == "TIF", TCodecFormat::Tiff, "Reading tif file failed"},
+        {ext == ".PCX" || detected == "PCX", TCodecFormat::Pcx, "Reading pcx file failed"},
+        {ext == ".JPG" || detected == "JPEG", TCodecFormat::Jpeg, "Reading jpg file failed"},
+    };
+    for (const Line& line : table) {
+        if (!line.match) continue;
+        out = TDecodedPicture();
+        out.Matched = true;
+        try {
+            QVector<QRgb> pal = TPictureImage::SharedPalette();
+            if (line.format == TCodecFormat::None) {
+                // The resource name: no folder, nothing from the first dot on.
+                QString res = name.mid(std::max(name.lastIndexOf('/'), name.lastIndexOf('\\')) + 1);
+                res = res.left(res.indexOf('.'));
+                QImage bitmap;
+                if (LoadResourceBitmap(resourceModule, res, window, bitmap, &pal)) {
+                    out.Bitmap = bitmap;
+                    out.Complete = true;
+                    out.Info.Format = "RES";
+                    out.Info.Format2 = "BMP";
+                    out.Info.Width = bitmap.width();
+                    out.Info.Height = bitmap.height();
+                    const int b = BitmapBits(bitmap);
+                    out.Info.FileSize =
+                        40 + qint64((bitmap.width() * b + 31) / 32) * 4 * bitmap.height();
+                } else {
+                    Out().Message(line.failure, "Information", MessageKind::Info);
+                }
+                out.Palette = pal;
+                continue;
+            }
+            const int16_t status = codec::Read(line.format, path, bits, dither, out.Bitmap, pal);
+            out.Palette = pal;
+            if (status < codec::Ok) {
+                codec::Report(status);
+                Out().Message(line.failure, "Information", MessageKind::Info);
+            } else {
+                out.Complete = true;
+                TCodecFileInfo ci;
+                codec::FileInfo(path, ci);
+                out.Info.Format = ci.Format;
+                out.Info.Width = ci.Width;
+                out.Info.Height = ci.Height;
+                out.Info.Value1 = ci.Bits;
+                out.Info.Value2 = ci.Planes;
+                out.Info.Value3 = ci.Colors;
+                out.Info.Format2 = ci.Description;
+                out.Info.FileSize = QFileInfo(path).size();
+            }
+        } catch (const std::exception&) {
+            out.Bitmap = QImage();
+            out.Complete = false;
+            break;
+        }
+    }
+    return out;
+}
+
+QImage ReadPictureFile(const QString& name, TLoadResolution res, bool dither,
+                       const QString& resourceModule) {
+    const QString ext = UpperExtension(name);
+    const QFileInfo fi(NameToPath(name));
+    if (ext != ".RES" && (name.isEmpty() || !fi.isFile())) return {};
+    if (ext == ".ICO") {
+        QImage img;
+        QImageReader(fi.filePath(), "ico").read(&img);
+        return img;
+    }
+    if (ext == ".WMF" || ext == ".SCM" || ext == ".CMS") return {};
+    return DecodePictureFile(name, TPictureImage::BitsFor(res), dither, resourceModule, nullptr)
+        .Bitmap;
+}
+
 TPictureImage::TPictureImage(QWidget* parent) : QFrame(parent) {
     resize(105, 105);
     setAutoFillBackground(true);
@@ -285,19 +381,6 @@ void TPictureImage::ShowFailure(const QString& text) {
     Out().Message(text, "Information", MessageKind::Info);
 }
 
-void TPictureImage::RecordCodecInfo(const QString& path) {
-    TCodecFileInfo ci;
-    codec::FileInfo(path, ci);
-    info_.Format = ci.Format;
-    info_.Width = ci.Width;
-    info_.Height = ci.Height;
-    info_.Value1 = ci.Bits;
-    info_.Value2 = ci.Planes;
-    info_.Value3 = ci.Colors;
-    info_.Format2 = ci.Description;
-    info_.FileSize = QFileInfo(path).size();
-}
-
 void TPictureImage::RecordOwnInfo(const QString& path, const QString& ext) {
     info_ = TPictureInfo();
     info_.Format = ext.mid(1);
@@ -389,68 +472,14 @@ void TPictureImage::SetImageName(const QString& name) {
         }
     }
 
-    // Unlisted extensions are recognised by content.
-    QString detected;
-    if (!failed && !IsListedExtension(ext)) {
-        TCodecFileInfo ci;
-        if (codec::FileInfo(path, ci) >= codec::Ok) detected = ci.Format;
-    }
-
     // Decode.
-    struct Line {
-        bool match;
-        TCodecFormat format;  // None: the program's bitmap resource
-        const char* failure;
-    };
-    const Line table[] = {
-        {ext == ".BMP" || detected == "BMP", TCodecFormat::Bmp, "Reading bmp file failed"},
-        {ext == ".THB", TCodecFormat::Bmp, "Reading bmp file failed"},
-        {ext == ".THJ", TCodecFormat::Jpeg, "Reading jpg file failed"},
-        {ext == ".RES", TCodecFormat::None, "Reading resource file failed"},
-        {ext == ".PNG" || detected == "PNG", TCodecFormat::Png, "Reading png file failed"},
-        {ext == ".GIF" || detected == "GIF", TCodecFormat::Gif, "Reading gif file failed"},
-        {ext == ".TIF" || detected == "TIF", TCodecFormat::Tiff, "Reading tif file failed"},
-        {ext == ".PCX" || detected == "PCX", TCodecFormat::Pcx, "Reading pcx file failed"},
-        {ext == ".JPG" || detected == "JPEG", TCodecFormat::Jpeg, "Reading jpg file failed"},
-    };
-    for (const Line& line : table) {
-        if (failed || !line.match) continue;
-        ClearPicture();
-        try {
-            QImage bitmap;
-            QVector<QRgb> pal = SharedPalette();
-            if (line.format == TCodecFormat::None) {
-                // The resource name: no folder, nothing from the first dot on.
-                QString res = name.mid(std::max(name.lastIndexOf('/'), name.lastIndexOf('\\')) + 1);
-                res = res.left(res.indexOf('.'));
-                if (LoadResourceBitmap(resourceModule_, res, this, bitmap, &pal)) {
-                    TakePicture(bitmap, pal, TPictureKind::Bitmap);
-                    info_ = TPictureInfo();
-                    info_.Format = "RES";
-                    info_.Format2 = "BMP";
-                    info_.Width = bitmap.width();
-                    info_.Height = bitmap.height();
-                    const int b = BitmapBits(bitmap);
-                    info_.FileSize =
-                        40 + qint64((bitmap.width() * b + 31) / 32) * 4 * bitmap.height();
-                } else {
-                    ShowFailure(line.failure);
-                }
-                continue;
-            }
-            const int16_t status = codec::Read(line.format, path, bits, dither, bitmap, pal);
-            if (status < codec::Ok) {
-                codec::Report(status);
-                ShowFailure(line.failure);
-                // What was decoded before the failure is still shown.
-                TakePicture(bitmap, pal, TPictureKind::Bitmap);
-            } else {
-                TakePicture(bitmap, pal, TPictureKind::Bitmap);
-                RecordCodecInfo(path);
-            }
-        } catch (const std::exception&) {
+    if (!failed) {
+        TDecodedPicture d = DecodePictureFile(name, bits, dither, resourceModule_, this);
+        if (d.Matched) {
             ClearPicture();
-            break;
+            // What was decoded before a failure is still shown.
+            TakePicture(d.Bitmap, d.Palette, TPictureKind::Bitmap);
+            if (d.Complete) info_ = d.Info;
         }
     }
 

@@ -186,7 +186,6 @@ protected:
 
 private:
     void TakePicture(const QImage& img, const QVector<QRgb>& palette, TPictureKind kind);
-    void RecordCodecInfo(const QString& path);
     void RecordOwnInfo(const QString& path, const QString& ext);
     void BuildScrolling(const QString& path, bool credits);
     void ShowFailure(const QString& text);
@@ -224,6 +223,23 @@ private:
     bool useTwain_ = true;
     QString resourceModule_;
 };
+
+// One decoded bitmap picture file.
+struct TDecodedPicture {
+    bool Matched = false;   // the name is a bitmap format (by extension or content)
+    bool Complete = false;  // decoded without a fault; Info is filled
+    QImage Bitmap;          // what was decoded, possibly part of the picture
+    QVector<QRgb> Palette;
+    TPictureInfo Info;
+};
+// Decodes a bitmap file (BMP, THB, THJ, RES, PNG, GIF, TIF, PCX, JPG, or an unlisted name by
+// content) at `bits` per pixel. Failures are reported through Out() as the component does.
+TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
+                                  const QString& resourceModule, QWidget* window);
+// The plain loader behind the component: a picture file at the read depth, or an empty
+// picture when the file is missing or holds no bitmap (metafile, scrolling text).
+QImage ReadPictureFile(const QString& name, TLoadResolution res, bool dither,
+                       const QString& resourceModule = QString());
 
 // Stretches a picture so that each target pixel is the AND of the source pixels it covers:
 // shrinking a black-on-white picture keeps its thin black lines.

@@ -41,6 +41,9 @@
 #include "paint/ProImg.h"
 #include "shell/LangState.h"
 #include "shell/MMBtns.h"
+#include "library/PrsCtrl.h"
+#include "library/Cp1252.h"
+#include "library/iDbRecs.h"
 
 namespace orb {
 
@@ -354,6 +357,10 @@ void TMainForm::BuildHistoryPage(QWidget* page) {
     HistoryCtrl->setGeometry(300, 66, 300, 323);
     HistoryCtrl->setFrameShape(QFrame::NoFrame);
     HistoryCtrl->setStyleSheet("QScrollArea { background: rgba(255,255,255,225); }");
+    HistoryMarkup = new TMarkupControl(HistoryCtrl->viewport());
+    HistoryMarkup->setObjectName("HistoryMarkup");
+    HistoryCtrl->setWidget(HistoryMarkup);
+    connect(ContentLst, &QListWidget::currentRowChanged, this, [this] { ContentLstClick(); });
 
     HistoryBackSBtn = RoundButton(page, "HistoryBackSBtn", 12, 410, 2301,
                                   "Mandala geschiedenis afsluiten");
@@ -696,6 +703,7 @@ void TMainForm::MenuSBtnClick(QObject* sender) {
                 ContentLst->addItem(item);
             }
             if (ContentLst->count() > 1) ContentLst->setCurrentRow(1);
+            ContentLstClick();
         }
         Notebook->SetActivePage("History");
     } else if (sender == MainPaintSBtn || sender == MainPaintImg || sender == MainPaintLbl ||
@@ -1046,4 +1054,22 @@ QImage TMainForm::Render() {
     return img;
 }
 
+}  // namespace orb
+
+namespace orb {
+// Shows the page of the selected contents entry; an empty page when it has none.
+void TMainForm::ContentLstClick() {
+    if (!HistoryMarkup) return;
+    QListWidgetItem* item = ContentLst->currentItem();
+    QString text;
+    if (item && TextDatabase) {
+        const QString line = item->data(Qt::UserRole).toString().trimmed();
+        const QString key = line.left(line.indexOf('|'));
+        QByteArray value;
+        if (TextDatabase->FindValue(ToCp1252(key + "_" + QString::number(LngID) + "|||"), value))
+            text = FromCp1252(value);
+    }
+    HistoryMarkup->SetArchive(ArchiveIndex.get());
+    HistoryMarkup->SetMarkupText(text);
+}
 }  // namespace orb

@@ -98,6 +98,8 @@ public:
     QLabel* ContentLstLbl = nullptr;
     QListWidget* ContentLst = nullptr;
     QScrollArea* HistoryCtrl = nullptr;
+    class TMarkupControl* HistoryMarkup = nullptr;
+    void ContentLstClick();
     TBaseBtn* HistoryBackSBtn = nullptr;
     QLabel* HistoryBackSBtnLbl = nullptr;
 
