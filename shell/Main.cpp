@@ -64,13 +64,15 @@ QWidget* TNotebook::AddPage(const QString& name) {
     auto* page = new QWidget(this);
     page->setObjectName(name + "Page");
     page->setProperty("PageName", name);
+    // The language file may rename pages; navigation keeps to this identity.
+    page->setProperty("PageId", name);
     addWidget(page);
     return page;
 }
 
 QString TNotebook::ActivePage() const {
     QWidget* w = currentWidget();
-    return w ? w->property("PageName").toString() : QString();
+    return w ? w->property("PageId").toString() : QString();
 }
 
 void TNotebook::SetActivePage(const QString& name) {
@@ -79,7 +81,7 @@ void TNotebook::SetActivePage(const QString& name) {
 
 QWidget* TNotebook::Page(const QString& name) const {
     for (int i = 0; i < count(); ++i)
-        if (widget(i)->property("PageName").toString() == name) return widget(i);
+        if (widget(i)->property("PageId").toString() == name) return widget(i);
     return nullptr;
 }
 
@@ -292,6 +294,7 @@ void TMainForm::BuildMainPage(QWidget* page) {
     MainPaintSBtnLbl = Label(page, "MainPaintSBtnLbl", QRect(487, 309, 120, 16), "Inkleuren",
                              1300, 13, Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
 
+    for (QLabel* l : {MainHistoryImg, MainPaintImg}) l->setProperty("Picture", true);
     for (QLabel* l : {MainHistoryImg, MainHistoryLbl, MainHistorySBtnLbl})
         l->setToolTip("Mandala geschiedenis openen");
     for (QLabel* l : {MainPaintImg, MainPaintLbl, MainPaintSBtnLbl})
@@ -464,7 +467,8 @@ void TMainForm::BuildPaintPage(QWidget* page) {
 
     PaintTabSet = new QTabBar(page);
     PaintTabSet->setObjectName("PaintTabSet");
-    SetTag(PaintTabSet, 4300);
+    // A Tag of its own without a record: the language file then translates the tabs.
+    SetTag(PaintTabSet, 4370);
     PaintTabSet->setGeometry(492, 390, 140, 15);
     PaintTabSet->setDrawBase(false);
     PaintTabSet->setExpanding(true);
@@ -476,6 +480,16 @@ void TMainForm::BuildPaintPage(QWidget* page) {
         "border: 1px solid rgb(255,153,51); border-top: none; }"
         "QTabBar::tab:selected { background: rgb(255,153,51); color: rgb(0,0,100); }");
     connect(PaintTabSet, &QTabBar::tabBarClicked, this, [this](int i) { PaintTabSetClick(i); });
+    // Arrow keys change the tab without a click: act as the click, and keep the strip in step
+    // with the side page when the choice could not switch it.
+    connect(PaintTabSet, &QTabBar::currentChanged, this, [this](int i) {
+        if (tabSyncing_ || i == PaintNotebook->PageIndex()) return;
+        PaintTabSetClick(i);
+        QTimer::singleShot(0, this, [this] {
+            if (PaintTabSet->currentIndex() != PaintNotebook->PageIndex())
+                PaintNotebookPageChanged();
+        });
+    });
 
     PaintBackSBtn = RoundButton(page, "PaintBackSBtn", 4, 424, 4401,
                                 "Zelf mandala's inkleuren afsluiten");
@@ -558,9 +572,10 @@ void TMainForm::FormCreate() {
     connect(SubjectLst, &QComboBox::currentIndexChanged, this, [this] { SubjectLstChange(); });
     connect(MandalaLst, &QListWidget::itemClicked, this, [this] { MandalaLstClick(); });
     connect(MandalaLst, &QListWidget::currentRowChanged, this, [this](int row) {
-        // Keyboard choices load too; a click on the current item is handled above.
-        if (row >= 0 && MandalaLst->hasFocus()) MandalaLstClick();
+        // Keyboard choices load too; a click loads once, through itemClicked.
+        if (row >= 0 && MandalaLst->hasFocus() && !mandalaLstPressed_) MandalaLstClick();
     });
+    MandalaLst->viewport()->installEventFilter(this);
 
     // Keys of the paint page; each acts as a click on its button when that is enabled.
     const struct {
@@ -722,14 +737,30 @@ void TMainForm::SBtnClick(QObject* sender) {
     }
 }
 
+// The colour of a round button follows its down state at once, so hovering shows it and
+// leaving takes it back.
+void TMainForm::ColourRoundButton(TBaseBtn* b) {
+    if (b->isEnabled()) {
+        b->SetBrush(b->ButtonIsDown() ? kLightBlue : kOrange);
+        b->SetPen(Qt::NoPen);
+    } else {
+        b->SetBrush(kDarkBlue);
+        b->SetPen(QPen(kOrange, 1, Qt::DotLine));
+    }
+}
+
 void TMainForm::SBtnMouseIn(QObject* sender) {
     auto* b = qobject_cast<TBaseBtn*>(sender);
-    if (b && !b->ButtonIsHot()) b->SetButtonIsDown(true);
+    if (!b || b->ButtonIsHot()) return;
+    b->SetButtonIsDown(true);
+    if (RoundButtons().contains(b)) ColourRoundButton(b);
 }
 
 void TMainForm::SBtnMouseOut(QObject* sender) {
     auto* b = qobject_cast<TBaseBtn*>(sender);
-    if (b && !b->ButtonIsHot()) b->SetButtonIsDown(false);
+    if (!b || b->ButtonIsHot()) return;
+    b->SetButtonIsDown(false);
+    if (RoundButtons().contains(b)) ColourRoundButton(b);
 }
 
 void TMainForm::SBtnMouseMove(QObject* sender) {
@@ -770,13 +801,15 @@ void TMainForm::NotebookPageChanged() {
 }
 
 void TMainForm::PaintNotebookPageChanged() {
-    PaintTabSet->setEnabled(false);
+    // A programmatic change is no click. A flag rather than disabling the strip, which would
+    // take the keyboard focus away from it.
+    tabSyncing_ = true;
     PaintTabSet->setCurrentIndex(PaintNotebook->PageIndex());
-    PaintTabSet->setEnabled(true);
+    tabSyncing_ = false;
 }
 
 void TMainForm::PaintTabSetClick(int index) {
-    if (!PaintTabSet->isEnabled()) return;
+    if (tabSyncing_ || !PaintTabSet->isEnabled()) return;
     switch (index) {
         case 0:
             if (DetailWindowAlive) SetCursorNumber(DetailWindow, 0);
@@ -826,6 +859,9 @@ void TMainForm::SpeedBtnClick(QObject* sender) {
         PaintNotebook->SetActivePage("FilePage");
         if (FileCommand) FileCommand(sender);
         if (DetailWindowAlive) SetCursorNumber(DetailWindow, crHelpArrow);
+        // The pointer may have left while a dialog was open.
+        if (auto* b = qobject_cast<TBaseBtn*>(sender); b && !b->underMouse())
+            b->SetButtonIsDown(false);
     }
     UpdateStatus();
 }
@@ -860,13 +896,9 @@ void TMainForm::UpdateStatus() {
     hot(OriginalSizeSBtn, DetailWindowAlive && DetailWindow->FZoom == 1000);
 
     for (TBaseBtn* b : RoundButtons()) {
-        if (b->isEnabled()) {
-            b->SetBrush(b->ButtonIsDown() ? kLightBlue : kOrange);
-            b->SetPen(Qt::NoPen);
-        } else {
-            b->SetBrush(kDarkBlue);
-            b->SetPen(QPen(kOrange, 1, Qt::DotLine));
-        }
+        // A disabled button gets no mouse-out: its hover look must not outlive it.
+        if (!b->isEnabled() && !b->ButtonIsHot()) b->SetButtonIsDown(false);
+        ColourRoundButton(b);
     }
 }
 
@@ -951,6 +983,11 @@ bool TMainForm::eventFilter(QObject* o, QEvent* e) {
         }
         return false;
     }
+    if (MandalaLst && o == MandalaLst->viewport()) {
+        if (e->type() == QEvent::MouseButtonPress) mandalaLstPressed_ = true;
+        if (e->type() == QEvent::MouseButtonRelease) mandalaLstPressed_ = false;
+        return false;
+    }
     if (o == CaptionLbl) {
         auto* me = static_cast<QMouseEvent*>(e);
         switch (e->type()) {
@@ -1014,7 +1051,8 @@ void TMainForm::FormCloseQuery() {
     QApplication::processEvents();
     QEventLoop wait;
     QTimer::singleShot(2000, &wait, &QEventLoop::quit);
-    wait.exec();
+    // The data is freed: no click and no instance message may act during the pause.
+    wait.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
     CloseAboutBox();
 }
 
