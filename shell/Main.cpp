@@ -20,6 +20,7 @@
 #include <QTabBar>
 #include <QThread>
 #include <QWindow>
+#include <QRegularExpression>
 
 #include "paint/DtlWin.h"
 #include "paint/Tools.h"
@@ -55,6 +56,38 @@ const QColor kCream(244, 235, 219);
 const char* kFont = "Palisade";
 const char* kCaption = "Orbelle 2.0 release 5";
 }  // namespace
+
+// Pixel sizes and heights of a style sheet times m / d (item heights round half to even).
+static QString ScaledStyleSheet(const QString& sheet, int m, int d) {
+    static const QRegularExpression px(QStringLiteral("(height|font-size): *(\\d+)px"));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = px.globalMatch(sheet); it.hasNext();) {
+        const QRegularExpressionMatch mt = it.next();
+        out += sheet.mid(last, mt.capturedStart() - last);
+        out += QStringLiteral("%1: %2px").arg(mt.captured(1)).arg(Round(mt.captured(2).toInt() * double(m) / d));
+        last = mt.capturedEnd();
+    }
+    return out + sheet.mid(last);
+}
+
+// Shrinks the font of every one-line label whose text is wider than the label, so that no
+// translation is cut off.
+static void FitLabelTexts(QWidget* root) {
+    for (QLabel* l : root->findChildren<QLabel*>()) {
+        if (l->text().isEmpty() || l->wordWrap() || l->property("Picture").toBool()) continue;
+        QFont f = l->font();
+        if (f.pixelSize() <= 0) continue;
+        const int designSize = l->property("DesignPixelSize").isValid()
+                                   ? l->property("DesignPixelSize").toInt()
+                                   : f.pixelSize();
+        l->setProperty("DesignPixelSize", designSize);
+        f.setPixelSize(designSize);
+        while (f.pixelSize() > 6 && QFontMetrics(f).horizontalAdvance(l->text()) > l->width())
+            f.setPixelSize(f.pixelSize() - 1);
+        l->setFont(f);
+    }
+}
 
 // ---- TNotebook -----------------------------------------------------------------------
 
@@ -458,12 +491,15 @@ void TMainForm::BuildPaintPage(QWidget* page) {
     SetTag(MandalaLst, 4100);
     MandalaLst->setGeometry(5, 80, 130, 300);
     MandalaLst->setFrameShape(QFrame::NoFrame);
-    const char* listStyle =
-        "QListWidget, QComboBox { background: black; color: white; border: 1px solid "
-        "rgb(255,153,51); }"
-        "QListWidget::item:selected { background: rgb(255,153,51); color: rgb(0,0,100); }";
-    MandalaLst->setStyleSheet(listStyle);
-    SubjectLst->setStyleSheet(listStyle);
+    // Selected rows navy with white text; the open drop-down keeps the box's own colours.
+    MandalaLst->setStyleSheet(
+        "QListWidget { background: black; color: white; border: 1px solid rgb(255,153,51); }"
+        "QListWidget::item { height: 16px; }"
+        "QListWidget::item:selected { background: rgb(0,0,128); color: white; }");
+    SubjectLst->setStyleSheet(
+        "QComboBox { background: black; color: white; border: 1px solid rgb(255,153,51); }"
+        "QComboBox QAbstractItemView { background: black; color: white; "
+        "selection-background-color: rgb(0,0,128); selection-color: white; }");
 
     PaintTabSet = new QTabBar(page);
     PaintTabSet->setObjectName("PaintTabSet");
@@ -542,10 +578,17 @@ void TMainForm::FormCreate() {
     if (m != d) {
         MainFormPanel->resize(MulDiv(640, m, d), MulDiv(480, m, d));
         ScaleChildren(MainFormPanel, m, d);
-        const double itemScale = double(m) / d;
-        const int itemHeight = Round(17 * itemScale);
-        ContentLst->setStyleSheet(ContentLst->styleSheet().replace(
-            "height: 17px", QStringLiteral("height: %1px").arg(itemHeight)));
+        // Controls without a font of their own inherit the panel's, so lists, spinners and
+        // the tab strip grow with the window; so do the sizes their style sheets fix.
+        QFont pf = font();
+        pf.setPixelSize(MulDiv(13, m, d));
+        MainFormPanel->setFont(pf);
+        for (const char* name : {"SubjectLst", "MandalaLst", "ScaleListBox", "ScaleEdit",
+                                 "BrushStyleLst", "HValue", "SValue", "VValue", "PenWidth",
+                                 "ContentLst"})
+            if (auto* w = MainFormPanel->findChild<QWidget*>(QLatin1String(name))) w->setFont(pf);
+        for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
+            if (!w->styleSheet().isEmpty()) w->setStyleSheet(ScaledStyleSheet(w->styleSheet(), m, d));
     }
     resize(windowSize);
     MainFormPanel->move((width() - MainFormPanel->width()) / 2,
@@ -668,6 +711,7 @@ void TMainForm::showEvent(QShowEvent* e) {
 
 void TMainForm::FormShow() {
     ApplyLanguage(this, "MainForm", LngFileName);
+    FitLabelTexts(MainFormPanel);
     OpenDialog->setProperty("Title", GetLangText(20, "MainForm", LngFileName,
                                                  OpenDialog->property("Title").toString()));
     SaveDialog->setProperty("Title", GetLangText(30, "MainForm", LngFileName,
