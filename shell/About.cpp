@@ -118,8 +118,14 @@ void ShowAboutBox() {
         return;
     }
     auto* box = new TAboutBox();
-    if (QWidget* top = QApplication::activeWindow())
-        box->move(top->geometry().center() - box->rect().center());
+    // Over the main window, also when it is already hidden at exit; else on the screen.
+    QWidget* anchor = QApplication::activeWindow();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (!anchor && w->objectName() == QLatin1String("MainForm")) anchor = w;
+    const QSize screen = ScreenSize();
+    const QPoint centre = anchor ? anchor->geometry().center()
+                                 : QPoint(screen.width() / 2, screen.height() / 2);
+    box->move(centre - box->rect().center());
     box->show();
     box->raise();
     box->activateWindow();

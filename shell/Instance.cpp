@@ -89,9 +89,15 @@ InstanceServer::InstanceServer(std::function<void()> onActivate, std::function<v
       onClose_(std::move(onClose)) {
     const QString name = InstanceServerName();
     if (!server_->listen(name)) {
-        // A stale socket of a crashed instance: nobody answered, so take it over.
-        QLocalServer::removeServer(name);
-        server_->listen(name);
+        // Take the name over only from a crashed instance: a live one still accepts.
+        QLocalSocket probe;
+        probe.connectToServer(name);
+        const bool alive = probe.waitForConnected(500);
+        probe.abort();
+        if (!alive) {
+            QLocalServer::removeServer(name);
+            server_->listen(name);
+        }
     }
     connect(server_.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* s = server_->nextPendingConnection()) {

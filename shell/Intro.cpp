@@ -1,5 +1,7 @@
 #include "shell/Intro.h"
 
+#include <QCloseEvent>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -73,7 +75,19 @@ TIntroForm::~TIntroForm() {
 
 void TIntroForm::LingoLstChange(int index) {
     LngID = index == 1 ? 44 : 31;
+    chosen_ = true;
     accept();
+}
+
+void TIntroForm::reject() {
+    if (chosen_) QDialog::reject();
+}
+
+void TIntroForm::closeEvent(QCloseEvent* e) {
+    if (chosen_)
+        QDialog::closeEvent(e);
+    else
+        e->ignore();
 }
 
 void ShowIntro() {
@@ -83,6 +97,9 @@ void ShowIntro() {
         return;
     }
     auto* form = new TIntroForm();
+    // Centred on the screen, as the main window will be.
+    const QSize screen = ScreenSize();
+    form->move((screen.width() - form->width()) / 2, (screen.height() - form->height()) / 2);
     QApplication::processEvents();
     form->exec();
 }

@@ -22,6 +22,15 @@ public:
 
     // The user's choice: entry 0 or none gives 31, entry 1 gives 44; then it closes.
     void LingoLstChange(int index);
+    // Only a choice closes the window: Esc and the window manager's close are refused.
+    void reject() override;
+    bool Chosen() const { return chosen_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    bool chosen_ = false;
 };
 
 extern TIntroForm* IntroForm;

@@ -42,13 +42,17 @@ void SetCaption(QObject* c, const QString& text) {
     if (c->metaObject()->indexOfProperty("Caption") >= 0) {
         c->setProperty("Caption", text);
     } else if (auto* label = qobject_cast<QLabel*>(c)) {
-        label->setText(text);
+        // A picture shares its Tag with the labels of its entry but has no caption.
+        if (!label->property("Picture").toBool() && label->pixmap().isNull()) label->setText(text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
         button->setText(text);
     } else if (auto* group = qobject_cast<QGroupBox*>(c)) {
         group->setTitle(text);
     }
 }
+
+// A page control's hint would show over every control of its pages that has none.
+bool TakesHint(const QObject* c) { return !qobject_cast<const QStackedWidget*>(c); }
 
 bool IsDialog(const QObject* c) {
     return !c->isWidgetType() && c->dynamicPropertyNames().contains("Title");
@@ -114,7 +118,7 @@ void TranslateComponent(QObject* c, TTarnObject& db, const QByteArray& table) {
             c->setProperty("Title", Text(db, table, kCaption, r));
         else if (!isMenu)
             SetCaption(c, Text(db, table, kCaption, r));
-        if (widget) widget->setToolTip(Text(db, table, kHint, r));
+        if (widget && TakesHint(c)) widget->setToolTip(Text(db, table, kHint, r));
         return;
     }
     if (isMenu) {
@@ -145,7 +149,6 @@ void TranslateComponent(QObject* c, TTarnObject& db, const QByteArray& table) {
             last = db.FindRecord(table, kTag, Decimal(i * 1000 + tag + 1));
             if (last) pages->widget(i)->setProperty("PageName", Text(db, table, kCaption, last));
         }
-        if (last) pages->setToolTip(Text(db, table, kHint, last));
     }
 }
 

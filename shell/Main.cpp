@@ -20,6 +20,7 @@
 #include <QTabBar>
 #include <QThread>
 #include <QWindow>
+#include <QRegularExpression>
 
 #include "paint/DtlWin.h"
 #include "paint/Tools.h"
@@ -59,6 +60,38 @@ const char* kFont = "Palisade";
 const char* kCaption = "Orbelle 2.0 release 5";
 }  // namespace
 
+// Pixel sizes and heights of a style sheet times m / d (item heights round half to even).
+static QString ScaledStyleSheet(const QString& sheet, int m, int d) {
+    static const QRegularExpression px(QStringLiteral("(height|font-size): *(\\d+)px"));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = px.globalMatch(sheet); it.hasNext();) {
+        const QRegularExpressionMatch mt = it.next();
+        out += sheet.mid(last, mt.capturedStart() - last);
+        out += QStringLiteral("%1: %2px").arg(mt.captured(1)).arg(Round(mt.captured(2).toInt() * double(m) / d));
+        last = mt.capturedEnd();
+    }
+    return out + sheet.mid(last);
+}
+
+// Shrinks the font of every one-line label whose text is wider than the label, so that no
+// translation is cut off.
+static void FitLabelTexts(QWidget* root) {
+    for (QLabel* l : root->findChildren<QLabel*>()) {
+        if (l->text().isEmpty() || l->wordWrap() || l->property("Picture").toBool()) continue;
+        QFont f = l->font();
+        if (f.pixelSize() <= 0) continue;
+        const int designSize = l->property("DesignPixelSize").isValid()
+                                   ? l->property("DesignPixelSize").toInt()
+                                   : f.pixelSize();
+        l->setProperty("DesignPixelSize", designSize);
+        f.setPixelSize(designSize);
+        while (f.pixelSize() > 6 && QFontMetrics(f).horizontalAdvance(l->text()) > l->width())
+            f.setPixelSize(f.pixelSize() - 1);
+        l->setFont(f);
+    }
+}
+
 // ---- TNotebook -----------------------------------------------------------------------
 
 TNotebook::TNotebook(QWidget* parent) : QStackedWidget(parent) {}
@@ -67,13 +100,15 @@ QWidget* TNotebook::AddPage(const QString& name) {
     auto* page = new QWidget(this);
     page->setObjectName(name + "Page");
     page->setProperty("PageName", name);
+    // The language file may rename pages; navigation keeps to this identity.
+    page->setProperty("PageId", name);
     addWidget(page);
     return page;
 }
 
 QString TNotebook::ActivePage() const {
     QWidget* w = currentWidget();
-    return w ? w->property("PageName").toString() : QString();
+    return w ? w->property("PageId").toString() : QString();
 }
 
 void TNotebook::SetActivePage(const QString& name) {
@@ -82,7 +117,7 @@ void TNotebook::SetActivePage(const QString& name) {
 
 QWidget* TNotebook::Page(const QString& name) const {
     for (int i = 0; i < count(); ++i)
-        if (widget(i)->property("PageName").toString() == name) return widget(i);
+        if (widget(i)->property("PageId").toString() == name) return widget(i);
     return nullptr;
 }
 
@@ -295,6 +330,7 @@ void TMainForm::BuildMainPage(QWidget* page) {
     MainPaintSBtnLbl = Label(page, "MainPaintSBtnLbl", QRect(487, 309, 120, 16), "Inkleuren",
                              1300, 13, Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
 
+    for (QLabel* l : {MainHistoryImg, MainPaintImg}) l->setProperty("Picture", true);
     for (QLabel* l : {MainHistoryImg, MainHistoryLbl, MainHistorySBtnLbl})
         l->setToolTip("Mandala geschiedenis openen");
     for (QLabel* l : {MainPaintImg, MainPaintLbl, MainPaintSBtnLbl})
@@ -462,16 +498,20 @@ void TMainForm::BuildPaintPage(QWidget* page) {
     SetTag(MandalaLst, 4100);
     MandalaLst->setGeometry(5, 80, 130, 300);
     MandalaLst->setFrameShape(QFrame::NoFrame);
-    const char* listStyle =
-        "QListWidget, QComboBox { background: black; color: white; border: 1px solid "
-        "rgb(255,153,51); }"
-        "QListWidget::item:selected { background: rgb(255,153,51); color: rgb(0,0,100); }";
-    MandalaLst->setStyleSheet(listStyle);
-    SubjectLst->setStyleSheet(listStyle);
+    // Selected rows navy with white text; the open drop-down keeps the box's own colours.
+    MandalaLst->setStyleSheet(
+        "QListWidget { background: black; color: white; border: 1px solid rgb(255,153,51); }"
+        "QListWidget::item { height: 16px; }"
+        "QListWidget::item:selected { background: rgb(0,0,128); color: white; }");
+    SubjectLst->setStyleSheet(
+        "QComboBox { background: black; color: white; border: 1px solid rgb(255,153,51); }"
+        "QComboBox QAbstractItemView { background: black; color: white; "
+        "selection-background-color: rgb(0,0,128); selection-color: white; }");
 
     PaintTabSet = new QTabBar(page);
     PaintTabSet->setObjectName("PaintTabSet");
-    SetTag(PaintTabSet, 4300);
+    // A Tag of its own without a record: the language file then translates the tabs.
+    SetTag(PaintTabSet, 4370);
     PaintTabSet->setGeometry(492, 390, 140, 15);
     PaintTabSet->setDrawBase(false);
     PaintTabSet->setExpanding(true);
@@ -483,6 +523,16 @@ void TMainForm::BuildPaintPage(QWidget* page) {
         "border: 1px solid rgb(255,153,51); border-top: none; }"
         "QTabBar::tab:selected { background: rgb(255,153,51); color: rgb(0,0,100); }");
     connect(PaintTabSet, &QTabBar::tabBarClicked, this, [this](int i) { PaintTabSetClick(i); });
+    // Arrow keys change the tab without a click: act as the click, and keep the strip in step
+    // with the side page when the choice could not switch it.
+    connect(PaintTabSet, &QTabBar::currentChanged, this, [this](int i) {
+        if (tabSyncing_ || i == PaintNotebook->PageIndex()) return;
+        PaintTabSetClick(i);
+        QTimer::singleShot(0, this, [this] {
+            if (PaintTabSet->currentIndex() != PaintNotebook->PageIndex())
+                PaintNotebookPageChanged();
+        });
+    });
 
     PaintBackSBtn = RoundButton(page, "PaintBackSBtn", 4, 424, 4401,
                                 "Zelf mandala's inkleuren afsluiten");
@@ -535,12 +585,17 @@ void TMainForm::FormCreate() {
     if (m != d) {
         MainFormPanel->resize(MulDiv(640, m, d), MulDiv(480, m, d));
         ScaleChildren(MainFormPanel, m, d);
-        const double itemScale = double(m) / d;
-        const int itemHeight = Round(17 * itemScale);
-        ContentLst->setStyleSheet(ContentLst->styleSheet().replace(
-            "height: 17px", QStringLiteral("height: %1px").arg(itemHeight)));
-        ScaleListBox->setStyleSheet(ScaleListBox->styleSheet().replace(
-            "height: 16px", QStringLiteral("height: %1px").arg(Round(16 * itemScale))));
+        // Controls without a font of their own inherit the panel's, so lists, spinners and
+        // the tab strip grow with the window; so do the sizes their style sheets fix.
+        QFont pf = font();
+        pf.setPixelSize(MulDiv(13, m, d));
+        MainFormPanel->setFont(pf);
+        for (const char* name : {"SubjectLst", "MandalaLst", "ScaleListBox", "ScaleEdit",
+                                 "BrushStyleLst", "HValue", "SValue", "VValue", "PenWidth",
+                                 "ContentLst"})
+            if (auto* w = MainFormPanel->findChild<QWidget*>(QLatin1String(name))) w->setFont(pf);
+        for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
+            if (!w->styleSheet().isEmpty()) w->setStyleSheet(ScaledStyleSheet(w->styleSheet(), m, d));
     }
     resize(windowSize);
     MainFormPanel->move((width() - MainFormPanel->width()) / 2,
@@ -567,9 +622,10 @@ void TMainForm::FormCreate() {
     connect(SubjectLst, &QComboBox::currentIndexChanged, this, [this] { SubjectLstChange(); });
     connect(MandalaLst, &QListWidget::itemClicked, this, [this] { MandalaLstClick(); });
     connect(MandalaLst, &QListWidget::currentRowChanged, this, [this](int row) {
-        // Keyboard choices load too; a click on the current item is handled above.
-        if (row >= 0 && MandalaLst->hasFocus()) MandalaLstClick();
+        // Keyboard choices load too; a click loads once, through itemClicked.
+        if (row >= 0 && MandalaLst->hasFocus() && !mandalaLstPressed_) MandalaLstClick();
     });
+    MandalaLst->viewport()->installEventFilter(this);
 
     // Keys of the paint page; each acts as a click on its button when that is enabled.
     const struct {
@@ -667,6 +723,7 @@ void TMainForm::showEvent(QShowEvent* e) {
 
 void TMainForm::FormShow() {
     ApplyLanguage(this, "MainForm", LngFileName);
+    FitLabelTexts(MainFormPanel);
     OpenDialog->setProperty("Title", GetLangText(20, "MainForm", LngFileName,
                                                  OpenDialog->property("Title").toString()));
     SaveDialog->setProperty("Title", GetLangText(30, "MainForm", LngFileName,
@@ -737,14 +794,30 @@ void TMainForm::SBtnClick(QObject* sender) {
     }
 }
 
+// The colour of a round button follows its down state at once, so hovering shows it and
+// leaving takes it back.
+void TMainForm::ColourRoundButton(TBaseBtn* b) {
+    if (b->isEnabled()) {
+        b->SetBrush(b->ButtonIsDown() ? kLightBlue : kOrange);
+        b->SetPen(Qt::NoPen);
+    } else {
+        b->SetBrush(kDarkBlue);
+        b->SetPen(QPen(kOrange, 1, Qt::DotLine));
+    }
+}
+
 void TMainForm::SBtnMouseIn(QObject* sender) {
     auto* b = qobject_cast<TBaseBtn*>(sender);
-    if (b && !b->ButtonIsHot()) b->SetButtonIsDown(true);
+    if (!b || b->ButtonIsHot()) return;
+    b->SetButtonIsDown(true);
+    if (RoundButtons().contains(b)) ColourRoundButton(b);
 }
 
 void TMainForm::SBtnMouseOut(QObject* sender) {
     auto* b = qobject_cast<TBaseBtn*>(sender);
-    if (b && !b->ButtonIsHot()) b->SetButtonIsDown(false);
+    if (!b || b->ButtonIsHot()) return;
+    b->SetButtonIsDown(false);
+    if (RoundButtons().contains(b)) ColourRoundButton(b);
 }
 
 void TMainForm::SBtnMouseMove(QObject* sender) {
@@ -785,13 +858,15 @@ void TMainForm::NotebookPageChanged() {
 }
 
 void TMainForm::PaintNotebookPageChanged() {
-    PaintTabSet->setEnabled(false);
+    // A programmatic change is no click. A flag rather than disabling the strip, which would
+    // take the keyboard focus away from it.
+    tabSyncing_ = true;
     PaintTabSet->setCurrentIndex(PaintNotebook->PageIndex());
-    PaintTabSet->setEnabled(true);
+    tabSyncing_ = false;
 }
 
 void TMainForm::PaintTabSetClick(int index) {
-    if (!PaintTabSet->isEnabled()) return;
+    if (tabSyncing_ || !PaintTabSet->isEnabled()) return;
     switch (index) {
         case 0:
             if (DetailWindowAlive) SetCursorNumber(DetailWindow, 0);
@@ -841,6 +916,9 @@ void TMainForm::SpeedBtnClick(QObject* sender) {
         PaintNotebook->SetActivePage("FilePage");
         RunFileCommand(sender);
         if (DetailWindowAlive) SetCursorNumber(DetailWindow, crHelpArrow);
+        // The pointer may have left while a dialog was open.
+        if (auto* b = qobject_cast<TBaseBtn*>(sender); b && !b->underMouse())
+            b->SetButtonIsDown(false);
     }
     UpdateStatus();
 }
@@ -875,13 +953,9 @@ void TMainForm::UpdateStatus() {
     hot(OriginalSizeSBtn, DetailWindowAlive && DetailWindow->FZoom == 1000);
 
     for (TBaseBtn* b : RoundButtons()) {
-        if (b->isEnabled()) {
-            b->SetBrush(b->ButtonIsDown() ? kLightBlue : kOrange);
-            b->SetPen(Qt::NoPen);
-        } else {
-            b->SetBrush(kDarkBlue);
-            b->SetPen(QPen(kOrange, 1, Qt::DotLine));
-        }
+        // A disabled button gets no mouse-out: its hover look must not outlive it.
+        if (!b->isEnabled() && !b->ButtonIsHot()) b->SetButtonIsDown(false);
+        ColourRoundButton(b);
     }
 }
 
@@ -957,6 +1031,11 @@ bool TMainForm::eventFilter(QObject* o, QEvent* e) {
         }
         return false;
     }
+    if (MandalaLst && o == MandalaLst->viewport()) {
+        if (e->type() == QEvent::MouseButtonPress) mandalaLstPressed_ = true;
+        if (e->type() == QEvent::MouseButtonRelease) mandalaLstPressed_ = false;
+        return false;
+    }
     if (o == CaptionLbl) {
         // Only mouse events are one; the cases below are all mouse events.
         auto* me = dynamic_cast<QMouseEvent*>(e);
@@ -1028,7 +1107,8 @@ void TMainForm::FormCloseQuery() {
     QApplication::processEvents();
     QEventLoop wait;
     QTimer::singleShot(2000, &wait, &QEventLoop::quit);
-    wait.exec();
+    // The data is freed: no click and no instance message may act during the pause.
+    wait.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
     CloseAboutBox();
 }
 

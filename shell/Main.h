@@ -32,7 +32,8 @@ class TPictureImage;
 class TSpinner;
 class TBrushStyleList;
 
-// A page control navigated by page name: each page carries the property "PageName".
+// A page control. Pages are found by the fixed identity given to AddPage (property "PageId");
+// "PageName" is the shown name, which the language file may translate.
 class TNotebook : public QStackedWidget {
     Q_OBJECT
 public:
@@ -147,6 +148,7 @@ public:
     void SBtnMouseIn(QObject* sender);
     void SBtnMouseOut(QObject* sender);
     void SBtnMouseMove(QObject* sender);
+    void ColourRoundButton(TBaseBtn* b);
     void BkMouseMove();
     void NotebookPageChanged();
     void PaintNotebookPageChanged();
@@ -275,6 +277,8 @@ private:
     QString musicFile_;
     QPoint dragOrigin_;
     bool dragging_ = false;
+    bool mandalaLstPressed_ = false;
+    bool tabSyncing_ = false;
     PaletteDisplayEffect* paletteEffect_ = nullptr;  // owned by MainFormPanel
 };
 

@@ -40,7 +40,9 @@ struct RecordingOutward : orb::Outward {
     // File dialogs: the scripted answer, empty meaning cancelled.
     QString openAnswer, saveAnswer;
     QStringList saveFolders;  // the folder each save dialog opened in
+    int openDialogs = 0;
     QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        ++openDialogs;
         return openAnswer;
     }
     QString SaveFileName(QWidget*, const QString&, const QString& folder, const QString&,

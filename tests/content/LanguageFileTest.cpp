@@ -148,7 +148,7 @@ TEST(LanguageFile, EnglishTextsAreTranslated) {
     EXPECT_GE(differing, total - 3);  // "Orbelle", "Menu" and the like stay as they are
 }
 
-TEST(LanguageFile, TranslatingAWindowKeepsPagesAndDataListsAndTranslatesTheFillStyles) {
+TEST(LanguageFile, TranslatingAWindowKeepsPagesAndDataListsAndTranslatesFillStylesAndTabs) {
     for (int lng : {31, 44}) {
         LngScope scope(lng);
         QWidget window;
@@ -162,7 +162,7 @@ TEST(LanguageFile, TranslatingAWindowKeepsPagesAndDataListsAndTranslatesTheFillS
         orb::SetTag(subjects, 4100);
         auto* tabs = new QTabBar(&window);
         for (const char* t : {"Mandala's", "Schalen", "Tekenen"}) tabs->addTab(t);
-        orb::SetTag(tabs, 4300);
+        orb::SetTag(tabs, 4370);
         const char* pageNames[] = {"FilePage", "SizePage", "ColorPage"};
         auto* paintPages = new QStackedWidget(&window);
         for (const char* n : pageNames) {
@@ -192,7 +192,12 @@ TEST(LanguageFile, TranslatingAWindowKeepsPagesAndDataListsAndTranslatesTheFillS
         }
         if (lng == 44) EXPECT_EQ(styles->itemText(0), "Solid");
         EXPECT_EQ(subjects->item(0)->text(), "Bloemen=Bloemen");
-        EXPECT_EQ(tabs->tabText(0), "Mandala's");
+        const QStringList tabTexts = lng == 31 ? QStringList{"Mandala's", "Schalen", "Tekenen"}
+                                               : QStringList{"Mandalas", "Scale", "Drawing"};
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(tabs->tabText(i), tabTexts[i]);
+        // A page control's hint would be inherited by every control on its pages.
+        EXPECT_TRUE(mainPages->toolTip().isEmpty());
+        EXPECT_TRUE(paintPages->toolTip().isEmpty());
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(paintPages->widget(i)->property("PageName").toString(), pageNames[i]);
         EXPECT_EQ(mainPages->widget(0)->property("PageName").toString(), "Main");

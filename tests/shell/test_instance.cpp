@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <memory>
 
 #include "tests/common/RecordingOutward.h"
 #include "platform/Paths.h"
@@ -138,4 +140,25 @@ TEST(Music, ModuleLoadsOnDemandAndStops) {
     real.MusicStop();
     QCoreApplication::processEvents();
     EXPECT_FALSE(real.MusicPlaying());
+}
+
+TEST(SingleInstance, ALiveInstanceKeepsItsNameAgainstALaterServer) {
+    OwnInstanceName name("keep");
+    int first = 0, second = 0;
+    InstanceServer a([&] { ++first; }, {});
+    ASSERT_TRUE(a.Listening());
+    {
+        InstanceServer b([&] { ++second; }, {});
+        EXPECT_FALSE(b.Listening());
+    }
+    // The first still answers: its socket was not taken over or removed.
+    bool sent = false;
+    std::unique_ptr<QThread> t(
+        QThread::create([&] { sent = SendToRunningInstance("activate", 3000); }));
+    t->start();
+    WaitFor([&] { return t->isFinished(); }, 5000);
+    t->wait();
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 0);
 }

@@ -1,0 +1,205 @@
+// The main window as a user meets it: the shipped language file applied to the real window,
+// texts that fit, hover colours, keyboard on the tab strip and the intro's only way out.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTest>
+
+#include "tests/common/RecordingOutward.h"
+#include "paint/DtlWin.h"
+#include "platform/Display.h"
+#include "platform/Paths.h"
+#include "platform/Resources.h"
+#include "platform/Tags.h"
+#include "shell/Intro.h"
+#include "shell/LangState.h"
+#include "shell/LanguageTexts.h"
+#include "shell/MMBtns.h"
+#include "shell/Main.h"
+
+using namespace orb;
+
+namespace {
+
+const QColor kLightBlue(63, 190, 254);
+const QColor kOrange(255, 153, 51);
+
+// The real window in the real program folder, shown, so the language file is applied.
+struct ShownForm {
+    ScopedOutward out;
+    int savedLng = LngID;
+    std::unique_ptr<TMainForm> form;
+    ShownForm(QSize screen, int lng) {
+        SetProgramFolder(ORBELLE_PROGRAM_DIR);
+        RegisterProgramResources();
+        SetSimulatedScreen(screen);
+        LngID = lng;
+        form = std::make_unique<TMainForm>();
+        form->SoundSBtn->SetButtonIsDown(true);  // no music: the toggle at show stops it
+        form->show();
+        QApplication::processEvents();
+    }
+    ~ShownForm() {
+        form.reset();
+        SetSimulatedScreen(QSize());
+        LngID = savedLng;
+    }
+    TMainForm* operator->() { return form.get(); }
+};
+
+// The hint Qt shows over a widget: its own, or the nearest one up the parent chain.
+QString EffectiveToolTip(QWidget* w) {
+    for (; w; w = w->parentWidget())
+        if (!w->toolTip().isEmpty()) return w->toolTip();
+    return {};
+}
+
+}  // namespace
+
+TEST(ShippedLanguage, EveryTaggedTextOfTheRealWindowComesFromTheTableAndFits) {
+    for (int lng : {31, 44}) {
+        for (QSize screen : {QSize(800, 600), QSize(1024, 768), QSize(1280, 1024)}) {
+            SCOPED_TRACE(testing::Message() << lng << " " << screen.width());
+            ShownForm f(screen, lng);
+            int checked = 0;
+            for (QLabel* l : f->findChildren<QLabel*>()) {
+                const int tag = GetTag(l);
+                if (l->property("Picture").toBool()) {
+                    EXPECT_FALSE(l->pixmap().isNull()) << qPrintable(l->objectName());
+                    EXPECT_TRUE(l->text().isEmpty()) << qPrintable(l->objectName());
+                    continue;
+                }
+                if (tag > 0) {
+                    EXPECT_EQ(l->text(), GetLangText(tag, "MainForm", LngFileName, "<no record>"))
+                        << qPrintable(l->objectName());
+                    ++checked;
+                }
+                if (!l->text().isEmpty() && !l->wordWrap())
+                    EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width())
+                        << qPrintable(l->objectName()) << " " << qPrintable(l->text());
+            }
+            EXPECT_GT(checked, 20);
+            const QStringList tabs = lng == 31 ? QStringList{"Mandala's", "Schalen", "Tekenen"}
+                                               : QStringList{"Mandalas", "Scale", "Drawing"};
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(f->PaintTabSet->tabText(i), tabs[i]);
+            // Controls without a hint of their own show none, not a page control's.
+            for (QWidget* w : QList<QWidget*>{f->ColorTitle, f->HLbl, f->PaintTabSet,
+                                              f->SubjectLstLbl})
+                EXPECT_TRUE(EffectiveToolTip(w).isEmpty())
+                    << qPrintable(w->objectName()) << ": " << qPrintable(EffectiveToolTip(w));
+            EXPECT_FALSE(f->PaintBackSBtn->toolTip().isEmpty());
+        }
+    }
+}
+
+TEST(ShippedLanguage, ListAndTabFontsGrowWithTheSizeClass) {
+    ShownForm f(QSize(1280, 1024), 44);
+    EXPECT_EQ(f->MandalaLst->font().pixelSize(), MulDiv(13, 8, 5));
+    EXPECT_EQ(f->SubjectLst->font().pixelSize(), MulDiv(13, 8, 5));
+    EXPECT_TRUE(f->PaintTabSet->styleSheet().contains("font-size: 13px"));
+    EXPECT_TRUE(f->MandalaLst->styleSheet().contains("height: 26px"));
+}
+
+TEST(ShippedLanguage, PagesAreFoundByIdentityWhateverTheirShownName) {
+    ShownForm f(QSize(800, 600), 44);
+    for (TNotebook* nb : {f->Notebook, f->PaintNotebook})
+        for (int i = 0; i < nb->count(); ++i) nb->widget(i)->setProperty("PageName", "Vertaald");
+    f->MenuSBtnClick(f->MainHistorySBtn);
+    EXPECT_EQ(f->Notebook->ActivePage(), "History");
+    f->MenuSBtnClick(f->HistoryBackSBtn);
+    f->MenuSBtnClick(f->MainPaintSBtn);
+    EXPECT_EQ(f->Notebook->ActivePage(), "Paint");
+    EXPECT_EQ(f->PaintNotebook->ActivePage(), "FilePage");
+}
+
+TEST(RoundButtonLook, HoverShowsLightBlueAndLeavingTakesItBack) {
+    ShownForm f(QSize(800, 600), 31);
+    TBaseBtn* b = f->MainPaintSBtn;
+    f->SBtnMouseIn(b);
+    EXPECT_EQ(b->Brush().color(), kLightBlue);
+    f->SBtnMouseOut(b);
+    EXPECT_EQ(b->Brush().color(), kOrange);
+
+    // A button disabled while hovered gets no mouse-out; enabled again it must look up.
+    f->MenuSBtnClick(f->MainPaintSBtn);
+    f->UndoSBtn->SetButtonIsDown(true);
+    f->UpdateStatus();
+    EXPECT_FALSE(f->UndoSBtn->isEnabled());
+    EXPECT_FALSE(f->UndoSBtn->ButtonIsDown());
+
+    // A command whose dialog took the pointer away leaves its button up.
+    f->SBtnMouseIn(f->OpenSBtn);
+    f->SpeedBtnClick(f->OpenSBtn);  // the open dialog, cancelled
+    EXPECT_EQ(f.out.rec.openDialogs, 1);
+    EXPECT_FALSE(f->OpenSBtn->ButtonIsDown());
+    EXPECT_EQ(f->OpenSBtn->Brush().color(), kOrange);
+}
+
+TEST(PaintTabs, ArrowKeysKeepTheStripInStepWithTheSidePage) {
+    ShownForm f(QSize(800, 600), 31);
+    f->MenuSBtnClick(f->MainPaintSBtn);
+    ASSERT_TRUE(DetailWindowAlive);
+    f->PaintTabSet->setFocus();
+    QTest::keyClick(f->PaintTabSet, Qt::Key_Right);
+    QApplication::processEvents();
+    EXPECT_EQ(f->PaintNotebook->ActivePage(), "SizePage");
+    EXPECT_EQ(f->PaintTabSet->currentIndex(), 1);
+    QTest::keyClick(f->PaintTabSet, Qt::Key_Right);
+    QApplication::processEvents();
+    EXPECT_EQ(f->PaintNotebook->ActivePage(), "ColorPage");
+    EXPECT_EQ(f->PaintTabSet->currentIndex(), 2);
+    QTest::keyClick(f->PaintTabSet, Qt::Key_Left);
+    QTest::keyClick(f->PaintTabSet, Qt::Key_Left);
+    QApplication::processEvents();
+    EXPECT_EQ(f->PaintNotebook->PageIndex(), f->PaintTabSet->currentIndex());
+    EXPECT_EQ(f->PaintNotebook->ActivePage(), "FilePage");
+
+    // Without a painting window a tab cannot switch the page: the strip goes back.
+    DetailWindow->close();
+    QApplication::processEvents();
+    if (!DetailWindowAlive) {
+        QTest::keyClick(f->PaintTabSet, Qt::Key_Right);
+        QApplication::processEvents();
+        EXPECT_EQ(f->PaintTabSet->currentIndex(), f->PaintNotebook->PageIndex());
+    }
+}
+
+TEST(PaintCatalogue, OneClickInTheMandalaListLoadsOnce) {
+    ShownForm f(QSize(800, 600), 31);
+    f->MenuSBtnClick(f->MainPaintSBtn);
+    ASSERT_GT(f->MandalaLst->count(), 1);
+    ASSERT_TRUE(DetailWindowAlive);
+    // Each load asks about a changed picture first: count the questions.
+    auto& rec = f.out.rec;
+    const int before = rec.questions;
+    DetailWindow->FChanged = true;
+    rec.answer = false;
+    // The list has the focus, as after a user's first click into it.
+    f->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(f.form.get(), 2000));
+    f->MandalaLst->setFocus();
+    const QRect r = f->MandalaLst->visualItemRect(f->MandalaLst->item(1));
+    QTest::mouseClick(f->MandalaLst->viewport(), Qt::LeftButton, {}, r.center());
+    QApplication::processEvents();
+    EXPECT_EQ(f->MandalaLst->currentRow(), 1);
+    EXPECT_EQ(rec.questions - before, 1);
+}
+
+TEST(Intro, OnlyAChoiceClosesIt) {
+    const int saved = LngID;
+    TIntroForm intro;
+    intro.open();
+    QTest::keyClick(&intro, Qt::Key_Escape);
+    EXPECT_TRUE(intro.isVisible());
+    intro.close();
+    EXPECT_TRUE(intro.isVisible());
+    intro.LingoLstChange(1);
+    EXPECT_FALSE(intro.isVisible());
+    EXPECT_EQ(intro.result(), QDialog::Accepted);
+    EXPECT_EQ(LngID, 44);
+    LngID = saved;
+}
