@@ -35,15 +35,15 @@ seeds="$out/seeds"
 rm -rf "$seeds"
 "$out/fuzz_seeds" "$seeds" "$here"
 mkdir -p "$seeds/pcx"
-for spec in "-colors 2" "-colors 16" "-colors 256" "-type TrueColor"; do
-  name=$(echo "$spec" | tr -dc 'a-zA-Z0-9')
+for opts in "-colors 2" "-colors 16" "-colors 256" "-type TrueColor"; do
+  name=$(echo "$opts" | tr -dc 'a-zA-Z0-9')
   # shellcheck disable=SC2086
-  convert -size 24x9 gradient:red-blue $spec "$seeds/pcx/$name.pcx"
+  convert -size 24x9 gradient:red-blue $opts "$seeds/pcx/$name.pcx"
 done
-for spec in "-colors 16 -compress RLE BMP3" "-colors 256 -compress RLE BMP3" "-colors 256 BMP3"; do
-  name=$(echo "$spec" | tr -dc 'a-zA-Z0-9')
+for opts in "-colors 16 -compress RLE BMP3" "-colors 256 -compress RLE BMP3" "-colors 256 BMP3"; do
+  name=$(echo "$opts" | tr -dc 'a-zA-Z0-9')
   # shellcheck disable=SC2086
-  convert -size 20x11 plasma:fractal -seed 7 ${spec% *} "${spec##* }:$seeds/$name.tmp"
+  convert -size 20x11 plasma:fractal -seed 7 ${opts% *} "${opts##* }:$seeds/$name.tmp"
   { printf '\003'; cat "$seeds/$name.tmp"; } >"$seeds/bitmap/$name.bmp"
   rm "$seeds/$name.tmp"
 done
