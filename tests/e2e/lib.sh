@@ -55,3 +55,18 @@ white_spot() {
   done
   return 1
 }
+
+# start_orbelle EXE: starts the program in English and waits for its main window; sets
+# APP_PID and the window's X and Y.
+start_orbelle() {
+  unset QT_QPA_PLATFORM
+  "$1" --lang 44 >>"$E2E_TMP/app.log" 2>&1 &
+  APP_PID=$!
+  local win
+  win=$(wait_window "Orbelle 2.0 release 5") || fail "no main window"
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  sleep 0.5
+}
+
+# click X Y: a click at a point of the window (design coordinates at 800x600).
+click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.6; }

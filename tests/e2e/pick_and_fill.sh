@@ -7,14 +7,8 @@ exe="$1"
 
 start_xvfb 800x600
 export ORBELLE_INSTANCE="orbelle-e2e-fill-$$"
-unset QT_QPA_PLATFORM
-"$exe" --lang 44 >"$E2E_TMP/app.log" 2>&1 &
-APP_PID=$!
-win=$(wait_window "Orbelle 2.0 release 5") || fail "no main window"
-eval "$(xdotool getwindowgeometry --shell "$win")"
-sleep 0.5
+start_orbelle "$exe"
 # Window coordinates are design coordinates at 800x600 (no scaling); the page starts at y 20.
-click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.6; }
 click $((451 + 16)) $((20 + 300 + 16))              # the paint entry
 click $((493 + 5 + 40)) $((20 + 5 + 80 + 16 + 8))    # the second drawing in the list
 click $((370 + 16)) $((20 + 410 + 16))               # the fill tool ("verf")

@@ -14,13 +14,7 @@ rm -rf "$E2E_TMP/prog/User" "$E2E_TMP/prog/T"
 start_xvfb 800x600
 export ORBELLE_INSTANCE="orbelle-e2e-save-$$"
 export QT_QPA_PLATFORMTHEME=""
-unset QT_QPA_PLATFORM
-"$exe" --lang 44 >"$E2E_TMP/app.log" 2>&1 &
-APP_PID=$!
-win=$(wait_window "Orbelle 2.0 release 5") || fail "no main window"
-eval "$(xdotool getwindowgeometry --shell "$win")"
-sleep 0.5
-click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.6; }
+start_orbelle "$exe"
 click $((451 + 16)) $((20 + 300 + 16))              # the paint entry
 click $((370 + 16)) $((20 + 410 + 16))               # the fill tool
 cx=$((X + 40 + 215)); cy=$((Y + 20 + 10 + 215))
