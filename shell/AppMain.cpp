@@ -113,7 +113,7 @@ int RunDemo(orb::TMainForm& form, const QString& dir) {
         else
             ++failures;
     };
-    form.MenuSBtnClick(form.MainPaintSBtn);
+    form.MenuSBtnClick(form.Main->MainPaintSBtn);
     shot("paint-page");
     if (!orb::DetailWindowAlive || orb::DetailWindow->FPicture.isNull()) {
         std::fprintf(stderr, "Orbelle: no drawing to colour (is Mandala.dat there?)\n");
@@ -146,23 +146,23 @@ int RunDemo(orb::TMainForm& form, const QString& dir) {
     };
     const int hues[] = {8, 58, 92, 33, 75, 0};
     const int styles[] = {0, 0, 5, 0, 1, 6};
-    form.SpeedBtnClick(form.PaintSBtn);
+    form.Paint->SpeedBtnClick(form.Paint->PaintSBtn);
     for (size_t i = 0; i < seeds.size(); ++i) {
-        form.HScroller->setValue(hues[i]);
-        form.SScroller->setValue(i % 2 ? 55 : 80);
-        form.VScroller->setValue(100);
-        form.BrushStyleLst->setCurrentIndex(styles[i]);
+        form.Paint->HScroller->setValue(hues[i]);
+        form.Paint->SScroller->setValue(i % 2 ? 55 : 80);
+        form.Paint->VScroller->setValue(100);
+        form.Paint->BrushStyleLst->setCurrentIndex(styles[i]);
         w->FormMouseDown(Qt::LeftButton, windowPoint(seeds[i]));
         w->FormMouseUp(Qt::LeftButton, windowPoint(seeds[i]));
         shot(QStringLiteral("fill%1").arg(i + 1));
     }
     // A pen stroke: a small arc near the centre.
-    form.SpeedBtnClick(form.PenSBtn);
-    form.BrushStyleLst->setCurrentIndex(0);
-    form.HScroller->setValue(66);
-    form.SScroller->setValue(90);
-    form.VScroller->setValue(70);
-    form.PenWidth->SetValue(4);
+    form.Paint->SpeedBtnClick(form.Paint->PenSBtn);
+    form.Paint->BrushStyleLst->setCurrentIndex(0);
+    form.Paint->HScroller->setValue(66);
+    form.Paint->SScroller->setValue(90);
+    form.Paint->VScroller->setValue(70);
+    form.Paint->PenWidth->SetValue(4);
     const int rad = pic.width() / 6;
     w->FormMouseDown(Qt::LeftButton, windowPoint(QPoint(c.x() + rad, c.y())));
     for (int a = 0; a <= 90; a += 6) {
@@ -195,9 +195,9 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
     for (const auto& p : pages) {
         // Through the menu, as a user gets there: the lists and the first drawing load.
         if (QString(p.page) == "History")
-            form.MenuSBtnClick(form.MainHistorySBtn);
+            form.MenuSBtnClick(form.Main->MainHistorySBtn);
         else if (QString(p.page) == "Paint")
-            form.MenuSBtnClick(form.MainPaintSBtn);
+            form.MenuSBtnClick(form.Main->MainPaintSBtn);
         else
             form.Notebook->SetActivePage(p.page);
         QApplication::processEvents();
@@ -210,7 +210,7 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
         }
     }
     // The paint page with the drawing settings.
-    form.PaintNotebook->SetActivePage("ColorPage");
+    form.Paint->PaintNotebook->SetActivePage("ColorPage");
     QApplication::processEvents();
     const QString colourPath = QDir(dir).filePath("paint-colour.png");
     if (form.Render().save(colourPath))
@@ -218,9 +218,9 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
     else
         ++failures;
     // The scale page, zoomed in with the zoom tool chosen, and the full-screen view.
-    form.SpeedBtnClick(form.ZoomInSBtn);
-    form.ScaleListBox->setCurrentRow(9);  // "250%"
-    form.ScaleListBoxClick();
+    form.Paint->SpeedBtnClick(form.Paint->ZoomInSBtn);
+    form.Paint->ScaleListBox->setCurrentRow(9);  // "250%"
+    form.Paint->ScaleListBoxClick();
     QApplication::processEvents();
     const QString scalePath = QDir(dir).filePath("paint-scale.png");
     if (form.Render().save(scalePath))
@@ -238,8 +238,8 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
         else
             ++failures;
     }
-    form.OriginalSize();
-    form.PaintNotebook->SetActivePage("FilePage");
+    form.Paint->OriginalSize();
+    form.Paint->PaintNotebook->SetActivePage("FilePage");
     form.Notebook->SetActivePage("Main");
     // The small windows too.
     auto save = [&](QWidget& w, const char* file) {

@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "shell/LanguageTexts.h"
 #include "shell/Main.h"
+#include "shell/PaintPage.h"
 #include "shell/MsgDlg.h"
 #include "shell/Pictures.h"
 
@@ -44,16 +45,16 @@ QStringList SplitLines(const QString& text) {
 }
 }  // namespace
 
-QString TMainForm::LineOf(const QString& display, const QVariant& data) {
+QString TPaintPage::LineOf(const QString& display, const QVariant& data) {
     return data.isValid() ? data.toString() : display;
 }
 
-QString TMainForm::SubjectLine(int i) const {
+QString TPaintPage::SubjectLine(int i) const {
     if (i < 0 || i >= SubjectLst->count()) return {};
     return LineOf(SubjectLst->itemText(i), SubjectLst->itemData(i));
 }
 
-QString TMainForm::MandalaLine(int i) const {
+QString TPaintPage::MandalaLine(int i) const {
     if (i < 0 || i >= MandalaLst->count()) return {};
     QListWidgetItem* item = MandalaLst->item(i);
     return LineOf(item->text(), item->data(Qt::UserRole));
@@ -67,25 +68,25 @@ QStringList TMainForm::DatabaseLines(const QString& keyPrefix) const {
     return SplitLines(FromCp1252(value));
 }
 
-void TMainForm::FillSubjectList() {
+void TPaintPage::FillSubjectList() {
     MandalaLst->clear();
     SubjectLst->blockSignals(true);
     SubjectLst->clear();
-    for (const QString& line : DatabaseLines("Mandala_Subjects_"))
+    for (const QString& line : Form.DatabaseLines("Mandala_Subjects_"))
         SubjectLst->addItem(DisplayPart(line), line);
     // Selecting the first subject does not run the change handler.
     if (SubjectLst->count() > 0) SubjectLst->setCurrentIndex(0);
     SubjectLst->blockSignals(false);
 }
 
-void TMainForm::FillMandalaList(bool selectFirst) {
+void TPaintPage::FillMandalaList(bool selectFirst) {
     MandalaLst->blockSignals(true);
     MandalaLst->clear();
     const QString subject = SubjectLine(SubjectLst->currentIndex());
     if (!subject.isEmpty()) {
         if (!subject.contains("=User")) {
             const QString folder = "\\" + ValuePart(subject) + "\\";
-            for (const QString& line : DatabaseLines("Mandala_Files_")) {
+            for (const QString& line : Form.DatabaseLines("Mandala_Files_")) {
                 if (!line.contains(folder)) continue;
                 auto* item = new QListWidgetItem(DisplayPart(line));
                 item->setData(Qt::UserRole, line);
@@ -110,10 +111,10 @@ void TMainForm::FillMandalaList(bool selectFirst) {
     UpdateStatus();
 }
 
-void TMainForm::SubjectLstChange() { FillMandalaList(true); }
+void TPaintPage::SubjectLstChange() { FillMandalaList(true); }
 
-void TMainForm::MandalaLstClick() {
-    const bool ready = Notebook->ActivePage() == "Paint" && SubjectLst->count() > 0 &&
+void TPaintPage::MandalaLstClick() {
+    const bool ready = Form.Notebook->ActivePage() == "Paint" && SubjectLst->count() > 0 &&
                        SubjectLst->currentIndex() >= 0 && MandalaLst->count() > 0 &&
                        MandalaLst->currentRow() >= 0;
     if (!ready) {
@@ -127,7 +128,7 @@ void TMainForm::MandalaLstClick() {
     UpdateStatus();
 }
 
-void TMainForm::ShowLoneFile(const QString& name) {
+void TPaintPage::ShowLoneFile(const QString& name) {
     // A drawing from elsewhere: the lists show just that file.
     SubjectLst->blockSignals(true);
     SubjectLst->setCurrentIndex(-1);
@@ -139,24 +140,33 @@ void TMainForm::ShowLoneFile(const QString& name) {
     MandalaLst->blockSignals(false);
 }
 
-void TMainForm::LoadMandala(const QString& path) {
+void TPaintPage::ClearDrawing() {
+    ShowDetailWindow(MandalaPanel, this);
+    DetailWindow->FStartX = DetailWindow->FStartY = 0;
+    DetailWindow->LoadPicture(QImage());
+    ResetScaleDisplay();
+}
+
+void TPaintPage::LoadMandala(const QString& path) {
     AskSaveChanged();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    anImage->SetImageReadRes(TPictureImage::ReadResForDisplay(DisplayDepth()));
-    anImage->SetImageDither(false);
+    Form.anImage->SetImageReadRes(TPictureImage::ReadResForDisplay(DisplayDepth()));
+    Form.anImage->SetImageDither(false);
 
     const QString diskPath = ProgramFile(path);
     const QString bare = BareName(path);
     const QString tempFile = TempFolder() + bare;
     QImage picture;
     bool inArchive = false;
-    if (!QFileInfo::exists(diskPath) && ArchiveIndex && !bare.isEmpty()) {
+    bool read = false;  // a file was there to decode
+    if (!QFileInfo::exists(diskPath) && Form.ArchiveIndex && !bare.isEmpty()) {
         bool found = false;
-        FindArchiveEntry(*ArchiveIndex, path, &found);
+        FindArchiveEntry(*Form.ArchiveIndex, path, &found);
         inArchive = found;
     }
     if (!inArchive) {
         if (QFileInfo(diskPath).isFile()) {
+            read = true;
             picture = LoadPictureFile(diskPath);
             const QFileInfo fi(diskPath);
             SaveFileName = fi.fileName();
@@ -167,8 +177,10 @@ void TMainForm::LoadMandala(const QString& path) {
         }
     } else {
         QDir().mkpath(TempFolder());
-        if (ExtractArchiveEntry(*ArchiveIndex, path, tempFile) && QFileInfo::exists(tempFile))
+        if (ExtractArchiveEntry(*Form.ArchiveIndex, path, tempFile) && QFileInfo::exists(tempFile)) {
+            read = true;
             picture = LoadPictureFile(tempFile);
+        }
         SaveFileName.clear();
         SaveInitialDir = UserFolder();
     }
@@ -183,6 +195,10 @@ void TMainForm::LoadMandala(const QString& path) {
         w->LoadPicture(pic);
         ResetScaleDisplay();
         QApplication::processEvents();
+    } else if (read) {
+        // The file was there but could not be decoded: the drawing it replaces must not stay
+        // on show under the new name, with its change mark and view. The reader has said why.
+        ClearDrawing();
     }
     if (QFileInfo::exists(tempFile)) QFile::remove(tempFile);
     QApplication::restoreOverrideCursor();

@@ -18,6 +18,7 @@
 #include "platform/Numbers.h"
 #include "platform/Tags.h"
 #include "shell/Main.h"
+#include "shell/PaintPage.h"
 
 namespace orb {
 
@@ -80,14 +81,14 @@ void TBrushStyleList::paintEvent(QPaintEvent*) {
 
 // ---- TMainForm: the colour page -------------------------------------------------------
 
-void TMainForm::BuildColorPage(QWidget* page) {
+void TPaintPage::BuildColorPage(QWidget* page) {
     ColorShape = new TShape(page);
     ColorShape->setObjectName("ColorShape");
     ColorShape->ShapeKind = TShape::Kind::Circle;
     ColorShape->setGeometry(5, 5, 32, 32);
     ColorShape->BrushColor = QColor(255, 153, 51);
     ColorShape->PenClear = true;
-    ColorTitle = Label(page, "ColorTitle", QRect(19, 9, 110, 18), "Tekenen", 4351, 13, Qt::white,
+    ColorTitle = MakeLabel(page, "ColorTitle", QRect(19, 9, 110, 18), "Tekenen", 4351, 13, Qt::white,
                        false, Qt::AlignLeft | Qt::AlignTop, "Arial");
     QFont tf = ColorTitle->font();
     tf.setBold(true);
@@ -126,13 +127,13 @@ void TMainForm::BuildColorPage(QWidget* page) {
         v->hide();
         return v;
     };
-    HLbl = Label(page, "HLbl", QRect(10, 100, 80, 16), "Tint", 4352, 13, Qt::white);
+    HLbl = MakeLabel(page, "HLbl", QRect(10, 100, 80, 16), "Tint", 4352, 13, Qt::white);
     HScroller = scroller("HScroller", 117);
     HValue = valueBox("HValue", 97);
-    SLbl = Label(page, "SLbl", QRect(10, 130, 80, 16), "Kleurdiepte", 4353, 13, Qt::white);
+    SLbl = MakeLabel(page, "SLbl", QRect(10, 130, 80, 16), "Kleurdiepte", 4353, 13, Qt::white);
     SScroller = scroller("SScroller", 147);
     SValue = valueBox("SValue", 127);
-    VLbl = Label(page, "VLbl", QRect(10, 160, 80, 16), "Helderheid", 4354, 13, Qt::white);
+    VLbl = MakeLabel(page, "VLbl", QRect(10, 160, 80, 16), "Helderheid", 4354, 13, Qt::white);
     VScroller = scroller("VScroller", 177);
     VValue = valueBox("VValue", 157);
     for (QScrollBar* s : {HScroller, SScroller, VScroller})
@@ -154,7 +155,7 @@ void TMainForm::BuildColorPage(QWidget* page) {
         hsImageMouseMove(e->buttons(), e->position().toPoint());
     };
 
-    BrushStyleLbl = Label(page, "BrushStyleLbl", QRect(10, 315, 120, 16), "Vulstijl", 4355, 13,
+    BrushStyleLbl = MakeLabel(page, "BrushStyleLbl", QRect(10, 315, 120, 16), "Vulstijl", 4355, 13,
                           Qt::white);
     BrushStyleLst = new TBrushStyleList(page);
     BrushStyleLst->setObjectName("BrushStyleLst");
@@ -162,7 +163,7 @@ void TMainForm::BuildColorPage(QWidget* page) {
     BrushStyleLst->setGeometry(10, 330, 120, 22);
     connect(BrushStyleLst, &QComboBox::currentIndexChanged, this, [this] { BrushStyleLstChange(); });
 
-    PenWidthLbl = Label(page, "PenWidthLbl", QRect(10, 366, 80, 16), "Pendikte", 4362, 13,
+    PenWidthLbl = MakeLabel(page, "PenWidthLbl", QRect(10, 366, 80, 16), "Pendikte", 4362, 13,
                         Qt::white);
     PenWidth = new TSpinner(page);
     PenWidth->setObjectName("PenWidth");
@@ -175,7 +176,7 @@ void TMainForm::BuildColorPage(QWidget* page) {
                             "rgb(255,153,51); }");
 }
 
-void TMainForm::ApplyHSV(int h, int s, int v) {
+void TPaintPage::ApplyHSV(int h, int s, int v) {
     CurrentColor->BrushColor = ColorFromPercentages(h, s, v);
     CurrentColor->update();
 }
@@ -191,7 +192,7 @@ void WriteDisabled(const Group& group, Write write) {
 }
 }  // namespace
 
-void TMainForm::RGBValueChange(QObject* sender) {
+void TPaintPage::RGBValueChange(QObject* sender) {
     auto* spinner = qobject_cast<TSpinner*>(sender);
     auto* bar = qobject_cast<QScrollBar*>(sender);
     const std::array<QScrollBar*, 3> bars{HScroller, SScroller, VScroller};
@@ -209,13 +210,13 @@ void TMainForm::RGBValueChange(QObject* sender) {
     }
 }
 
-void TMainForm::CopyScrollersToSpinners() {
+void TPaintPage::CopyScrollersToSpinners() {
     HValue->SetValue(HScroller->value());
     SValue->SetValue(SScroller->value());
     VValue->SetValue(VScroller->value());
 }
 
-void TMainForm::hsImagePick(QPoint at) {
+void TPaintPage::hsImagePick(QPoint at) {
     const double W = hsImage->width(), H = hsImage->height();
     if (W <= 0 || H <= 0) return;
     const std::array<QScrollBar*, 3> bars{HScroller, SScroller, VScroller};
@@ -228,24 +229,24 @@ void TMainForm::hsImagePick(QPoint at) {
                   [&] { CopyScrollersToSpinners(); });
 }
 
-void TMainForm::hsImageMouseDown(Qt::MouseButton button, QPoint at) {
+void TPaintPage::hsImageMouseDown(Qt::MouseButton button, QPoint at) {
     if (button == Qt::LeftButton) hsImagePick(at);
 }
 
-void TMainForm::hsImageMouseMove(Qt::MouseButtons buttons, QPoint at) {
+void TPaintPage::hsImageMouseMove(Qt::MouseButtons buttons, QPoint at) {
     if (buttons & Qt::LeftButton) hsImagePick(at);
 }
 
-void TMainForm::BrushStyleLstChange() {
+void TPaintPage::BrushStyleLstChange() {
     CurrentColor->BrushStyleIndex = std::max(0, BrushStyleLst->currentIndex());
     CurrentColor->update();
 }
 
-QColor TMainForm::CurrentColour() const { return CurrentColor->BrushColor; }
-int TMainForm::FillStyleIndex() const { return BrushStyleLst->currentIndex(); }
-int TMainForm::PenWidthValue() const { return PenWidth->Value(); }
+QColor TPaintPage::CurrentColour() const { return CurrentColor->BrushColor; }
+int TPaintPage::FillStyleIndex() const { return BrushStyleLst->currentIndex(); }
+int TPaintPage::PenWidthValue() const { return PenWidth->Value(); }
 
-void TMainForm::ColourPicked(const QColor& c) {
+void TPaintPage::ColourPicked(const QColor& c) {
     CurrentColor->BrushColor = c;
     CurrentColor->update();
     double h, s, v;
@@ -259,7 +260,7 @@ void TMainForm::ColourPicked(const QColor& c) {
     });
 }
 
-void TMainForm::AfterMouseUp() {
+void TPaintPage::AfterMouseUp() {
     SyncScaleDisplay();
     UpdateStatus();
 }

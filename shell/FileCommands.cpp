@@ -20,6 +20,7 @@
 #include "shell/LanguageTexts.h"
 #include "shell/MMBtns.h"
 #include "shell/Main.h"
+#include "shell/PaintPage.h"
 #include "shell/MsgDlg.h"
 
 namespace orb {
@@ -41,7 +42,7 @@ bool WriteBmp(TPictureImage* loader, const QImage& picture, const QString& file)
 }
 }  // namespace
 
-void TMainForm::AskSaveChanged() {
+void TPaintPage::AskSaveChanged() {
     if (!DetailWindowAlive || !DetailWindow->FChanged) return;
     const QString sec = "MainForm";
     if (AskYesNo(GetLangText(4217, sec, LngFileName, "Mandala is veranderd!"),
@@ -50,7 +51,7 @@ void TMainForm::AskSaveChanged() {
         SaveMandala(false);
 }
 
-void TMainForm::RunFileCommand(QObject* sender) {
+void TPaintPage::RunFileCommand(QObject* sender) {
     if (sender == OpenSBtn)
         OpenMandala();
     else if (sender == SaveSBtn)
@@ -63,9 +64,9 @@ void TMainForm::RunFileCommand(QObject* sender) {
         SetMandalaAsWallpaper();
 }
 
-void TMainForm::OpenMandala() {
+void TPaintPage::OpenMandala() {
     AskSaveChanged();
-    const QString file = Out().OpenFileName(this, OpenDialog->property("Title").toString(),
+    const QString file = Out().OpenFileName(&Form, Form.OpenDialog->property("Title").toString(),
                                             UserFolder(), kFilter);
     if (!file.isEmpty()) {
         if (DetailWindowAlive) DetailWindow->FChanged = false;
@@ -74,17 +75,17 @@ void TMainForm::OpenMandala() {
     UpdateStatus();
 }
 
-bool TMainForm::SaveMandala(bool reselect) {
+bool TPaintPage::SaveMandala(bool reselect) {
     bool saved = false;
     if (HasPicture()) {
-        QString file = Out().SaveFileName(this, SaveDialog->property("Title").toString(),
+        QString file = Out().SaveFileName(&Form, Form.SaveDialog->property("Title").toString(),
                                           SaveInitialDir.isEmpty() ? UserFolder() : SaveInitialDir,
                                           SaveFileName, kFilter);
         if (!file.isEmpty()) {
             if (QFileInfo(file).suffix().isEmpty()) file += ".bmp";  // the default extension
             // A failed write keeps the change mark and the lists: the drawing is still
             // only in memory, and the user must be offered the save again.
-            if (WriteBmp(anImage, DetailWindow->FPicture, file)) {
+            if (WriteBmp(Form.anImage, DetailWindow->FPicture, file)) {
                 saved = true;
                 if (reselect) ShowSavedFile(file);
                 DetailWindow->Document().MarkSaved();
@@ -95,11 +96,11 @@ bool TMainForm::SaveMandala(bool reselect) {
         }
     }
     UpdateStatus();
-    update();
+    Form.update();
     return saved;
 }
 
-void TMainForm::ShowSavedFile(const QString& file) {
+void TPaintPage::ShowSavedFile(const QString& file) {
     const QFileInfo fi(file);
     const QString folder = QDir::cleanPath(fi.absolutePath()) + "/";
     if (folder == QDir::cleanPath(UserFolder()) + "/") {
@@ -120,40 +121,40 @@ void TMainForm::ShowSavedFile(const QString& file) {
     }
 }
 
-void TMainForm::RefreshPrinters() { printers_ = Out().Printers(); }
+void TPaintPage::RefreshPrinters() { printers_ = Out().Printers(); }
 
-void TMainForm::PrintMandala() {
+void TPaintPage::PrintMandala() {
     RefreshPrinters();  // a printer added since start-up counts
     if (!HasPicture() || printers_.isEmpty()) return;
     QPrinter printer(QPrinter::HighResolution);
-    if (!Out().PrintSetup(this, printer)) return;
-    PrintPicture(printer, DetailWindow->FPicture, CaptionLbl->font().family());
+    if (!Out().PrintSetup(&Form, printer)) return;
+    PrintPicture(printer, DetailWindow->FPicture, Form.CaptionLbl->font().family());
 }
 
-void TMainForm::CopyMandalaToClipboard() {
+void TPaintPage::CopyMandalaToClipboard() {
     if (!HasPicture()) return;
     QGuiApplication::clipboard()->setImage(DetailWindow->FPicture);
 }
 
-void TMainForm::SetMandalaAsWallpaper() {
+void TPaintPage::SetMandalaAsWallpaper() {
     if (!HasPicture()) return;
     const QString file = WallpaperFile();
     QDir().mkpath(QFileInfo(file).absolutePath());
-    if (!WriteBmp(anImage, DetailWindow->FPicture, file)) return;  // the writer said why
+    if (!WriteBmp(Form.anImage, DetailWindow->FPicture, file)) return;  // the writer said why
     if (!Out().SetWallpaper(file))
         Out().Message(GetLangText(4116, "MainForm", LngFileName,
                                   "De mandala kon niet als bureaubladachtergrond worden ingesteld."),
                       "Orbelle", MessageKind::Error);
 }
 
-QString TMainForm::SaveForLogout() {
+QString TPaintPage::SaveForLogout() {
     if (!HasPicture() || !DetailWindow->FChanged) return {};
     QDir().mkpath(UserFolder());
     const QString stamp = QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss");
     QString file = UserFolder() + "Mandala " + stamp + ".bmp";
     for (int n = 2; QFileInfo::exists(file); ++n)
         file = UserFolder() + QStringLiteral("Mandala %1 (%2).bmp").arg(stamp).arg(n);
-    if (!WriteBmp(anImage, DetailWindow->FPicture, file)) return {};
+    if (!WriteBmp(Form.anImage, DetailWindow->FPicture, file)) return {};
     DetailWindow->Document().MarkSaved();
     return file;
 }
@@ -161,11 +162,11 @@ QString TMainForm::SaveForLogout() {
 void TMainForm::SessionEnding(QSessionManager& manager) {
     if (!DetailWindowAlive || !DetailWindow->FChanged) return;
     if (manager.allowsInteraction()) {
-        AskSaveChanged();
+        Paint->AskSaveChanged();
         manager.release();
         DetailWindow->FChanged = false;  // answered: the close that follows asks no more
     } else {
-        SaveForLogout();
+        Paint->SaveForLogout();
     }
 }
 

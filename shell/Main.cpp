@@ -2,61 +2,39 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QEventLoop>
-#include <QTimer>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QShortcut>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QTabBar>
-#include <QThread>
-#include <QWindow>
 #include <QRegularExpression>
+#include <QTimer>
+#include <QWindow>
 
+#include "library/Palette.h"
+#include "library/PictureArchive.h"
+#include "library/PictureImage.h"
+#include "library/iDbRecs.h"
 #include "paint/DtlWin.h"
-#include "paint/Tools.h"
+#include "platform/Cursors.h"
 #include "platform/Display.h"
 #include "platform/Numbers.h"
 #include "platform/Outward.h"
 #include "platform/Paths.h"
 #include "platform/Tags.h"
 #include "shell/About.h"
-#include "shell/Bk.h"
-#include "shell/LanguageTexts.h"
-#include "library/PictureArchive.h"
-#include "library/iDbRecs.h"
-#include "library/PictureImage.h"
 #include "shell/Intro.h"
-#include "shell/MsgDlg.h"
-#include "shell/Pictures.h"
-#include "shell/ColorPage.h"
-#include "paint/ProImg.h"
-#include "shell/LangState.h"
+#include "shell/LanguageTexts.h"
 #include "shell/MMBtns.h"
-#include "library/PrsCtrl.h"
-#include "library/Cp1252.h"
-#include "library/iDbRecs.h"
+#include "shell/Pictures.h"
 
 namespace orb {
 
 bool MainFormReady = false;
 
+using namespace look;
+
 namespace {
-const QColor kDarkBlue(0, 0, 100);
-const QColor kOrange(255, 153, 51);
-const QColor kLightBlue(63, 190, 254);
-const QColor kMenuLabel(97, 97, 126);
-const QColor kCream(244, 235, 219);
-const char* kFont = "Palisade";
 const char* kCaption = "Orbelle 2.0 release 5";
 }  // namespace
 
@@ -92,60 +70,6 @@ static void FitLabelTexts(QWidget* root) {
     }
 }
 
-// ---- TNotebook -----------------------------------------------------------------------
-
-TNotebook::TNotebook(QWidget* parent) : QStackedWidget(parent) {}
-
-QWidget* TNotebook::AddPage(const QString& name) {
-    auto* page = new QWidget(this);
-    page->setObjectName(name + "Page");
-    page->setProperty("PageName", name);
-    // The language file may rename pages; navigation keeps to this identity.
-    page->setProperty("PageId", name);
-    addWidget(page);
-    return page;
-}
-
-QString TNotebook::ActivePage() const {
-    QWidget* w = currentWidget();
-    return w ? w->property("PageId").toString() : QString();
-}
-
-void TNotebook::SetActivePage(const QString& name) {
-    if (QWidget* p = Page(name)) setCurrentWidget(p);
-}
-
-QWidget* TNotebook::Page(const QString& name) const {
-    for (int i = 0; i < count(); ++i)
-        if (widget(i)->property("PageId").toString() == name) return widget(i);
-    return nullptr;
-}
-
-// ---- TShape --------------------------------------------------------------------------
-
-TShape::TShape(QWidget* parent) : QWidget(parent) {}
-
-void TShape::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, ShapeKind != Kind::Rectangle);
-    if (MaskMode) p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-    p.setPen(PenClear ? QPen(Qt::NoPen) : QPen(PenColor, PenWidth));
-    p.setBrush(BrushClear ? QBrush(Qt::NoBrush) : FillStyleBrush(BrushStyleIndex, BrushColor));
-    const double inset = PenClear ? 0.0 : PenWidth / 2.0;
-    const QRectF r = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
-    switch (ShapeKind) {
-        case Kind::Rectangle:
-            p.drawRect(PenClear ? QRectF(rect()) : r);
-            break;
-        case Kind::RoundRect:
-            p.drawRoundedRect(r, 12, 12);
-            break;
-        case Kind::Circle:
-            p.drawEllipse(r);
-            break;
-    }
-}
-
 // ---- TMainForm: construction ---------------------------------------------------------
 
 TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
@@ -168,9 +92,9 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) 
     Notebook->setObjectName("Notebook");
     SetTag(Notebook, 4400);
     Notebook->setGeometry(0, 20, 640, 460);
-    BuildMainPage(Notebook->AddPage("Main"));
-    BuildHistoryPage(Notebook->AddPage("History"));
-    BuildPaintPage(Notebook->AddPage("Paint"));
+    Main = new TMainPage(*this, Notebook->AddPage("Main"));
+    History = new THistoryPage(*this, Notebook->AddPage("History"));
+    Paint = new TPaintPage(*this, Notebook->AddPage("Paint"));
     connect(Notebook, &QStackedWidget::currentChanged, this, [this] { NotebookPageChanged(); });
 
     anImage = new TPictureImage(this);
@@ -232,10 +156,10 @@ void TMainForm::BuildHeader() {
     HeaderPanel->setAutoFillBackground(true);
     InfoSBtn = HeaderButton("InfoSBtn", 6, "i", "Over Orbelle", 200);
     SoundSBtn = HeaderButton("SoundSBtn", 30, "g", "Geluid Aan/Uitzetten", 300);
-    CaptionLbl = Label(HeaderPanel, "CaptionLbl", QRect(54, 0, 504, 20), kCaption, 0, 13,
+    CaptionLbl = MakeLabel(HeaderPanel, "CaptionLbl", QRect(54, 0, 504, 20), kCaption, 0, 13,
                        Qt::white, false, Qt::AlignHCenter | Qt::AlignVCenter);
     CaptionLbl->installEventFilter(this);
-    SetCursorNumber(CaptionLbl, 0);
+    SetCursorNumber(CaptionLbl, crNone);
     HelpSBtn = HeaderButton("HelpSBtn", 572, "?", "Orbelle Online Help", 100);
     MinimizeSBtn = HeaderButton("MinimizeSBtn", 596, "-", "Orbelle Minimaliseren", 400);
     QuitSBtn = HeaderButton("QuitSBtn", 618, "x", "Orbelle Afsluiten", 500);
@@ -244,303 +168,6 @@ void TMainForm::BuildHeader() {
     HelpSBtn->OnClick = [this](QObject*) { HelpSBtnClick(); };
     MinimizeSBtn->OnClick = [this](QObject*) { MinimizeSBtnClick(); };
     QuitSBtn->OnClick = [this](QObject*) { QuitSBtnClick(); };
-}
-
-QLabel* TMainForm::Label(QWidget* parent, const char* name, const QRect& r, const QString& text,
-                         int tag, int pixelSize, const QColor& color, bool italic,
-                         Qt::Alignment align, const QString& family) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(r);
-    SetTag(l, tag);
-    QFont f(family.isEmpty() ? QString(kFont) : family);
-    f.setPixelSize(pixelSize);
-    f.setItalic(italic);
-    l->setFont(f);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, color);
-    l->setPalette(pal);
-    l->setAlignment(align);
-    l->setAttribute(Qt::WA_TranslucentBackground, true);
-    l->setMouseTracking(true);
-    SetCursorNumber(l, -20);
-    return l;
-}
-
-TBaseBtn* TMainForm::RoundButton(QWidget* parent, const char* name, int x, int y, int tag,
-                                 const QString& hint) {
-    auto* b = new TBaseBtn(parent);
-    b->setObjectName(name);
-    b->setGeometry(x, y, 32, 32);
-    SetTag(b, tag);
-    b->setToolTip(hint);
-    b->FaceXOffset = b->FaceYOffset = 0.03125;
-    b->ShadowXOffset = b->ShadowYOffset = 0.03125;
-    b->FaceWidth = b->FaceHeight = 0.9375;
-    b->CaptionXRound = b->CaptionYRound = 30;
-    b->SetGlyphCentered(true);
-    b->GlyphUpIsGlyphDown = true;
-    b->SetBrush(kDarkBlue);
-    b->ShadowColor = kDarkBlue;
-    b->SetPen(QPen(kOrange, 1, Qt::DotLine));
-    b->OnMouseIn = [this](QObject* s) { SBtnMouseIn(s); };
-    b->OnMouseOut = [this](QObject* s) { SBtnMouseOut(s); };
-    return b;
-}
-
-void TMainForm::BuildMainPage(QWidget* page) {
-    MainBk = new TBkControl(page);
-    MainBk->setObjectName("MainBk");
-    MainBk->setGeometry(0, 0, 640, 460);
-    MainBk->Background().SetPen(Qt::NoPen);
-    MainBk->Background().SetBrush(Qt::NoBrush);
-    MainBk->OnMouseMove = [this](QMouseEvent*) { BkMouseMove(); };
-
-    SubTitleBk = new TShape(page);
-    SubTitleBk->setObjectName("SubTitleBk");
-    SubTitleBk->setGeometry(0, 198, 640, 55);
-    SubTitleBk->BrushColor = QColor(190, 190, 171);
-    SubTitleBk->PenColor = QColor(190, 190, 171);
-    SubTitleBk->MaskMode = true;
-    SubTitleBk->setAttribute(Qt::WA_TransparentForMouseEvents, true);
-
-    MainSubTitle = Label(page, "MainSubTitle", QRect(430, 14, 196, 24), "Energie en kracht door",
-                         52, 19, Qt::white, false, Qt::AlignRight | Qt::AlignTop);
-    MainTitle = Label(page, "MainTitle", QRect(330, 30, 296, 80), "Orbelle", 53, 64, kOrange,
-                      true, Qt::AlignRight | Qt::AlignTop);
-    SubTitleLbl = Label(page, "SubTitleLbl", QRect(0, 198, 640, 55),
-                        "Zelf kleur geven aan ornamenten uit 60 eeuwen", 54, 29, kCream, true,
-                        Qt::AlignCenter);
-
-    MainHistoryImg = Label(page, "MainHistoryImg", QRect(117, 41, 131, 132), QString(), 1100, 13,
-                           Qt::white);
-    MainHistoryLbl = Label(page, "MainHistoryLbl", QRect(255, 118, 260, 46), "Geschiedenis", 1100,
-                           37, kMenuLabel);
-    MainHistorySBtn = RoundButton(page, "MainHistorySBtn", 187, 51, 1101,
-                                  "Mandala geschiedenis openen");
-    MainHistorySBtnLbl = Label(page, "MainHistorySBtnLbl", QRect(223, 60, 120, 16),
-                               "Geschiedenis", 1100, 13, Qt::white, false,
-                               Qt::AlignLeft | Qt::AlignTop, "Arial");
-
-    MainPaintImg = Label(page, "MainPaintImg", QRect(429, 284, 131, 132), QString(), 1300, 13,
-                         Qt::white);
-    MainPaintLbl = Label(page, "MainPaintLbl", QRect(150, 360, 270, 46), "Inkleuren", 1300, 37,
-                         kMenuLabel, false, Qt::AlignRight | Qt::AlignTop);
-    MainPaintSBtn = RoundButton(page, "MainPaintSBtn", 451, 300, 1301, "Zelf mandala's inkleuren");
-    MainPaintSBtnLbl = Label(page, "MainPaintSBtnLbl", QRect(487, 309, 120, 16), "Inkleuren",
-                             1300, 13, Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
-
-    for (QLabel* l : {MainHistoryImg, MainPaintImg}) l->setProperty("Picture", true);
-    for (QLabel* l : {MainHistoryImg, MainHistoryLbl, MainHistorySBtnLbl})
-        l->setToolTip("Mandala geschiedenis openen");
-    for (QLabel* l : {MainPaintImg, MainPaintLbl, MainPaintSBtnLbl})
-        l->setToolTip("Zelf mandala's inkleuren");
-    for (QLabel* l : {MainHistoryImg, MainHistoryLbl, MainHistorySBtnLbl, MainPaintImg,
-                      MainPaintLbl, MainPaintSBtnLbl}) {
-        l->installEventFilter(this);
-        SetCursorNumber(l, -19);
-    }
-    for (QLabel* l : {MainSubTitle, MainTitle, SubTitleLbl}) l->installEventFilter(this);
-    MainHistorySBtn->OnClick = [this](QObject* s) { MenuSBtnClick(s); };
-    MainPaintSBtn->OnClick = [this](QObject* s) { MenuSBtnClick(s); };
-    MainHistorySBtn->raise();
-    MainPaintSBtn->raise();
-}
-
-void TMainForm::BuildHistoryPage(QWidget* page) {
-    HistoryBk = new TBkControl(page);
-    HistoryBk->setObjectName("HistoryBk");
-    HistoryBk->setGeometry(0, 0, 640, 460);
-    HistoryBk->Background().SetPen(Qt::NoPen);
-    HistoryBk->Background().SetBrush(Qt::NoBrush);
-    HistoryBk->OnMouseMove = [this](QMouseEvent*) { BkMouseMove(); };
-
-    HistoryShapeBk = new TShape(page);
-    HistoryShapeBk->setObjectName("HistoryShapeBk");
-    HistoryShapeBk->setGeometry(15, 40, 610, 365);
-    HistoryShapeBk->ShapeKind = TShape::Kind::RoundRect;
-    HistoryShapeBk->BrushColor = QColor(200, 200, 215);
-    HistoryShapeBk->PenColor = kOrange;
-    HistoryShapeBk->MaskMode = false;
-    HistoryShapeBk->BrushClear = true;
-    HistoryShapeBk->setAttribute(Qt::WA_TransparentForMouseEvents, true);
-
-    HistoryHeaderImage = Label(page, "HistoryHeaderImage", QRect(15, 6, 30, 30), QString(), 0, 13,
-                               Qt::white);
-    HistoryHeaderLbl = Label(page, "HistoryHeaderLbl", QRect(52, 8, 300, 28), "Geschiedenis", 2000,
-                             22, kOrange, true);
-    HistorySubTitle = Label(page, "HistorySubTitle", QRect(300, 408, 326, 18),
-                            "Energie en kracht door", 52, 13, Qt::white, false,
-                            Qt::AlignRight | Qt::AlignTop);
-    HistoryTitle = Label(page, "HistoryTitle", QRect(300, 420, 326, 40), "Orbelle", 53, 30,
-                         kOrange, true, Qt::AlignRight | Qt::AlignTop);
-    ContentLstLbl = Label(page, "ContentLstLbl", QRect(30, 48, 260, 18), "Inhoud", 2100, 13,
-                          Qt::white);
-
-    ContentLst = new QListWidget(page);
-    ContentLst->setObjectName("ContentLst");
-    SetTag(ContentLst, 2100);
-    ContentLst->setGeometry(30, 68, 260, 323);
-    ContentLst->setFrameShape(QFrame::NoFrame);
-    ContentLst->setStyleSheet(
-        "QListWidget { background: rgba(0,0,60,170); color: white; }"
-        "QListWidget::item { height: 17px; }"
-        "QListWidget::item:selected { background: rgb(255,153,51); color: rgb(0,0,100); }");
-
-    HistoryCtrl = new QScrollArea(page);
-    HistoryCtrl->setObjectName("HistoryCtrl");
-    SetTag(HistoryCtrl, 2200);
-    HistoryCtrl->setGeometry(300, 66, 300, 323);
-    HistoryCtrl->setFrameShape(QFrame::NoFrame);
-    HistoryCtrl->setStyleSheet("QScrollArea { background: rgba(255,255,255,225); }");
-    HistoryMarkup = new TMarkupControl(HistoryCtrl->viewport());
-    HistoryMarkup->setObjectName("HistoryMarkup");
-    HistoryCtrl->setWidget(HistoryMarkup);
-    connect(ContentLst, &QListWidget::currentRowChanged, this, [this] { ContentLstClick(); });
-
-    HistoryBackSBtn = RoundButton(page, "HistoryBackSBtn", 12, 410, 2301,
-                                  "Mandala geschiedenis afsluiten");
-    HistoryBackSBtnLbl = Label(page, "HistoryBackSBtnLbl", QRect(48, 419, 100, 16), "Menu", 2300,
-                               13, Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
-    HistoryBackSBtnLbl->installEventFilter(this);
-    SetCursorNumber(HistoryBackSBtnLbl, -19);
-    for (QLabel* l : {HistoryTitle, HistorySubTitle, HistoryHeaderLbl}) l->installEventFilter(this);
-    HistoryBackSBtn->OnClick = [this](QObject* s) { MenuSBtnClick(s); };
-}
-
-void TMainForm::BuildPaintPage(QWidget* page) {
-    PaintBk = new TBkControl(page);
-    PaintBk->setObjectName("PaintBk");
-    PaintBk->setGeometry(0, 0, 640, 460);
-    PaintBk->Background().SetPen(Qt::NoPen);
-    PaintBk->Background().SetBrush(Qt::NoBrush);
-    PaintBk->OnMouseMove = [this](QMouseEvent*) { BkMouseMove(); };
-
-    PaintHeaderImage = Label(page, "PaintHeaderImage", QRect(4, 4, 30, 30), QString(), 0, 13,
-                             Qt::white);
-    PaintHeaderLbl = Label(page, "PaintHeaderLbl", QRect(4, 36, 90, 20), "Inkleuren", 4000, 15,
-                           kOrange, true);
-    PaintSubTitle = Label(page, "PaintSubTitle", QRect(480, 410, 153, 16), "Energie en kracht door",
-                          52, 11, Qt::white, false, Qt::AlignRight | Qt::AlignTop);
-    PaintTitle = Label(page, "PaintTitle", QRect(480, 422, 153, 36), "Orbelle", 53, 28, kOrange,
-                       true, Qt::AlignRight | Qt::AlignTop);
-    for (QLabel* l : {PaintTitle, PaintSubTitle, PaintHeaderLbl}) l->installEventFilter(this);
-
-    MandalaPanelShape = new TShape(page);
-    MandalaPanelShape->setObjectName("MandalaPanelShape");
-    SetTag(MandalaPanelShape, 4400);
-    MandalaPanelShape->setGeometry(40, 10, 430, 430);
-    MandalaPanelShape->ShapeKind = TShape::Kind::Circle;
-    MandalaPanelShape->BrushColor = Qt::black;
-    MandalaPanelShape->PenColor = kOrange;
-    MandalaPanelShape->PenWidth = 2;
-
-    MandalaPanel = new QWidget(page);
-    MandalaPanel->setObjectName("MandalaPanel");
-    MandalaPanel->setGeometry(40, 10, 400, 400);  // made 430 x 430 at start-up
-    MandalaPanel->setAutoFillBackground(true);
-    QPalette mp = MandalaPanel->palette();
-    mp.setColor(QPalette::Window, Qt::black);
-    MandalaPanel->setPalette(mp);
-
-    struct B {
-        TBaseBtn** slot;
-        const char* name;
-        int x, y, tag;
-        const char* hint;
-    };
-    const B buttons[] = {
-        {&ZoomInSBtn, "ZoomInSBtn", 110, 10, 4216, "Mandala vergroten"},
-        {&ZoomOutSBtn, "ZoomOutSBtn", 70, 40, 4215, "Mandala verkleinen"},
-        {&FullScreenSBtn, "FullScreenSBtn", 40, 80, 4214,
-         "Mandala volledig in het scherm weergeven"},
-        {&OpenSBtn, "OpenSBtn", 370, 10, 4111, "Mandala openen"},
-        {&SendToClipBrdSBtn, "SendToClipBrdSBtn", 412, 2, 4114,
-         "Mandala naar het klembord kopieren"},
-        {&SaveSBtn, "SaveSBtn", 410, 40, 4112, "Mandala bewaren"},
-        {&SendToDesktopSBtn, "SendToDesktopSBtn", 448, 42, 4115,
-         "Mandala als desktop-achtergrond instellen"},
-        {&PrintSBtn, "PrintSBtn", 440, 80, 4113, "Mandala afdrukken"},
-        {&OriginalSizeSBtn, "OriginalSizeSBtn", 40, 340, 4213,
-         "Mandala op originele grootte weergeven"},
-        {&MoveSBtn, "MoveSBtn", 70, 380, 4212, "Mandala verplaatsen"},
-        {&CenterSBtn, "CenterSBtn", 110, 410, 4211, "Mandala centreren"},
-        {&EyeDropperSBtn, "EyeDropperSBtn", 440, 340, 4311, "Kleur in de mandala kiezen"},
-        {&PenSBtn, "PenSBtn", 410, 380, 4312, "Mandala inkleuren met pen"},
-        {&PaintSBtn, "PaintSBtn", 370, 410, 4313, "Mandala inkleuren met verf"},
-        {&UndoSBtn, "UndoSBtn", 442, 412, 4314, "Laatste aktie ongedaan maken"},
-    };
-    for (const B& b : buttons) {
-        *b.slot = RoundButton(page, b.name, b.x, b.y, b.tag, b.hint);
-        (*b.slot)->OnClick = [this](QObject* s) { SpeedBtnClick(s); };
-    }
-
-    PaintNotebook = new TNotebook(page);
-    PaintNotebook->setObjectName("PaintNotebook");
-    SetTag(PaintNotebook, 4300);
-    PaintNotebook->setGeometry(493, 5, 140, 385);
-    QWidget* filePage = PaintNotebook->AddPage("FilePage");
-    BuildSizePage(PaintNotebook->AddPage("SizePage"));
-    BuildColorPage(PaintNotebook->AddPage("ColorPage"));
-    connect(PaintNotebook, &QStackedWidget::currentChanged, this,
-            [this] { PaintNotebookPageChanged(); });
-
-    SubjectLstLbl = Label(filePage, "SubjectLstLbl", QRect(5, 8, 130, 18), "Onderwerpen", 4151, 13,
-                          Qt::white);
-    SubjectLst = new QComboBox(filePage);
-    SubjectLst->setObjectName("SubjectLst");
-    SetTag(SubjectLst, 4100);
-    SubjectLst->setGeometry(5, 28, 130, 22);
-    MandalaLstLbl = Label(filePage, "MandalaLstLbl", QRect(5, 60, 130, 18), "Mandala's", 4152, 13,
-                          Qt::white);
-    MandalaLst = new QListWidget(filePage);
-    MandalaLst->setObjectName("MandalaLst");
-    SetTag(MandalaLst, 4100);
-    MandalaLst->setGeometry(5, 80, 130, 300);
-    MandalaLst->setFrameShape(QFrame::NoFrame);
-    // Selected rows navy with white text; the open drop-down keeps the box's own colours.
-    MandalaLst->setStyleSheet(
-        "QListWidget { background: black; color: white; border: 1px solid rgb(255,153,51); }"
-        "QListWidget::item { height: 16px; }"
-        "QListWidget::item:selected { background: rgb(0,0,128); color: white; }");
-    SubjectLst->setStyleSheet(
-        "QComboBox { background: black; color: white; border: 1px solid rgb(255,153,51); }"
-        "QComboBox QAbstractItemView { background: black; color: white; "
-        "selection-background-color: rgb(0,0,128); selection-color: white; }");
-
-    PaintTabSet = new QTabBar(page);
-    PaintTabSet->setObjectName("PaintTabSet");
-    // A Tag of its own without a record: the language file then translates the tabs.
-    SetTag(PaintTabSet, 4370);
-    PaintTabSet->setGeometry(492, 390, 140, 15);
-    PaintTabSet->setDrawBase(false);
-    PaintTabSet->setExpanding(true);
-    PaintTabSet->setShape(QTabBar::TriangularSouth);
-    for (const char* t : {"Mandala's", "Schalen", "Tekenen"}) PaintTabSet->addTab(t);
-    PaintTabSet->setStyleSheet(
-        "QTabBar { font-size: 8px; }"
-        "QTabBar::tab { background: rgb(0,0,100); color: white; height: 14px; padding: 0 2px; "
-        "border: 1px solid rgb(255,153,51); border-top: none; }"
-        "QTabBar::tab:selected { background: rgb(255,153,51); color: rgb(0,0,100); }");
-    connect(PaintTabSet, &QTabBar::tabBarClicked, this, [this](int i) { PaintTabSetClick(i); });
-    // Arrow keys change the tab without a click: act as the click, and keep the strip in step
-    // with the side page when the choice could not switch it.
-    connect(PaintTabSet, &QTabBar::currentChanged, this, [this](int i) {
-        if (tabSyncing_ || i == PaintNotebook->PageIndex()) return;
-        PaintTabSetClick(i);
-        QTimer::singleShot(0, this, [this] {
-            if (PaintTabSet->currentIndex() != PaintNotebook->PageIndex())
-                PaintNotebookPageChanged();
-        });
-    });
-
-    PaintBackSBtn = RoundButton(page, "PaintBackSBtn", 4, 424, 4401,
-                                "Zelf mandala's inkleuren afsluiten");
-    PaintBackSBtnLbl = Label(page, "PaintBackSBtnLbl", QRect(39, 433, 60, 16), "Menu", 4400, 13,
-                             Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
-    PaintBackSBtnLbl->installEventFilter(this);
-    SetCursorNumber(PaintBackSBtnLbl, -19);
-    PaintBackSBtn->OnClick = [this](QObject* s) { MenuSBtnClick(s); };
 }
 
 // ---- TMainForm: start-up -------------------------------------------------------------
@@ -558,7 +185,6 @@ void TMainForm::FormCreate() {
 
     musicFile_.clear();
     Notebook->SetActivePage("Main");
-    PaintNotebook->SetActivePage("FilePage");
 
     static const struct {
         int number;
@@ -568,8 +194,6 @@ void TMainForm::FormCreate() {
                    {-29, "PaintBrush"}, {-30, "Pen"},        {-31, "EyeDropper"}};
     for (const auto& c : cursors) RegisterCursor(c.number, LoadResourceCursor(c.name));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-
-    MandalaPanel->resize(430, 430);
 
     const QSize screen = ScreenSize();
     const std::optional<SizeClass> cls = ChooseSizeClass(screen.width(), screen.height());
@@ -602,8 +226,6 @@ void TMainForm::FormCreate() {
                         (height() - MainFormPanel->height()) / 2);
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
 
-    MandalaPanel->setMask(QRegion(MandalaPanel->rect(), QRegion::Ellipse));
-
     // Round buttons are circles; header buttons fully rounded squares.
     for (TBaseBtn* b : RoundButtons()) {
         b->CaptionXRound = Trunc(b->width() * 0.9375);
@@ -617,42 +239,7 @@ void TMainForm::FormCreate() {
     LoadPictures();
     LoadGlyphs();
 
-    FillSubjectList();
-    FillMandalaList(true);
-    connect(SubjectLst, &QComboBox::currentIndexChanged, this, [this] { SubjectLstChange(); });
-    connect(MandalaLst, &QListWidget::itemClicked, this, [this] { MandalaLstClick(); });
-    connect(MandalaLst, &QListWidget::currentRowChanged, this, [this](int row) {
-        // Keyboard choices load too; a click loads once, through itemClicked.
-        if (row >= 0 && MandalaLst->hasFocus() && !mandalaLstPressed_) MandalaLstClick();
-    });
-    MandalaLst->viewport()->installEventFilter(this);
-
-    // Keys of the paint page; each acts as a click on its button when that is enabled.
-    const struct {
-        QKeySequence keys;
-        TBaseBtn* button;
-    } keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_0), OriginalSizeSBtn},
-                {QKeySequence(Qt::CTRL | Qt::Key_Z), UndoSBtn},
-                {QKeySequence(Qt::CTRL | Qt::Key_S), SaveSBtn},
-                {QKeySequence(Qt::CTRL | Qt::Key_O), OpenSBtn},
-                {QKeySequence(Qt::CTRL | Qt::Key_P), PrintSBtn},
-                {QKeySequence(Qt::CTRL | Qt::Key_C), SendToClipBrdSBtn}};
-    RefreshPrinters();
-    for (const auto& k : keys) {
-        auto* sc = new QShortcut(k.keys, this);
-        TBaseBtn* b = k.button;
-        connect(sc, &QShortcut::activated, this, [this, b] {
-            if (Notebook->ActivePage() == "Paint" && b->isEnabled()) SpeedBtnClick(b);
-        });
-    }
-
-    // Initial drawing settings: each setting runs the change handler.
-    HScroller->setValue(50);
-    SScroller->setValue(50);
-    VScroller->setValue(100);
-    BrushStyleLst->blockSignals(true);
-    BrushStyleLst->setCurrentIndex(0);
-    BrushStyleLst->blockSignals(false);
+    Paint->Start();
 
     // Palette displays: everything is shown in the shared palette's colours.
     if (const Palette* pal = GetSharedPalette()) {
@@ -679,20 +266,7 @@ void TMainForm::LoadPictures() {
     const QString bkFile = ProgramFile("I/B/bk" + suffix);
     QImage bk;
     if (QFile::exists(bkFile)) bk = LoadPictureFile(bkFile);
-    for (TBkControl* c : {MainBk, HistoryBk, PaintBk}) c->Background().SetImage(bk);
-
-    const QString key = SizeClassKey(cls);
-    auto pic = [&key](const char* name) {
-        return QPixmap::fromImage(
-            ResourcePng(QStringLiteral(":/pictures/%1/%2.png").arg(key, QLatin1String(name))));
-    };
-    const QString hsFile = ProgramFile("I/B/hs" + suffix);
-    hsImage->SetImage(LoadPictureFile(hsFile));
-    SetCursorNumber(hsImage, -31);
-    MainHistoryImg->setPixmap(pic("MainHistoryImg"));
-    MainPaintImg->setPixmap(pic("MainPaintImg"));
-    HistoryHeaderImage->setPixmap(pic("HistoryHeaderImage"));
-    PaintHeaderImage->setPixmap(pic("PaintHeaderImage"));
+    for (TPage* page : Pages()) page->LoadPictures(bk, SizeClassKey(cls));
 }
 
 void TMainForm::LoadGlyphs() {
@@ -706,11 +280,9 @@ void TMainForm::LoadGlyphs() {
 }
 
 QList<TBaseBtn*> TMainForm::RoundButtons() const {
-    return {MainHistorySBtn,  MainPaintSBtn,     HistoryBackSBtn,    PaintBackSBtn,
-            ZoomInSBtn,       ZoomOutSBtn,       FullScreenSBtn,     OpenSBtn,
-            SendToClipBrdSBtn, SaveSBtn,         SendToDesktopSBtn,  PrintSBtn,
-            OriginalSizeSBtn, MoveSBtn,          CenterSBtn,         EyeDropperSBtn,
-            PenSBtn,          PaintSBtn,         UndoSBtn};
+    QList<TBaseBtn*> all;
+    for (TPage* page : Pages()) all += page->RoundButtons();
+    return all;
 }
 
 void TMainForm::showEvent(QShowEvent* e) {
@@ -738,72 +310,20 @@ void TMainForm::FormShow() {
 // ---- Navigation ----------------------------------------------------------------------
 
 void TMainForm::MenuSBtnClick(QObject* sender) {
-    if (sender == MainHistorySBtn || sender == MainHistoryImg || sender == MainHistoryLbl ||
-        sender == MainHistorySBtnLbl) {
-        // The table of contents of the current language, when the database has one.
-        const QStringList lines = DatabaseLines("Content_");
-        if (!lines.isEmpty()) {
-            ContentLst->clear();
-            for (const QString& line : lines) {
-                // "key|title", indented one tab or space per level; the title is shown.
-                int level = 0;
-                while (level < line.size() && (line[level] == '\t' || line[level] == ' ')) ++level;
-                const int bar = line.indexOf('|');
-                const QString title = bar < 0 ? line.mid(level) : line.mid(bar + 1);
-                auto* item = new QListWidgetItem(QString(level * 3, ' ') + title);
-                item->setData(Qt::UserRole, line);
-                if (level == 0) {
-                    QFont f = ContentLst->font();
-                    f.setBold(true);
-                    item->setFont(f);
-                }
-                ContentLst->addItem(item);
-            }
-            if (ContentLst->count() > 1) ContentLst->setCurrentRow(1);
-            ContentLstClick();
-        }
+    if (Main->IsHistoryChoice(sender)) {
+        History->FillContents();
         Notebook->SetActivePage("History");
-    } else if (sender == MainPaintSBtn || sender == MainPaintImg || sender == MainPaintLbl ||
-               sender == MainPaintSBtnLbl) {
+    } else if (Main->IsPaintChoice(sender)) {
         Notebook->SetActivePage("Paint");
-        PaintNotebook->SetActivePage("FilePage");
-        FillSubjectList();
-        FillMandalaList(true);
-    } else if (sender == HistoryBackSBtn || sender == HistoryBackSBtnLbl) {
+        Paint->Enter();
+    } else if (History->IsBackChoice(sender)) {
         Notebook->SetActivePage("Main");
-    } else if (sender == PaintBackSBtn || sender == PaintBackSBtnLbl) {
-        AskSaveChanged();
-        if (DetailWindowAlive) DetailWindow->FChanged = false;
+    } else if (Paint->IsBackChoice(sender)) {
+        Paint->Leave();
         Notebook->SetActivePage("Main");
     }
     QApplication::processEvents();
     UpdateStatus();
-}
-
-void TMainForm::SBtnClick(QObject* sender) {
-    const QString page = Notebook->ActivePage();
-    if (page == "Main") {
-        if (sender == MainHistoryImg || sender == MainHistorySBtnLbl || sender == MainHistoryLbl)
-            MenuSBtnClick(MainHistorySBtn);
-        else if (sender == MainPaintImg || sender == MainPaintSBtnLbl || sender == MainPaintLbl)
-            MenuSBtnClick(MainPaintSBtn);
-    } else if (page == "History") {
-        if (sender == HistoryBackSBtnLbl) MenuSBtnClick(HistoryBackSBtn);
-    } else if (page == "Paint") {
-        if (sender == PaintBackSBtnLbl) MenuSBtnClick(PaintBackSBtn);
-    }
-}
-
-// The colour of a round button follows its down state at once, so hovering shows it and
-// leaving takes it back.
-void TMainForm::ColourRoundButton(TBaseBtn* b) {
-    if (b->isEnabled()) {
-        b->SetBrush(b->ButtonIsDown() ? kLightBlue : kOrange);
-        b->SetPen(Qt::NoPen);
-    } else {
-        b->SetBrush(kDarkBlue);
-        b->SetPen(QPen(kOrange, 1, Qt::DotLine));
-    }
 }
 
 void TMainForm::SBtnMouseIn(QObject* sender) {
@@ -820,138 +340,15 @@ void TMainForm::SBtnMouseOut(QObject* sender) {
     if (RoundButtons().contains(b)) ColourRoundButton(b);
 }
 
-void TMainForm::SBtnMouseMove(QObject* sender) {
-    const QString page = Notebook->ActivePage();
-    if (page == "Main") {
-        if (sender == MainHistoryImg || sender == MainHistorySBtnLbl || sender == MainHistoryLbl)
-            SBtnMouseIn(MainHistorySBtn);
-        else if (sender == MainPaintImg || sender == MainPaintSBtnLbl || sender == MainPaintLbl)
-            SBtnMouseIn(MainPaintSBtn);
-    } else if (page == "History") {
-        if (sender == HistoryBackSBtnLbl) SBtnMouseIn(HistoryBackSBtn);
-    } else if (page == "Paint") {
-        if (sender == PaintBackSBtnLbl) SBtnMouseIn(PaintBackSBtn);
-    }
-}
-
-void TMainForm::BkMouseMove() {
-    const QString page = Notebook->ActivePage();
-    if (page == "Main") {
-        SBtnMouseOut(MainHistorySBtn);
-        SBtnMouseOut(MainPaintSBtn);
-    } else if (page == "History") {
-        SBtnMouseOut(HistoryBackSBtn);
-    } else if (page == "Paint") {
-        SBtnMouseOut(PaintBackSBtn);
-    }
-}
-
 void TMainForm::NotebookPageChanged() {
-    if (Notebook->ActivePage() == "Paint") {
-        ShowDetailWindow(MandalaPanel, this);
-        if (MandalaLst->count() > 0) {
-            MandalaLst->setCurrentRow(0);
-            MandalaLstClick();
-        }
-    }
-    UpdateStatus();
-}
-
-void TMainForm::PaintNotebookPageChanged() {
-    // A programmatic change is no click. A flag rather than disabling the strip, which would
-    // take the keyboard focus away from it.
-    tabSyncing_ = true;
-    PaintTabSet->setCurrentIndex(PaintNotebook->PageIndex());
-    tabSyncing_ = false;
-}
-
-void TMainForm::PaintTabSetClick(int index) {
-    if (tabSyncing_ || !PaintTabSet->isEnabled()) return;
-    switch (index) {
-        case 0:
-            if (DetailWindowAlive) SetCursorNumber(DetailWindow, 0);
-            PaintNotebook->SetPageIndex(0);
-            UpdateStatus();
-            break;
-        case 1:
-            SpeedBtnClick(ZoomInSBtn);
-            break;
-        case 2:
-            SpeedBtnClick(PaintSBtn);
-            break;
-        default:
-            break;
-    }
-}
-
-void TMainForm::SpeedBtnClick(QObject* sender) {
-    auto* button = qobject_cast<QWidget*>(sender);
-    if (!button) return;
-    // A tool button: the painting window's cursor becomes the tool, and its side page shows.
-    if (const TToolEntry* t = ToolByButton(button->objectName())) {
-        if (DetailWindowAlive) {
-            SetCursorNumber(DetailWindow, t->cursor);
-            PaintNotebook->SetActivePage(t->sidePage);
-        }
-        UpdateStatus();
-        return;
-    }
-    if (sender == UndoSBtn) {
-        if (DetailWindowAlive) {
-            DetailWindow->Undo();
-            PaintNotebook->SetActivePage("ColorPage");
-        }
-    } else if (sender == OriginalSizeSBtn || sender == CenterSBtn || sender == FullScreenSBtn) {
-        if (DetailWindowAlive) {
-            if (sender == OriginalSizeSBtn)
-                OriginalSize();
-            else if (sender == CenterSBtn)
-                Center();
-            else if (DetailWindow->Document().HasPicture())
-                ShowFullScreen(DetailWindow->FPicture);
-            PaintNotebook->SetActivePage("SizePage");
-        }
-    } else if (sender == OpenSBtn || sender == SaveSBtn || sender == PrintSBtn ||
-               sender == SendToClipBrdSBtn || sender == SendToDesktopSBtn) {
-        PaintNotebook->SetActivePage("FilePage");
-        RunFileCommand(sender);
-        if (DetailWindowAlive) SetCursorNumber(DetailWindow, crHelpArrow);
-        // The pointer may have left while a dialog was open.
-        if (auto* b = qobject_cast<TBaseBtn*>(sender); b && !b->underMouse())
-            b->SetButtonIsDown(false);
-    }
+    if (Notebook->ActivePage() == "Paint") Paint->Shown();
     UpdateStatus();
 }
 
 // ---- Status --------------------------------------------------------------------------
 
 void TMainForm::UpdateStatus() {
-    const bool ready = DetailWindowAlive && !DetailWindow->FPicture.isNull() &&
-                       SubjectLst->count() > 0 && MandalaLst->count() > 0 &&
-                       MandalaLst->currentRow() >= 0;
-    OpenSBtn->setEnabled(true);
-    SaveSBtn->setEnabled(ready && DetailWindow->FChanged);
-    PrintSBtn->setEnabled(ready && !printers_.isEmpty());
-    SendToClipBrdSBtn->setEnabled(ready);
-    for (TBaseBtn* b : {SendToDesktopSBtn, EyeDropperSBtn, PenSBtn, PaintSBtn, CenterSBtn,
-                        MoveSBtn, OriginalSizeSBtn, FullScreenSBtn, ZoomOutSBtn, ZoomInSBtn})
-        b->setEnabled(ready);
-    UndoSBtn->setEnabled(SaveSBtn->isEnabled() && DetailWindowAlive &&
-                         DetailWindow->FUndoPicture.width() >= 1 &&
-                         DetailWindow->FUndoPicture.height() > 0);
-
-    const int cursor = DetailWindowAlive ? CursorNumber(DetailWindow) : 0;
-    auto hot = [](TBaseBtn* b, bool v) {
-        v = v && b->isEnabled();
-        b->SetButtonIsHot(v);
-        b->SetButtonIsDown(v);
-    };
-    for (const TToolEntry& t : ToolTable())
-        if (auto* b = findChild<TBaseBtn*>(QLatin1String(t.button))) hot(b, cursor == t.cursor);
-    hot(CenterSBtn,
-        DetailWindowAlive && DetailWindow->FOffsetX == 0 && DetailWindow->FOffsetY == 0);
-    hot(OriginalSizeSBtn, DetailWindowAlive && DetailWindow->FZoom == 1000);
-
+    Paint->UpdateButtons();
     for (TBaseBtn* b : RoundButtons()) {
         // A disabled button gets no mouse-out: its hover look must not outlive it.
         if (!b->isEnabled() && !b->ButtonIsHot()) b->SetButtonIsDown(false);
@@ -1005,7 +402,7 @@ void TMainForm::Music(bool start) {
 }
 
 void TMainForm::QuitSBtnClick() {
-    if (Notebook->ActivePage() == "Paint") AskSaveChanged();
+    if (Notebook->ActivePage() == "Paint") Paint->Leave();
     if (DetailWindowAlive) DetailWindow->FChanged = false;
     UpdateStatus();
     quitting_ = true;
@@ -1019,23 +416,7 @@ void TMainForm::Activate() {
     activateWindow();
 }
 
-void TMainForm::changeEvent(QEvent* e) {
-    QWidget::changeEvent(e);
-}
-
 bool TMainForm::eventFilter(QObject* o, QEvent* e) {
-    if (o == ScaleEdit) {
-        if (e->type() == QEvent::KeyRelease) {
-            auto* ke = static_cast<QKeyEvent*>(e);
-            ScaleEditKeyUp(ke->key(), ke->modifiers() & ~Qt::KeypadModifier);
-        }
-        return false;
-    }
-    if (MandalaLst && o == MandalaLst->viewport()) {
-        if (e->type() == QEvent::MouseButtonPress) mandalaLstPressed_ = true;
-        if (e->type() == QEvent::MouseButtonRelease) mandalaLstPressed_ = false;
-        return false;
-    }
     if (o == CaptionLbl) {
         // Only mouse events are one; the cases below are all mouse events.
         auto* me = dynamic_cast<QMouseEvent*>(e);
@@ -1063,19 +444,6 @@ bool TMainForm::eventFilter(QObject* o, QEvent* e) {
                 return false;
         }
     }
-    if (e->type() == QEvent::MouseMove) {
-        if (o == MainTitle || o == MainSubTitle || o == SubTitleLbl || o == HistoryTitle ||
-            o == HistorySubTitle || o == HistoryHeaderLbl || o == PaintTitle ||
-            o == PaintSubTitle || o == PaintHeaderLbl)
-            BkMouseMove();
-        else
-            SBtnMouseMove(o);
-    } else if (e->type() == QEvent::MouseButtonRelease) {
-        auto* me = static_cast<QMouseEvent*>(e);
-        auto* w = qobject_cast<QWidget*>(o);
-        if (me->button() == Qt::LeftButton && w && w->rect().contains(me->position().toPoint()))
-            SBtnClick(o);
-    }
     return false;
 }
 
@@ -1085,7 +453,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
     // Closed by the window manager, Alt+F4 or a second start with "uninstall": the same
     // prompt as the quit button, so a changed drawing is never dropped unasked.
     if (!quitting_ && MainFormReady) {
-        if (Notebook->ActivePage() == "Paint") AskSaveChanged();
+        if (Notebook->ActivePage() == "Paint") Paint->Leave();
         if (DetailWindowAlive) DetailWindow->FChanged = false;
         quitting_ = true;
     }
@@ -1136,20 +504,3 @@ QImage TMainForm::Render() {
 
 }  // namespace orb
 
-namespace orb {
-// Shows the page of the selected contents entry; an empty page when it has none.
-void TMainForm::ContentLstClick() {
-    if (!HistoryMarkup) return;
-    QListWidgetItem* item = ContentLst->currentItem();
-    QString text;
-    if (item && TextDatabase) {
-        const QString line = item->data(Qt::UserRole).toString().trimmed();
-        const QString key = line.left(line.indexOf('|'));
-        QByteArray value;
-        if (TextDatabase->FindValue(ToCp1252(key + "_" + QString::number(LngID) + "|||"), value))
-            text = FromCp1252(value);
-    }
-    HistoryMarkup->SetArchive(ArchiveIndex.get());
-    HistoryMarkup->SetMarkupText(text);
-}
-}  // namespace orb

@@ -9,6 +9,7 @@
 #include "paint/MaxZoom.h"
 #include "platform/Tags.h"
 #include "shell/Main.h"
+#include "shell/PaintPage.h"
 
 namespace orb {
 
@@ -25,14 +26,14 @@ int ScaleNumber(QString text) {
 QString ScaleText(int zoom) { return QString::number(zoom / 10) + "%"; }
 }  // namespace
 
-void TMainForm::BuildSizePage(QWidget* page) {
+void TPaintPage::BuildSizePage(QWidget* page) {
     ScaleShape = new TShape(page);
     ScaleShape->setObjectName("ScaleShape");
     ScaleShape->ShapeKind = TShape::Kind::Circle;
     ScaleShape->setGeometry(5, 5, 32, 32);
     ScaleShape->BrushColor = QColor(255, 153, 51);
     ScaleShape->PenClear = true;
-    ScaleTitle = Label(page, "ScaleTitle", QRect(19, 9, 110, 18), "Schalen", 4251, 13, Qt::white,
+    ScaleTitle = MakeLabel(page, "ScaleTitle", QRect(19, 9, 110, 18), "Schalen", 4251, 13, Qt::white,
                        false, Qt::AlignLeft | Qt::AlignTop, "Arial");
     QFont tf = ScaleTitle->font();
     tf.setBold(true);
@@ -69,7 +70,7 @@ void TMainForm::BuildSizePage(QWidget* page) {
     });
 }
 
-void TMainForm::SelectScaleEntry(const QString& text) {
+void TPaintPage::SelectScaleEntry(const QString& text) {
     const QSignalBlocker block(ScaleListBox);
     for (int i = 1; i < ScaleListBox->count(); ++i)
         if (ScaleListBox->item(i)->text().compare(text, Qt::CaseInsensitive) == 0) {
@@ -80,20 +81,20 @@ void TMainForm::SelectScaleEntry(const QString& text) {
     ScaleListBox->clearSelection();
 }
 
-void TMainForm::ResetScaleDisplay() {
+void TPaintPage::ResetScaleDisplay() {
     const QSignalBlocker block(ScaleListBox);
     ScaleListBox->setCurrentRow(4);
     ScaleEdit->setText("100%");
 }
 
-void TMainForm::SyncScaleDisplay() {
+void TPaintPage::SyncScaleDisplay() {
     if (!DetailWindowAlive) return;
     const QString text = ScaleText(DetailWindow->FZoom);
     ScaleEdit->setText(text);
     SelectScaleEntry(text);
 }
 
-void TMainForm::ScaleListBoxClick() {
+void TPaintPage::ScaleListBoxClick() {
     if (!DetailWindowAlive) {
         ResetScaleDisplay();
     } else if (QListWidgetItem* item = ScaleListBox->currentItem();
@@ -111,7 +112,7 @@ void TMainForm::ScaleListBoxClick() {
     UpdateStatus();
 }
 
-void TMainForm::ScaleEditKeyUp(int key, Qt::KeyboardModifiers modifiers) {
+void TPaintPage::ScaleEditKeyUp(int key, Qt::KeyboardModifiers modifiers) {
     if (DetailWindowAlive && modifiers == Qt::NoModifier) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             const int n = ScaleNumber(ScaleEdit->text());
@@ -135,7 +136,7 @@ void TMainForm::ScaleEditKeyUp(int key, Qt::KeyboardModifiers modifiers) {
     UpdateStatus();
 }
 
-void TMainForm::OriginalSize() {
+void TPaintPage::OriginalSize() {
     if (!DetailWindowAlive) return;
     DetailWindow->FZoom = 1000;
     {
@@ -146,14 +147,14 @@ void TMainForm::OriginalSize() {
     DetailWindow->Paint();
 }
 
-void TMainForm::Center() {
+void TPaintPage::Center() {
     if (!DetailWindowAlive) return;
     DetailWindow->FOffsetX = DetailWindow->FOffsetY = 0;
     DetailWindow->Paint();
 }
 
-void TMainForm::ShowFullScreen(const QImage& picture) {
-    orb::ShowFullScreen(picture, this);
+void TPaintPage::ShowFullScreen(const QImage& picture) {
+    orb::ShowFullScreen(picture, &Form);
     UpdateStatus();
 }
 

@@ -32,15 +32,15 @@ struct Painting {
         SetSimulatedScreen(QSize(800, 600));
         f = std::make_unique<TMainForm>();
         f->show();
-        f->MenuSBtnClick(f->MainPaintSBtn);
+        f->MenuSBtnClick(f->Main->MainPaintSBtn);
         w = DetailWindow;
         QImage pic(100, 100, QImage::Format_RGB32);
         pic.fill(kWhite);
         for (int y = 0; y < 100; ++y) pic.setPixel(50, y, kBlack);
         w->FPicture = pic;
-        f->SubjectLst->addItem("Bloemen=Bloemen");
-        f->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
-        f->MandalaLst->setCurrentRow(0);
+        f->Paint->SubjectLst->addItem("Bloemen=Bloemen");
+        f->Paint->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
+        f->Paint->MandalaLst->setCurrentRow(0);
         f->UpdateStatus();
     }
     ~Painting() {
@@ -71,9 +71,9 @@ struct Painting {
         QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(b->width() / 2, b->height() / 2));
     }
     void Colour(int h, int s, int v) {
-        f->HScroller->setValue(h);
-        f->SScroller->setValue(s);
-        f->VScroller->setValue(v);
+        f->Paint->HScroller->setValue(h);
+        f->Paint->SScroller->setValue(s);
+        f->Paint->VScroller->setValue(v);
     }
 };
 }  // namespace

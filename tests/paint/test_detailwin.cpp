@@ -36,27 +36,27 @@ TEST(ViewGeometry, PlacementAndPointMapping) {
 
 TEST(DetailWindow, PenClickWithoutMovementChangesNothingButEnablesSaveAndUndo) {
     Painting p;
-    p.ClickButton(p.f->PenSBtn);
+    p.ClickButton(p.f->Paint->PenSBtn);
     const QImage before = p.w->FPicture;
     p.Click(p.At(20, 20));
     EXPECT_EQ(p.w->FPicture, before);
     EXPECT_TRUE(p.w->FChanged);
-    EXPECT_TRUE(p.f->SaveSBtn->isEnabled());
-    ASSERT_TRUE(p.f->UndoSBtn->isEnabled());
+    EXPECT_TRUE(p.f->Paint->SaveSBtn->isEnabled());
+    ASSERT_TRUE(p.f->Paint->UndoSBtn->isEnabled());
     // The real button consumes the snapshot: the picture is the same, nothing is left.
-    p.ClickButton(p.f->UndoSBtn);
+    p.ClickButton(p.f->Paint->UndoSBtn);
     EXPECT_EQ(p.w->FPicture, before);
     EXPECT_TRUE(p.w->FUndoPicture.isNull());
-    EXPECT_FALSE(p.f->UndoSBtn->isEnabled());
+    EXPECT_FALSE(p.f->Paint->UndoSBtn->isEnabled());
     EXPECT_TRUE(p.w->FChanged);
 }
 
 TEST(DetailWindow, PenStrokeDrawsWithTheSettingsAndHorizontaalDrawsNothing) {
   {
     Painting p;
-    p.f->SpeedBtnClick(p.f->PenSBtn);
+    p.f->Paint->SpeedBtnClick(p.f->Paint->PenSBtn);
     p.Colour(0, 100, 100);  // red
-    p.f->PenWidth->SetValue(5);
+    p.f->Paint->PenWidth->SetValue(5);
     p.w->FormMouseDown(Qt::LeftButton, p.At(10, 10));
     p.w->FormMouseMove(Qt::LeftButton, p.At(30, 10));
     p.w->FormMouseMove(Qt::LeftButton, p.At(30, 30));
@@ -67,8 +67,8 @@ TEST(DetailWindow, PenStrokeDrawsWithTheSettingsAndHorizontaalDrawsNothing) {
     EXPECT_EQ(p.w->FPicture.pixel(20, 40), kWhite);
   }
     Painting q;
-    q.f->SpeedBtnClick(q.f->PenSBtn);
-    q.f->BrushStyleLst->setCurrentIndex(1);  // "Horizontaal": the pixel stays D
+    q.f->Paint->SpeedBtnClick(q.f->Paint->PenSBtn);
+    q.f->Paint->BrushStyleLst->setCurrentIndex(1);  // "Horizontaal": the pixel stays D
     const QImage before = q.w->FPicture;
     q.w->FChanged = false;
     q.w->FormMouseDown(Qt::LeftButton, q.At(10, 10));
@@ -80,8 +80,8 @@ TEST(DetailWindow, PenStrokeDrawsWithTheSettingsAndHorizontaalDrawsNothing) {
 
 TEST(DetailWindow, TwoFillsThenTheUndoButtonRemovesOnlyTheSecond) {
     Painting p;
-    p.ClickButton(p.f->PaintSBtn);
-    EXPECT_EQ(p.f->PaintNotebook->ActivePage(), "ColorPage");
+    p.ClickButton(p.f->Paint->PaintSBtn);
+    EXPECT_EQ(p.f->Paint->PaintNotebook->ActivePage(), "ColorPage");
     p.Colour(0, 100, 100);
     p.RealClick(p.At(10, 10));  // left half red
     EXPECT_EQ(p.w->FPicture.pixel(49, 99), qRgb(255, 0, 0));
@@ -90,21 +90,21 @@ TEST(DetailWindow, TwoFillsThenTheUndoButtonRemovesOnlyTheSecond) {
     const QImage afterFirst = p.w->FPicture;
     p.Colour(33, 100, 100);
     p.RealClick(p.At(80, 10));  // right half green
-    EXPECT_EQ(p.w->FPicture.pixel(99, 0), p.f->CurrentColour().rgb());
+    EXPECT_EQ(p.w->FPicture.pixel(99, 0), p.f->Paint->CurrentColour().rgb());
     EXPECT_NE(p.w->FPicture.pixel(99, 0), qRgb(255, 0, 0));
-    ASSERT_TRUE(p.f->UndoSBtn->isEnabled());
-    p.ClickButton(p.f->UndoSBtn);
+    ASSERT_TRUE(p.f->Paint->UndoSBtn->isEnabled());
+    p.ClickButton(p.f->Paint->UndoSBtn);
     EXPECT_EQ(p.w->FPicture, afterFirst);
-    EXPECT_FALSE(p.f->UndoSBtn->isEnabled());
-    p.ClickButton(p.f->UndoSBtn);  // disabled: nothing happens
+    EXPECT_FALSE(p.f->Paint->UndoSBtn->isEnabled());
+    p.ClickButton(p.f->Paint->UndoSBtn);  // disabled: nothing happens
     EXPECT_EQ(p.w->FPicture, afterFirst);
     EXPECT_TRUE(p.w->FChanged);
-    EXPECT_EQ(p.f->PaintNotebook->ActivePage(), "ColorPage");
+    EXPECT_EQ(p.f->Paint->PaintNotebook->ActivePage(), "ColorPage");
 }
 
 TEST(DetailWindow, CtrlZUndoesOnThePaintPage) {
     Painting p;
-    p.ClickButton(p.f->PaintSBtn);
+    p.ClickButton(p.f->Paint->PaintSBtn);
     const QImage before = p.w->FPicture;
     p.RealClick(p.At(10, 10));
     ASSERT_NE(p.w->FPicture, before);
@@ -120,7 +120,7 @@ TEST(Tools, OneTableDrivesButtonsCursorsAndHotState) {
         ASSERT_NE(b, nullptr) << t.button;
         p.ClickButton(b);
         EXPECT_EQ(CursorNumber(p.w), t.cursor) << t.button;
-        EXPECT_EQ(p.f->PaintNotebook->ActivePage(), t.sidePage) << t.button;
+        EXPECT_EQ(p.f->Paint->PaintNotebook->ActivePage(), t.sidePage) << t.button;
         EXPECT_TRUE(b->ButtonIsHot()) << t.button;
         for (const TToolEntry& o : ToolTable())
             if (o.cursor != t.cursor)
@@ -130,14 +130,14 @@ TEST(Tools, OneTableDrivesButtonsCursorsAndHotState) {
 
 TEST(DetailWindow, HatchedFillKeepsTheOldColourBetweenLines) {
     Painting p;
-    p.f->SpeedBtnClick(p.f->PaintSBtn);
+    p.f->Paint->SpeedBtnClick(p.f->Paint->PaintSBtn);
     p.Colour(66, 100, 100);  // blue
-    p.f->BrushStyleLst->setCurrentIndex(2);  // vertical lines
+    p.f->Paint->BrushStyleLst->setCurrentIndex(2);  // vertical lines
     p.Click(p.At(10, 10));
     int blue = 0, white = 0;
     for (int x = 0; x < 50; ++x) {
         const QRgb c = p.w->FPicture.pixel(x, 7);
-        blue += c == p.f->CurrentColour().rgb();
+        blue += c == p.f->Paint->CurrentColour().rgb();
         white += c == kWhite;
     }
     EXPECT_GE(blue, 6);
@@ -147,23 +147,23 @@ TEST(DetailWindow, HatchedFillKeepsTheOldColourBetweenLines) {
 
 TEST(DetailWindow, ToolsActOnThePixelUnderThePointerAfterPanning) {
     Painting p;
-    p.f->SpeedBtnClick(p.f->MoveSBtn);
+    p.f->Paint->SpeedBtnClick(p.f->Paint->MoveSBtn);
     p.w->FormMouseDown(Qt::LeftButton, QPoint(100, 100));
     p.w->FormMouseMove(Qt::LeftButton, QPoint(130, 90));
     p.w->FormMouseUp(Qt::LeftButton, QPoint(130, 90));
     EXPECT_EQ(p.w->FOffsetX, 30);
     EXPECT_EQ(p.w->FOffsetY, -10);
-    EXPECT_FALSE(p.f->CenterSBtn->ButtonIsHot());
+    EXPECT_FALSE(p.f->Paint->CenterSBtn->ButtonIsHot());
     p.w->FPicture.setPixel(70, 20, qRgb(10, 200, 30));
-    p.f->SpeedBtnClick(p.f->EyeDropperSBtn);
+    p.f->Paint->SpeedBtnClick(p.f->Paint->EyeDropperSBtn);
     p.Click(p.At(70, 20));
-    EXPECT_EQ(p.f->CurrentColour(), QColor(10, 200, 30));
+    EXPECT_EQ(p.f->Paint->CurrentColour(), QColor(10, 200, 30));
     const QImage before = p.w->FPicture;
     p.Click(QPoint(2, 2));  // outside the picture: nothing is picked
-    EXPECT_EQ(p.f->CurrentColour(), QColor(10, 200, 30));
+    EXPECT_EQ(p.f->Paint->CurrentColour(), QColor(10, 200, 30));
     EXPECT_EQ(p.w->FPicture, before);
     EXPECT_FALSE(p.w->FChanged);  // the eyedropper changes nothing
-    p.f->SpeedBtnClick(p.f->PaintSBtn);
+    p.f->Paint->SpeedBtnClick(p.f->Paint->PaintSBtn);
     p.Click(p.At(75, 75));
     EXPECT_EQ(p.w->FPicture.pixel(75, 75), qRgb(10, 200, 30));
 }
@@ -171,7 +171,7 @@ TEST(DetailWindow, ToolsActOnThePixelUnderThePointerAfterPanning) {
 TEST(DetailWindow, AtZoomOneClicksChangeNothing) {
     Painting p;
     p.w->FZoom = 1;
-    p.f->SpeedBtnClick(p.f->PaintSBtn);
+    p.f->Paint->SpeedBtnClick(p.f->Paint->PaintSBtn);
     const QImage before = p.w->FPicture;
     p.Click(QPoint(300, 260));  // maps to (85000, 45000)
     EXPECT_EQ(p.w->FPicture, before);
@@ -191,8 +191,8 @@ TEST(DetailWindow, PaletteDisplaysPaintWithPaletteColours) {
     SetSimulatedDepth(8);
     {
         Painting p;
-        p.f->SpeedBtnClick(p.f->PaintSBtn);
-        p.f->ColourPicked(QColor(250, 150, 55));
+        p.f->Paint->SpeedBtnClick(p.f->Paint->PaintSBtn);
+        p.f->Paint->ColourPicked(QColor(250, 150, 55));
         p.Click(p.At(10, 10));
         EXPECT_EQ(p.w->FPicture.pixel(10, 10), qRgb(255, 153, 51));
     }
@@ -201,12 +201,12 @@ TEST(DetailWindow, PaletteDisplaysPaintWithPaletteColours) {
 
 TEST(DetailWindow, TabsChooseToolsAndTheFirstResetsIt) {
     Painting p;
-    p.f->PaintTabSetClick(2);
+    p.f->Paint->PaintTabSetClick(2);
     EXPECT_EQ(CursorNumber(p.w), -29);
-    EXPECT_TRUE(p.f->PaintSBtn->ButtonIsHot());
-    p.f->PaintTabSetClick(0);
+    EXPECT_TRUE(p.f->Paint->PaintSBtn->ButtonIsHot());
+    p.f->Paint->PaintTabSetClick(0);
     EXPECT_EQ(CursorNumber(p.w), 0);
-    EXPECT_EQ(p.f->PaintNotebook->ActivePage(), "FilePage");
-    p.f->SpeedBtnClick(p.f->OpenSBtn);
+    EXPECT_EQ(p.f->Paint->PaintNotebook->ActivePage(), "FilePage");
+    p.f->Paint->SpeedBtnClick(p.f->Paint->OpenSBtn);
     EXPECT_EQ(CursorNumber(p.w), -20);
 }

@@ -73,12 +73,12 @@ TEST(MaxZoom, TheCircleIsTheLargestCentredOnTheScreen) {
 
 TEST(ZoomTools, RealClicksZoomInAndOutAndTheBandZooms) {
     Painting p;
-    p.ClickButton(p.f->ZoomInSBtn);
-    EXPECT_EQ(p.f->PaintNotebook->ActivePage(), "SizePage");
+    p.ClickButton(p.f->Paint->ZoomInSBtn);
+    EXPECT_EQ(p.f->Paint->PaintNotebook->ActivePage(), "SizePage");
     p.RealClick(QPoint(200, 200));
     EXPECT_EQ(p.w->FZoom, 1100);
-    EXPECT_EQ(p.f->ScaleEdit->text(), "110%");
-    EXPECT_EQ(p.f->ScaleListBox->currentRow(), -1);
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "110%");
+    EXPECT_EQ(p.f->Paint->ScaleListBox->currentRow(), -1);
     // A band from picture pixel (20, 20) to (80, 50), wider than tall: the band's left edge
     // reaches the window's left edge.
     p.w->FZoom = 1000;
@@ -89,12 +89,12 @@ TEST(ZoomTools, RealClicksZoomInAndOutAndTheBandZooms) {
     const QRect r = p.w->PictureRect();
     EXPECT_NEAR(r.left() + 20 * p.w->FZoom / 1000.0, 0, 1.0);
 
-    p.ClickButton(p.f->ZoomOutSBtn);
+    p.ClickButton(p.f->Paint->ZoomOutSBtn);
     p.w->FZoom = 100;
     p.RealClick(QPoint(10, 10));
     EXPECT_EQ(p.w->FZoom, 1);
-    EXPECT_EQ(p.f->ScaleEdit->text(), "0%");
-    p.ClickButton(p.f->ZoomInSBtn);
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "0%");
+    p.ClickButton(p.f->Paint->ZoomInSBtn);
     p.w->FZoom = 9900;
     p.RealClick(QPoint(10, 10));
     EXPECT_EQ(p.w->FZoom, 9900);
@@ -116,7 +116,7 @@ TEST(ZoomTools, TheWheelKeepsThePixelUnderThePointer) {
     wheel(120 * 3);
     EXPECT_EQ(p.w->FZoom, 1300);
     under();
-    EXPECT_EQ(p.f->ScaleEdit->text(), "130%");
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "130%");
     wheel(-120);
     EXPECT_EQ(p.w->FZoom, 1200);
     under();
@@ -125,47 +125,47 @@ TEST(ZoomTools, TheWheelKeepsThePixelUnderThePointer) {
 TEST(ScalePage, TypedScalesThroughTheRealEdit) {
     Painting p;
     auto type = [&](const QString& text) {
-        p.f->ScaleEdit->clear();
-        QTest::keyClicks(p.f->ScaleEdit, text);
-        QTest::keyClick(p.f->ScaleEdit, Qt::Key_Return);
+        p.f->Paint->ScaleEdit->clear();
+        QTest::keyClicks(p.f->Paint->ScaleEdit, text);
+        QTest::keyClick(p.f->Paint->ScaleEdit, Qt::Key_Return);
     };
     type("250 %");
     EXPECT_EQ(p.w->FZoom, 2500);
-    EXPECT_EQ(p.f->ScaleEdit->text(), "250%");
-    EXPECT_EQ(p.f->ScaleListBox->currentItem()->text(), "250%");
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "250%");
+    EXPECT_EQ(p.f->Paint->ScaleListBox->currentItem()->text(), "250%");
     type("33");
     EXPECT_EQ(p.w->FZoom, 330);
-    EXPECT_EQ(p.f->ScaleEdit->text(), "33%");
-    EXPECT_EQ(p.f->ScaleListBox->currentRow(), -1);
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "33%");
+    EXPECT_EQ(p.f->Paint->ScaleListBox->currentRow(), -1);
     // Out of range with no entry selected: the scale shown now comes back.
     type("5000");
     EXPECT_EQ(p.w->FZoom, 330);
-    EXPECT_EQ(p.f->ScaleEdit->text(), "33%");
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "33%");
     // Out of range with an entry selected: that entry's text.
     type("150");
     type("abc");
     EXPECT_EQ(p.w->FZoom, 1500);
-    EXPECT_EQ(p.f->ScaleEdit->text(), "150%");
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "150%");
 }
 
 TEST(ScalePage, ListEntriesAndTheSyncAfterARelease) {
     Painting p;
-    QListWidgetItem* ten = p.f->ScaleListBox->item(0);
+    QListWidgetItem* ten = p.f->Paint->ScaleListBox->item(0);
     ASSERT_EQ(ten->text(), "10 %");
-    const QRect r = p.f->ScaleListBox->visualItemRect(ten);
-    p.f->PaintNotebook->SetActivePage("SizePage");
-    QTest::mouseClick(p.f->ScaleListBox->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    const QRect r = p.f->Paint->ScaleListBox->visualItemRect(ten);
+    p.f->Paint->PaintNotebook->SetActivePage("SizePage");
+    QTest::mouseClick(p.f->Paint->ScaleListBox->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     EXPECT_EQ(p.w->FZoom, 100);
-    EXPECT_EQ(p.f->ScaleEdit->text(), "10 %");
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "10 %");
     p.RealClick(QPoint(5, 5));  // no tool: only the sync runs
-    EXPECT_EQ(p.f->ScaleEdit->text(), "10%");
-    EXPECT_EQ(p.f->ScaleListBox->currentRow(), -1);
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "10%");
+    EXPECT_EQ(p.f->Paint->ScaleListBox->currentRow(), -1);
     // An entry a language file made unreadable leaves the view as it is.
     ten->setText("tien");
-    p.f->ScaleListBox->setCurrentRow(0);
-    p.f->ScaleListBoxClick();
+    p.f->Paint->ScaleListBox->setCurrentRow(0);
+    p.f->Paint->ScaleListBoxClick();
     EXPECT_EQ(p.w->FZoom, 100);
-    EXPECT_EQ(p.f->ScaleEdit->text(), "10%");
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "10%");
 }
 
 TEST(ScalePage, OriginalSizeCentreAndCtrlZero) {
@@ -173,16 +173,16 @@ TEST(ScalePage, OriginalSizeCentreAndCtrlZero) {
     p.w->FZoom = 2500;
     p.w->FOffsetX = 30;
     p.f->UpdateStatus();
-    p.ClickButton(p.f->OriginalSizeSBtn);
+    p.ClickButton(p.f->Paint->OriginalSizeSBtn);
     EXPECT_EQ(p.w->FZoom, 1000);
     EXPECT_EQ(p.w->FOffsetX, 30);  // the offsets stay
-    EXPECT_EQ(p.f->ScaleEdit->text(), "100%");
-    EXPECT_EQ(p.f->ScaleListBox->currentRow(), 4);
-    EXPECT_TRUE(p.f->OriginalSizeSBtn->ButtonIsHot());
-    EXPECT_FALSE(p.f->CenterSBtn->ButtonIsHot());
-    p.ClickButton(p.f->CenterSBtn);
+    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "100%");
+    EXPECT_EQ(p.f->Paint->ScaleListBox->currentRow(), 4);
+    EXPECT_TRUE(p.f->Paint->OriginalSizeSBtn->ButtonIsHot());
+    EXPECT_FALSE(p.f->Paint->CenterSBtn->ButtonIsHot());
+    p.ClickButton(p.f->Paint->CenterSBtn);
     EXPECT_EQ(p.w->FOffsetX, 0);
-    EXPECT_TRUE(p.f->CenterSBtn->ButtonIsHot());
+    EXPECT_TRUE(p.f->Paint->CenterSBtn->ButtonIsHot());
     p.w->FZoom = 3000;
     p.f->activateWindow();
     QTest::keyClick(p.f.get(), Qt::Key_0, Qt::ControlModifier);
@@ -202,7 +202,7 @@ TEST(ScalePage, FullScreenShowsThePictureAndAClickEndsIt) {
         shown = w->ItemImage->Image();
         QTest::mouseClick(w->ItemImage, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     });
-    p.ClickButton(p.f->FullScreenSBtn);  // returns once the view is closed
+    p.ClickButton(p.f->Paint->FullScreenSBtn);  // returns once the view is closed
     EXPECT_TRUE(seen);
     EXPECT_EQ(clip, QRect(100, 0, 600, 600));  // the simulated 800x600 screen
     EXPECT_EQ(shown, p.w->FPicture);
@@ -211,7 +211,7 @@ TEST(ScalePage, FullScreenShowsThePictureAndAClickEndsIt) {
     QTimer::singleShot(50, [&] {
         if (QWidget* w = QApplication::activeModalWidget()) QTest::keyClick(w, Qt::Key_Escape);
     });
-    p.ClickButton(p.f->FullScreenSBtn);
+    p.ClickButton(p.f->Paint->FullScreenSBtn);
     EXPECT_FALSE(MaxZoomWindowAlive);
 }
 

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QtTest/QTest>
 #include <QTemporaryDir>
 
 #include "library/DataWriters.h"
@@ -80,20 +82,20 @@ struct Catalogue {
     }
     QStringList Items() const {
         QStringList l;
-        for (int i = 0; i < f->MandalaLst->count(); ++i) l << f->MandalaLst->item(i)->text();
+        for (int i = 0; i < f->Paint->MandalaLst->count(); ++i) l << f->Paint->MandalaLst->item(i)->text();
         return l;
     }
-    void EnterPaint() { f->MenuSBtnClick(f->MainPaintSBtn); }
+    void EnterPaint() { f->MenuSBtnClick(f->Main->MainPaintSBtn); }
 };
 
 }  // namespace
 
 TEST(Catalogue, EnteringThePaintPageLoadsTheFirstDrawingOfTheFirstSubject) {
     Catalogue c("Flowers=Flowers\r\nKnots=Knots\r\nMine=User");
-    EXPECT_EQ(c.f->SubjectLst->count(), 0);  // empty until the paint page is entered
+    EXPECT_EQ(c.f->Paint->SubjectLst->count(), 0);  // empty until the paint page is entered
     c.EnterPaint();
-    ASSERT_EQ(c.f->SubjectLst->count(), 3);
-    EXPECT_EQ(c.f->SubjectLst->itemText(0), "Flowers");
+    ASSERT_EQ(c.f->Paint->SubjectLst->count(), 3);
+    EXPECT_EQ(c.f->Paint->SubjectLst->itemText(0), "Flowers");
     EXPECT_EQ(c.Items(), QStringList({"Rose", "Lily"}));
     ASSERT_TRUE(DetailWindowAlive);
     EXPECT_EQ(DetailWindow->FPicture.pixel(0, 0), qRgb(255, 0, 0));
@@ -101,10 +103,10 @@ TEST(Catalogue, EnteringThePaintPageLoadsTheFirstDrawingOfTheFirstSubject) {
     EXPECT_EQ(DetailWindow->FZoom, 1000);
     EXPECT_FALSE(QDir(c.dir.filePath("T")).exists() &&
                  !QDir(c.dir.filePath("T")).isEmpty(QDir::Files));  // the extracted file is gone
-    EXPECT_TRUE(c.f->PenSBtn->isEnabled());
+    EXPECT_TRUE(c.f->Paint->PenSBtn->isEnabled());
     // A stored member loads as well.
-    c.f->MandalaLst->setCurrentRow(1);
-    c.f->MandalaLstClick();
+    c.f->Paint->MandalaLst->setCurrentRow(1);
+    c.f->Paint->MandalaLstClick();
     EXPECT_EQ(DetailWindow->FPicture.size(), QSize(10, 6));
 }
 
@@ -127,8 +129,8 @@ TEST(Catalogue, EmptyUserFolderHidesThePaintingWindow) {
     Catalogue c("Flowers=Flowers\r\nMine=User");
     c.EnterPaint();
     ASSERT_TRUE(DetailWindow->isVisible());
-    c.f->SubjectLst->setCurrentIndex(1);  // runs the change handler
-    EXPECT_EQ(c.f->MandalaLst->count(), 0);
+    c.f->Paint->SubjectLst->setCurrentIndex(1);  // runs the change handler
+    EXPECT_EQ(c.f->Paint->MandalaLst->count(), 0);
     EXPECT_FALSE(DetailWindow->isVisible());
 }
 
@@ -138,10 +140,10 @@ TEST(Catalogue, UserDrawingsLoadFromTheUserFolder) {
     img.fill(Qt::green);
     ASSERT_TRUE(img.save(UserFolder() + "mine.bmp"));
     c.EnterPaint();
-    c.f->SubjectLst->setCurrentIndex(1);
+    c.f->Paint->SubjectLst->setCurrentIndex(1);
     EXPECT_EQ(c.Items(), QStringList({"mine.bmp"}));
     EXPECT_EQ(DetailWindow->FPicture.size(), QSize(5, 7));
-    EXPECT_EQ(c.f->SaveInitialDir, UserFolder());
+    EXPECT_EQ(c.f->Paint->SaveInitialDir, UserFolder());
 }
 
 TEST(Catalogue, ACatalogueNameOnDiskLoadsFromDiskAndCollapsesTheLists) {
@@ -152,14 +154,14 @@ TEST(Catalogue, ACatalogueNameOnDiskLoadsFromDiskAndCollapsesTheLists) {
     ASSERT_TRUE(img.save(c.dir.filePath("M/Flowers/rose.png")));
     c.EnterPaint();
     EXPECT_EQ(DetailWindow->FPicture.pixel(1, 1), qRgb(255, 255, 0));
-    EXPECT_EQ(c.f->SubjectLst->currentIndex(), -1);
+    EXPECT_EQ(c.f->Paint->SubjectLst->currentIndex(), -1);
     EXPECT_EQ(c.Items(), QStringList({"..\\rose.png"}));
     // Clicking the lone "..\" item with no subject selected hides the painting window.
-    c.f->MandalaLstClick();
+    c.f->Paint->MandalaLstClick();
     EXPECT_FALSE(DetailWindow->isVisible());
     // Choosing the subject again refills the list and opens its first drawing, which is
     // again the one on disk.
-    c.f->SubjectLst->setCurrentIndex(0);
+    c.f->Paint->SubjectLst->setCurrentIndex(0);
     EXPECT_TRUE(DetailWindow->isVisible());
     EXPECT_EQ(c.Items(), QStringList({"..\\rose.png"}));
 }
@@ -169,13 +171,13 @@ TEST(Catalogue, ChoosingAnotherDrawingAsksOnceWhenChanged) {
     c.EnterPaint();
     DetailWindow->FChanged = true;
     c.out.rec.answer = false;  // "Nee": the changes are discarded
-    c.f->MandalaLst->setCurrentRow(1);
-    c.f->MandalaLstClick();
+    c.f->Paint->MandalaLst->setCurrentRow(1);
+    c.f->Paint->MandalaLstClick();
     EXPECT_EQ(c.out.rec.questions, 1);
     EXPECT_FALSE(DetailWindow->FChanged);
     EXPECT_EQ(DetailWindow->FPicture.size(), QSize(10, 6));
-    c.f->MandalaLst->setCurrentRow(0);
-    c.f->MandalaLstClick();
+    c.f->Paint->MandalaLst->setCurrentRow(0);
+    c.f->Paint->MandalaLstClick();
     EXPECT_EQ(c.out.rec.questions, 1);  // unchanged: no question
 }
 
@@ -185,23 +187,63 @@ TEST(Catalogue, MissingArchiveLoadsNothingAndKeepsThePicture) {
     EXPECT_EQ(c.Items(), QStringList({"Rose", "Lily"}));
     ASSERT_TRUE(DetailWindowAlive);
     EXPECT_TRUE(DetailWindow->FPicture.isNull());
-    EXPECT_FALSE(c.f->PenSBtn->isEnabled());
+    EXPECT_FALSE(c.f->Paint->PenSBtn->isEnabled());
 }
 
 TEST(Catalogue, MissingDatabaseLeavesTheListsEmptyAndHistoryStillOpens) {
     Catalogue c("", true, /*withDatabase=*/false);
     c.EnterPaint();
-    EXPECT_EQ(c.f->SubjectLst->count(), 0);
-    EXPECT_EQ(c.f->MandalaLst->count(), 0);
-    c.f->MenuSBtnClick(c.f->PaintBackSBtn);
-    c.f->MenuSBtnClick(c.f->MainHistorySBtn);
+    EXPECT_EQ(c.f->Paint->SubjectLst->count(), 0);
+    EXPECT_EQ(c.f->Paint->MandalaLst->count(), 0);
+    c.f->MenuSBtnClick(c.f->Paint->PaintBackSBtn);
+    c.f->MenuSBtnClick(c.f->Main->MainHistorySBtn);
     EXPECT_EQ(c.f->Notebook->ActivePage(), "History");
-    EXPECT_EQ(c.f->ContentLst->count(), 0);
+    EXPECT_EQ(c.f->History->ContentLst->count(), 0);
 }
 
 TEST(Catalogue, HistoryReadsTheTableOfContentsOfTheLanguage) {
     Catalogue c("Flowers=Flowers");
-    c.f->MenuSBtnClick(c.f->MainHistorySBtn);
-    ASSERT_EQ(c.f->ContentLst->count(), 3);
-    EXPECT_EQ(c.f->ContentLst->currentRow(), 1);
+    c.f->MenuSBtnClick(c.f->Main->MainHistorySBtn);
+    ASSERT_EQ(c.f->History->ContentLst->count(), 3);
+    EXPECT_EQ(c.f->History->ContentLst->currentRow(), 1);
+}
+
+// A drawing that cannot be decoded replaces the one on show by an empty drawing: no stale
+// picture under the new name, no change mark, the view reset, and the reader's message.
+TEST(Catalogue, UndecodableDrawingClearsThePaintingWindow) {
+    Catalogue c("Mine=User");
+    QImage img(6, 4, QImage::Format_RGB32);
+    img.fill(Qt::green);
+    ASSERT_TRUE(img.save(UserFolder() + "good.bmp"));
+    Write(UserFolder() + "broken.bmp", QByteArray("BM\x10\x00\x00\x00garbage-not-a-bitmap", 26));
+    c.EnterPaint();
+    auto row = [&](const QString& name) { return c.Items().indexOf(name); };
+    ASSERT_GE(row("good.bmp"), 0);
+    ASSERT_GE(row("broken.bmp"), 0);
+    QListWidget* list = c.f->Paint->MandalaLst;
+    auto clickRow = [&](int r) {
+        const QRect rect = list->visualItemRect(list->item(r));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    };
+    clickRow(row("good.bmp"));
+    ASSERT_EQ(DetailWindow->FPicture.size(), QSize(6, 4));
+    DetailWindow->FChanged = true;
+    DetailWindow->FZoom = 2500;
+    DetailWindow->FOffsetX = 40;
+    c.out.rec.answer = false;
+    const qsizetype messagesBefore = c.out.rec.messages.size();
+    clickRow(row("broken.bmp"));
+    EXPECT_EQ(c.out.rec.questions, 1);
+    EXPECT_TRUE(DetailWindow->FPicture.isNull());
+    EXPECT_FALSE(DetailWindow->FChanged);
+    EXPECT_EQ(DetailWindow->FZoom, 1000);
+    EXPECT_EQ(DetailWindow->FOffsetX, 0);
+    EXPECT_EQ(c.f->Paint->ScaleEdit->text(), "100%");
+    EXPECT_GT(c.out.rec.messages.size(), messagesBefore);
+    EXPECT_FALSE(c.f->Paint->PenSBtn->isEnabled());
+    EXPECT_FALSE(c.f->Paint->SaveSBtn->isEnabled());
+    // The good drawing loads again afterwards.
+    clickRow(row("good.bmp"));
+    EXPECT_EQ(DetailWindow->FPicture.size(), QSize(6, 4));
+    EXPECT_TRUE(c.f->Paint->PenSBtn->isEnabled());
 }

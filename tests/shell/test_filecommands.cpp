@@ -18,12 +18,12 @@ namespace {
 struct Saving : Painting {
     Saving() {
         QDir().mkpath(UserFolder());
-        f->SubjectLst->addItem("Eigen mandala's=User");
-        f->SubjectLst->setCurrentIndex(0);
+        f->Paint->SubjectLst->addItem("Eigen mandala's=User");
+        f->Paint->SubjectLst->setCurrentIndex(0);
         f->UpdateStatus();
     }
     void Change() {
-        ClickButton(f->PaintSBtn);
+        ClickButton(f->Paint->PaintSBtn);
         Colour(0, 100, 100);
         RealClick(At(10, 10));
         ASSERT_TRUE(w->FChanged);
@@ -39,21 +39,21 @@ TEST(SaveMandala, AJpgNameGetsABmpAndTheUserFolderSelectsTheUserSubject) {
     Saving s;
     s.Change();
     s.out.rec.saveAnswer = UserFolder() + "tulp";  // no extension: .bmp is added
-    s.ClickButton(s.f->SaveSBtn);
+    s.ClickButton(s.f->Paint->SaveSBtn);
     ASSERT_EQ(Saving::Head(UserFolder() + "tulp.bmp"), "BM");
     EXPECT_FALSE(s.w->FChanged);
-    EXPECT_FALSE(s.f->SaveSBtn->isEnabled());
-    EXPECT_EQ(s.f->SubjectLst->currentIndex(), s.f->SubjectLst->count() - 1);
-    ASSERT_GE(s.f->MandalaLst->currentRow(), 0);
-    EXPECT_EQ(s.f->MandalaLst->currentItem()->text(), "tulp.bmp");
+    EXPECT_FALSE(s.f->Paint->SaveSBtn->isEnabled());
+    EXPECT_EQ(s.f->Paint->SubjectLst->currentIndex(), s.f->Paint->SubjectLst->count() - 1);
+    ASSERT_GE(s.f->Paint->MandalaLst->currentRow(), 0);
+    EXPECT_EQ(s.f->Paint->MandalaLst->currentItem()->text(), "tulp.bmp");
     const QImage saved = s.w->FPicture;
 
     s.Change();
     s.out.rec.saveAnswer = UserFolder() + "roos.jpg";
-    s.ClickButton(s.f->SaveSBtn);
+    s.ClickButton(s.f->Paint->SaveSBtn);
     EXPECT_EQ(Saving::Head(UserFolder() + "roos.jpg"), "BM");
     // The user subject lists the folder's BMP files; a .jpg name is not among them.
-    EXPECT_EQ(s.f->MandalaLst->currentRow(), -1);
+    EXPECT_EQ(s.f->Paint->MandalaLst->currentRow(), -1);
     EXPECT_FALSE(s.w->FChanged);
     // The file holds the coloured picture.
     QImage back(UserFolder() + "tulp.bmp");
@@ -65,23 +65,23 @@ TEST(SaveMandala, ElsewhereShowsOnlyThatFileAndThePromptChangesNoList) {
     QTemporaryDir other;
     s.Change();
     s.out.rec.saveAnswer = other.path() + "/ander.bmp";
-    s.ClickButton(s.f->SaveSBtn);
-    EXPECT_EQ(s.f->SubjectLst->currentIndex(), -1);
-    ASSERT_EQ(s.f->MandalaLst->count(), 1);
-    EXPECT_EQ(s.f->MandalaLst->item(0)->text(), "..\\ander.bmp");
-    EXPECT_EQ(s.f->MandalaLst->currentRow(), 0);
+    s.ClickButton(s.f->Paint->SaveSBtn);
+    EXPECT_EQ(s.f->Paint->SubjectLst->currentIndex(), -1);
+    ASSERT_EQ(s.f->Paint->MandalaLst->count(), 1);
+    EXPECT_EQ(s.f->Paint->MandalaLst->item(0)->text(), "..\\ander.bmp");
+    EXPECT_EQ(s.f->Paint->MandalaLst->currentRow(), 0);
 
     // Saving from the prompt (leaving the page, "Ja") leaves both lists as they are.
     s.Change();
     s.out.rec.answer = true;
     s.out.rec.saveAnswer = UserFolder() + "prompt.bmp";
-    s.f->SubjectLst->addItem("Extra=Extra");
-    const int subject = s.f->SubjectLst->currentIndex();
-    const int rows = s.f->MandalaLst->count();
-    s.f->AskSaveChanged();
+    s.f->Paint->SubjectLst->addItem("Extra=Extra");
+    const int subject = s.f->Paint->SubjectLst->currentIndex();
+    const int rows = s.f->Paint->MandalaLst->count();
+    s.f->Paint->AskSaveChanged();
     EXPECT_EQ(Saving::Head(UserFolder() + "prompt.bmp"), "BM");
-    EXPECT_EQ(s.f->SubjectLst->currentIndex(), subject);
-    EXPECT_EQ(s.f->MandalaLst->count(), rows);
+    EXPECT_EQ(s.f->Paint->SubjectLst->currentIndex(), subject);
+    EXPECT_EQ(s.f->Paint->MandalaLst->count(), rows);
 }
 
 TEST(SaveMandala, AFailedWriteKeepsTheChangeMarkAndTheLists) {
@@ -92,13 +92,13 @@ TEST(SaveMandala, AFailedWriteKeepsTheChangeMarkAndTheLists) {
     // With rights that ignore folder permissions, a folder no one can create files in.
     if (QFile f(locked.path() + "/probe"); f.open(QIODevice::WriteOnly)) target = "/proc/kan-niet.bmp";
     s.Change();
-    const int subject = s.f->SubjectLst->currentIndex();
+    const int subject = s.f->Paint->SubjectLst->currentIndex();
     s.out.rec.saveAnswer = target;
-    s.ClickButton(s.f->SaveSBtn);
+    s.ClickButton(s.f->Paint->SaveSBtn);
     EXPECT_TRUE(s.out.rec.messages.contains("Writing bmp file failed"));
     EXPECT_TRUE(s.w->FChanged);
-    EXPECT_TRUE(s.f->SaveSBtn->isEnabled());
-    EXPECT_EQ(s.f->SubjectLst->currentIndex(), subject);
+    EXPECT_TRUE(s.f->Paint->SaveSBtn->isEnabled());
+    EXPECT_EQ(s.f->Paint->SubjectLst->currentIndex(), subject);
     QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                              QFileDevice::ExeOwner);
 }
@@ -107,7 +107,7 @@ TEST(SaveMandala, CancellingChangesNothing) {
     Saving s;
     s.Change();
     s.out.rec.saveAnswer.clear();
-    s.ClickButton(s.f->SaveSBtn);
+    s.ClickButton(s.f->Paint->SaveSBtn);
     EXPECT_TRUE(s.w->FChanged);
     EXPECT_EQ(CursorNumber(s.w), -20);  // a file command leaves no tool
 }
@@ -121,16 +121,16 @@ TEST(OpenMandala, AFileFromElsewhereLoadsAndShowsOnlyItsName) {
     s.Change();
     s.out.rec.answer = false;  // "Nee": the change is dropped
     s.out.rec.openAnswer = other.path() + "/buiten.bmp";
-    s.ClickButton(s.f->OpenSBtn);
+    s.ClickButton(s.f->Paint->OpenSBtn);
     EXPECT_EQ(s.out.rec.questions, 1);
     EXPECT_EQ(s.w->FPicture.size(), QSize(40, 30));
     EXPECT_EQ(s.w->FPicture.pixel(5, 5), qRgb(10, 200, 30));
     EXPECT_FALSE(s.w->FChanged);
-    ASSERT_EQ(s.f->MandalaLst->count(), 1);
-    EXPECT_EQ(s.f->MandalaLst->item(0)->text(), "..\\buiten.bmp");
+    ASSERT_EQ(s.f->Paint->MandalaLst->count(), 1);
+    EXPECT_EQ(s.f->Paint->MandalaLst->item(0)->text(), "..\\buiten.bmp");
     // The next save suggests the file's own folder.
     s.Change();
-    s.ClickButton(s.f->SaveSBtn);
+    s.ClickButton(s.f->Paint->SaveSBtn);
     ASSERT_FALSE(s.out.rec.saveFolders.isEmpty());
     EXPECT_EQ(QDir::cleanPath(s.out.rec.saveFolders.last()), QDir::cleanPath(other.path()));
 }
@@ -139,7 +139,7 @@ TEST(Clipboard, CopiesThePicture) {
     Saving s;
     s.Change();
     QGuiApplication::clipboard()->clear();
-    s.ClickButton(s.f->SendToClipBrdSBtn);
+    s.ClickButton(s.f->Paint->SendToClipBrdSBtn);
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
               s.w->FPicture);
     EXPECT_TRUE(s.w->FChanged);  // copying is not saving
@@ -150,7 +150,7 @@ TEST(Wallpaper, TheFixedFileIsOverwrittenAndAFailureIsReported) {
     qputenv("XDG_DATA_HOME", data.path().toUtf8());
     Saving s;
     s.Change();
-    s.ClickButton(s.f->SendToDesktopSBtn);
+    s.ClickButton(s.f->Paint->SendToDesktopSBtn);
     ASSERT_EQ(s.out.rec.wallpapers.size(), 1);
     const QString file = s.out.rec.wallpapers[0];
     EXPECT_EQ(file, WallpaperFile());
@@ -160,7 +160,7 @@ TEST(Wallpaper, TheFixedFileIsOverwrittenAndAFailureIsReported) {
     s.Colour(60, 100, 100);
     s.RealClick(s.At(80, 80));
     s.out.rec.wallpaperTaken = false;
-    s.ClickButton(s.f->SendToDesktopSBtn);
+    s.ClickButton(s.f->Paint->SendToDesktopSBtn);
     ASSERT_EQ(s.out.rec.wallpapers.size(), 2);
     EXPECT_EQ(s.out.rec.wallpapers[1], file);
     EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_RGB32), s.w->FPicture);
@@ -210,9 +210,9 @@ TEST(Printing, WideAndTallPicturesOnARealPdfPage) {
         QImage pic(size, QImage::Format_RGB32);
         pic.fill(qRgb(255, 0, 0));
         s.w->LoadPicture(pic);
-        s.f->RefreshPrinters();
+        s.f->Paint->RefreshPrinters();
         s.f->UpdateStatus();
-        ASSERT_TRUE(s.f->PrintSBtn->isEnabled());
+        ASSERT_TRUE(s.f->Paint->PrintSBtn->isEnabled());
         const QString pdf = dir.path() + QStringLiteral("/p%1.pdf").arg(size.width());
         QString title;
         s.out.rec.printSetup = [&](QPrinter& pr) {
@@ -221,7 +221,7 @@ TEST(Printing, WideAndTallPicturesOnARealPdfPage) {
             pr.setPageMargins(QMarginsF(0, 0, 0, 0));
             return true;
         };
-        s.ClickButton(s.f->PrintSBtn);
+        s.ClickButton(s.f->Paint->PrintSBtn);
         QRect box;
         QSize page;
         ASSERT_TRUE(RedBox(pdf, &box, &page)) << pdf.toStdString();
@@ -253,12 +253,12 @@ TEST(ClosePrompt, AWindowManagerCloseOnThePaintPageAsks) {
 TEST(ClosePrompt, ALogoutThatCannotWaitSavesUnderANewName) {
     Saving s;
     s.Change();
-    const QString file = s.f->SaveForLogout();
+    const QString file = s.f->Paint->SaveForLogout();
     ASSERT_FALSE(file.isEmpty());
     EXPECT_TRUE(file.startsWith(UserFolder()));
     EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_RGB32), s.w->FPicture);
     EXPECT_FALSE(s.w->FChanged);
-    EXPECT_TRUE(s.f->SaveForLogout().isEmpty());  // nothing changed since
+    EXPECT_TRUE(s.f->Paint->SaveForLogout().isEmpty());  // nothing changed since
     s.Change();
-    EXPECT_NE(s.f->SaveForLogout(), file);  // never over the earlier one
+    EXPECT_NE(s.f->Paint->SaveForLogout(), file);  // never over the earlier one
 }

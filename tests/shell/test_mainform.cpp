@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QLineEdit>
 #include <QSet>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -46,11 +50,11 @@ struct Form {
 
     // Makes a picture ready as the catalogue will: painting window, lists, selection.
     void MakePictureReady() {
-        ShowDetailWindow(form->MandalaPanel);
+        ShowDetailWindow(form->Paint->MandalaPanel);
         DetailWindow->FPicture = QImage(50, 50, QImage::Format_RGB32);
-        form->SubjectLst->addItem("Bloemen=Bloemen");
-        form->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
-        form->MandalaLst->setCurrentRow(0);
+        form->Paint->SubjectLst->addItem("Bloemen=Bloemen");
+        form->Paint->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
+        form->Paint->MandalaLst->setCurrentRow(0);
     }
 };
 
@@ -63,23 +67,23 @@ TEST(MainForm, SizeClassesScaleTheWindowAndButtons) {
         Form f(QSize(800, 600));
         ASSERT_TRUE(f->Created());
         EXPECT_EQ(f->size(), QSize(640, 480));
-        EXPECT_EQ(f->PenSBtn->size(), QSize(32, 32));
-        EXPECT_EQ(f->PenSBtn->CaptionXRound, 30);
+        EXPECT_EQ(f->Paint->PenSBtn->size(), QSize(32, 32));
+        EXPECT_EQ(f->Paint->PenSBtn->CaptionXRound, 30);
         EXPECT_EQ(f->QuitSBtn->CaptionXRound, 16);
     }
     {
         Form f(QSize(1024, 768));
         EXPECT_EQ(f->size(), QSize(800, 600));
-        EXPECT_EQ(f->PenSBtn->size(), QSize(40, 40));
-        EXPECT_EQ(f->PenSBtn->CaptionXRound, 37);
-        EXPECT_EQ(f->PenSBtn->pos(), QPoint(MulDiv(410, 5, 4), MulDiv(380, 5, 4)));
+        EXPECT_EQ(f->Paint->PenSBtn->size(), QSize(40, 40));
+        EXPECT_EQ(f->Paint->PenSBtn->CaptionXRound, 37);
+        EXPECT_EQ(f->Paint->PenSBtn->pos(), QPoint(MulDiv(410, 5, 4), MulDiv(380, 5, 4)));
     }
     {
         Form f(QSize(1280, 1024));
         EXPECT_EQ(f->size(), QSize(1024, 768));
-        EXPECT_EQ(f->PenSBtn->size(), QSize(51, 51));
-        EXPECT_EQ(f->PenSBtn->CaptionXRound, 47);
-        EXPECT_EQ(f->MandalaPanel->size(), QSize(688, 688));
+        EXPECT_EQ(f->Paint->PenSBtn->size(), QSize(51, 51));
+        EXPECT_EQ(f->Paint->PenSBtn->CaptionXRound, 47);
+        EXPECT_EQ(f->Paint->MandalaPanel->size(), QSize(688, 688));
         // Centred on the screen: (1280-1024)/2, (1024-768)/2.
         EXPECT_EQ(f->pos(), QPoint(128, 128));
     }
@@ -98,106 +102,146 @@ TEST(MainForm, ControlsCarryDesignNamesTagsAndTexts) {
               "Zelf kleur geven aan ornamenten uit 60 eeuwen");
     EXPECT_EQ(f->findChild<QLabel*>("CaptionLbl")->text(), "Orbelle 2.0 release 5");
     EXPECT_EQ(f->findChild<TBaseBtn*>("HelpSBtn")->Caption(), "?");
-    EXPECT_EQ(f->PaintTabSet->tabText(2), "Tekenen");
+    EXPECT_EQ(f->Paint->PaintTabSet->tabText(2), "Tekenen");
     EXPECT_EQ(f->Notebook->ActivePage(), "Main");
-    EXPECT_EQ(f->PaintNotebook->ActivePage(), "FilePage");
+    EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "FilePage");
     // The painting area is a circle.
-    EXPECT_FALSE(f->MandalaPanel->mask().contains(QPoint(2, 2)));
-    EXPECT_TRUE(f->MandalaPanel->mask().contains(QPoint(215, 215)));
+    EXPECT_FALSE(f->Paint->MandalaPanel->mask().contains(QPoint(2, 2)));
+    EXPECT_TRUE(f->Paint->MandalaPanel->mask().contains(QPoint(215, 215)));
+}
+
+// Each page object builds its controls on its own notebook page, and the window still finds
+// every control by its design name.
+TEST(MainForm, EachPageHoldsItsOwnControls) {
+    Form f;
+    const struct {
+        const char* page;
+        QList<QWidget*> controls;
+    } pages[] = {
+        {"Main", {f->Main->MainHistorySBtn, f->Main->MainPaintImg, f->Main->SubTitleLbl}},
+        {"History", {f->History->ContentLst, f->History->HistoryCtrl, f->History->HistoryBackSBtn}},
+        {"Paint", {f->Paint->UndoSBtn, f->Paint->MandalaLst, f->Paint->ScaleEdit,
+                   f->Paint->HScroller, f->Paint->PaintTabSet, f->Paint->MandalaPanel}},
+    };
+    for (const auto& p : pages) {
+        QWidget* page = f->Notebook->Page(p.page);
+        ASSERT_NE(page, nullptr) << p.page;
+        for (QWidget* c : p.controls) {
+            ASSERT_NE(c, nullptr);
+            EXPECT_TRUE(page->isAncestorOf(c)) << p.page << " " << c->objectName().toStdString();
+            EXPECT_EQ(f->findChild<QWidget*>(c->objectName()), c);
+        }
+    }
+    // The round buttons UpdateStatus colours are those of the three pages, each once.
+    const QList<TBaseBtn*> all = f->RoundButtons();
+    EXPECT_EQ(all.size(), 19);
+    EXPECT_EQ(QSet<TBaseBtn*>(all.begin(), all.end()).size(), all.size());
+    // A real pointer move over a menu label gives its button the hover look; over the
+    // title the look goes again.
+    f->show();
+    QTest::mouseMove(f->Main->MainPaintLbl, QPoint(5, 5));
+    QMouseEvent over(QEvent::MouseMove, QPointF(5, 5), f->Main->MainPaintLbl->mapToGlobal(QPointF(5, 5)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(f->Main->MainPaintLbl, &over);
+    EXPECT_TRUE(f->Main->MainPaintSBtn->ButtonIsDown());
+    QMouseEvent title(QEvent::MouseMove, QPointF(5, 5), f->Main->MainTitle->mapToGlobal(QPointF(5, 5)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(f->Main->MainTitle, &title);
+    EXPECT_FALSE(f->Main->MainPaintSBtn->ButtonIsDown());
 }
 
 TEST(MainForm, UpdateStatusWithoutPicture) {
     Form f;
     f->UpdateStatus();
-    EXPECT_TRUE(f->OpenSBtn->isEnabled());
-    for (TBaseBtn* b : {f->SaveSBtn, f->PrintSBtn, f->UndoSBtn, f->PenSBtn, f->ZoomInSBtn,
-                        f->SendToClipBrdSBtn, f->CenterSBtn}) {
+    EXPECT_TRUE(f->Paint->OpenSBtn->isEnabled());
+    for (TBaseBtn* b : {f->Paint->SaveSBtn, f->Paint->PrintSBtn, f->Paint->UndoSBtn, f->Paint->PenSBtn, f->Paint->ZoomInSBtn,
+                        f->Paint->SendToClipBrdSBtn, f->Paint->CenterSBtn}) {
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
         EXPECT_EQ(b->Brush().color(), QColor(0, 0, 100));
         EXPECT_EQ(b->Pen().style(), Qt::DotLine);
         EXPECT_FALSE(b->ButtonIsHot());
     }
-    EXPECT_EQ(f->OpenSBtn->Brush().color(), QColor(255, 153, 51));
-    EXPECT_EQ(f->OpenSBtn->Pen().style(), Qt::NoPen);
-    EXPECT_EQ(f->MainHistorySBtn->Brush().color(), QColor(255, 153, 51));
+    EXPECT_EQ(f->Paint->OpenSBtn->Brush().color(), QColor(255, 153, 51));
+    EXPECT_EQ(f->Paint->OpenSBtn->Pen().style(), Qt::NoPen);
+    EXPECT_EQ(f->Main->MainHistorySBtn->Brush().color(), QColor(255, 153, 51));
 }
 
 TEST(MainForm, UpdateStatusWithAPictureFollowsChangesUndoPrintersAndTool) {
     Form f;
     f.MakePictureReady();
     f->UpdateStatus();
-    EXPECT_TRUE(f->PenSBtn->isEnabled());
-    EXPECT_TRUE(f->SendToClipBrdSBtn->isEnabled());
-    EXPECT_FALSE(f->SaveSBtn->isEnabled());
-    EXPECT_FALSE(f->PrintSBtn->isEnabled());  // no printer installed
+    EXPECT_TRUE(f->Paint->PenSBtn->isEnabled());
+    EXPECT_TRUE(f->Paint->SendToClipBrdSBtn->isEnabled());
+    EXPECT_FALSE(f->Paint->SaveSBtn->isEnabled());
+    EXPECT_FALSE(f->Paint->PrintSBtn->isEnabled());  // no printer installed
     // Centred and at 100 %: those two show as active.
-    EXPECT_TRUE(f->CenterSBtn->ButtonIsHot());
-    EXPECT_TRUE(f->OriginalSizeSBtn->ButtonIsDown());
-    EXPECT_EQ(f->CenterSBtn->Brush().color(), QColor(63, 190, 254));
+    EXPECT_TRUE(f->Paint->CenterSBtn->ButtonIsHot());
+    EXPECT_TRUE(f->Paint->OriginalSizeSBtn->ButtonIsDown());
+    EXPECT_EQ(f->Paint->CenterSBtn->Brush().color(), QColor(63, 190, 254));
 
     DetailWindow->FChanged = true;
     f.out.rec.printers = {"Office"};
-    f->RefreshPrinters();  // asked at start-up and when printing, not at every refresh
+    f->Paint->RefreshPrinters();  // asked at start-up and when printing, not at every refresh
     f->UpdateStatus();
-    EXPECT_TRUE(f->SaveSBtn->isEnabled());
-    EXPECT_TRUE(f->PrintSBtn->isEnabled());
-    EXPECT_FALSE(f->UndoSBtn->isEnabled());  // nothing to undo
+    EXPECT_TRUE(f->Paint->SaveSBtn->isEnabled());
+    EXPECT_TRUE(f->Paint->PrintSBtn->isEnabled());
+    EXPECT_FALSE(f->Paint->UndoSBtn->isEnabled());  // nothing to undo
     DetailWindow->FUndoPicture = QImage(1, 1, QImage::Format_RGB32);
     f->UpdateStatus();
-    EXPECT_TRUE(f->UndoSBtn->isEnabled());
+    EXPECT_TRUE(f->Paint->UndoSBtn->isEnabled());
 
-    f->SpeedBtnClick(f->PenSBtn);
+    f->Paint->SpeedBtnClick(f->Paint->PenSBtn);
     EXPECT_EQ(CursorNumber(DetailWindow), -30);
-    EXPECT_EQ(f->PaintNotebook->ActivePage(), "ColorPage");
-    EXPECT_TRUE(f->PenSBtn->ButtonIsHot());
-    EXPECT_FALSE(f->PaintSBtn->ButtonIsHot());
-    EXPECT_EQ(f->PenSBtn->Brush().color(), QColor(63, 190, 254));
+    EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "ColorPage");
+    EXPECT_TRUE(f->Paint->PenSBtn->ButtonIsHot());
+    EXPECT_FALSE(f->Paint->PaintSBtn->ButtonIsHot());
+    EXPECT_EQ(f->Paint->PenSBtn->Brush().color(), QColor(63, 190, 254));
     // The tab strip follows the side page without acting as a click.
-    EXPECT_EQ(f->PaintTabSet->currentIndex(), 2);
+    EXPECT_EQ(f->Paint->PaintTabSet->currentIndex(), 2);
     DetailWindow->FOffsetX = 5;
     DetailWindow->FZoom = 2000;
     f->UpdateStatus();
-    EXPECT_FALSE(f->CenterSBtn->ButtonIsHot());
-    EXPECT_FALSE(f->OriginalSizeSBtn->ButtonIsHot());
+    EXPECT_FALSE(f->Paint->CenterSBtn->ButtonIsHot());
+    EXPECT_FALSE(f->Paint->OriginalSizeSBtn->ButtonIsHot());
 
-    f->MandalaLst->setCurrentRow(-1);  // no drawing selected: nothing to work on
+    f->Paint->MandalaLst->setCurrentRow(-1);  // no drawing selected: nothing to work on
     f->UpdateStatus();
-    EXPECT_FALSE(f->PenSBtn->isEnabled());
-    EXPECT_FALSE(f->PenSBtn->ButtonIsHot());
+    EXPECT_FALSE(f->Paint->PenSBtn->isEnabled());
+    EXPECT_FALSE(f->Paint->PenSBtn->ButtonIsHot());
 }
 
 TEST(MainForm, NavigationByButtonsAndLabels) {
     Form f;
     f->show();
-    f->MainHistorySBtn->Click();
+    f->Main->MainHistorySBtn->Click();
     EXPECT_EQ(f->Notebook->ActivePage(), "History");
-    ClickLabel(f->HistoryBackSBtnLbl);
+    ClickLabel(f->History->HistoryBackSBtnLbl);
     EXPECT_EQ(f->Notebook->ActivePage(), "Main");
-    ClickLabel(f->MainPaintLbl);
+    ClickLabel(f->Main->MainPaintLbl);
     EXPECT_EQ(f->Notebook->ActivePage(), "Paint");
-    EXPECT_EQ(f->PaintNotebook->ActivePage(), "FilePage");
+    EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "FilePage");
     EXPECT_TRUE(DetailWindowAlive);  // entering the paint page shows the painting window
-    ClickLabel(f->PaintBackSBtnLbl);
+    ClickLabel(f->Paint->PaintBackSBtnLbl);
     EXPECT_EQ(f->Notebook->ActivePage(), "Main");
-    ClickLabel(f->MainHistoryImg);
+    ClickLabel(f->Main->MainHistoryImg);
     EXPECT_EQ(f->Notebook->ActivePage(), "History");
-    f->HistoryBackSBtn->Click();
-    ClickLabel(f->MainPaintSBtnLbl);
+    f->History->HistoryBackSBtn->Click();
+    ClickLabel(f->Main->MainPaintSBtnLbl);
     EXPECT_EQ(f->Notebook->ActivePage(), "Paint");
-    f->PaintBackSBtn->Click();
+    f->Paint->PaintBackSBtn->Click();
     EXPECT_EQ(f->Notebook->ActivePage(), "Main");
 }
 
 TEST(MainForm, HoverShowsTheDownLookExceptOnHotButtons) {
     Form f;
-    f->SBtnMouseMove(f->MainHistoryLbl);
-    EXPECT_TRUE(f->MainHistorySBtn->ButtonIsDown());
-    f->BkMouseMove();
-    EXPECT_FALSE(f->MainHistorySBtn->ButtonIsDown());
-    f->MainPaintSBtn->SetButtonIsHot(true);
-    f->MainPaintSBtn->SetButtonIsDown(true);
-    f->BkMouseMove();
-    EXPECT_TRUE(f->MainPaintSBtn->ButtonIsDown());
+    f->Main->SBtnMouseMove(f->Main->MainHistoryLbl);
+    EXPECT_TRUE(f->Main->MainHistorySBtn->ButtonIsDown());
+    f->Main->BkMouseMove();
+    EXPECT_FALSE(f->Main->MainHistorySBtn->ButtonIsDown());
+    f->Main->MainPaintSBtn->SetButtonIsHot(true);
+    f->Main->MainPaintSBtn->SetButtonIsDown(true);
+    f->Main->BkMouseMove();
+    EXPECT_TRUE(f->Main->MainPaintSBtn->ButtonIsDown());
 }
 
 TEST(MainForm, ChangePromptOnlyFromThePaintPageWithChanges) {
@@ -213,10 +257,10 @@ TEST(MainForm, ChangePromptOnlyFromThePaintPageWithChanges) {
     {
         Form f;
         f->show();
-        f->MenuSBtnClick(f->MainPaintSBtn);
+        f->MenuSBtnClick(f->Main->MainPaintSBtn);
         f.MakePictureReady();
         DetailWindow->FChanged = true;
-        f->PaintBackSBtn->Click();  // asks once, then the flag is cleared after "Nee"
+        f->Paint->PaintBackSBtn->Click();  // asks once, then the flag is cleared after "Nee"
         EXPECT_EQ(f.out.rec.questions, 1);
         EXPECT_FALSE(DetailWindow->FChanged);
         EXPECT_EQ(f->Notebook->ActivePage(), "Main");

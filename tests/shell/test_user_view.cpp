@@ -85,93 +85,93 @@ TEST(ShippedLanguage, EveryTaggedTextOfTheRealWindowComesFromTheTableAndFits) {
             EXPECT_GT(checked, 20);
             const QStringList tabs = lng == 31 ? QStringList{"Mandala's", "Schalen", "Tekenen"}
                                                : QStringList{"Mandalas", "Scale", "Drawing"};
-            for (int i = 0; i < 3; ++i) EXPECT_EQ(f->PaintTabSet->tabText(i), tabs[i]);
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(f->Paint->PaintTabSet->tabText(i), tabs[i]);
             // Controls without a hint of their own show none, not a page control's.
-            for (QWidget* w : QList<QWidget*>{f->ColorTitle, f->HLbl, f->PaintTabSet,
-                                              f->SubjectLstLbl})
+            for (QWidget* w : QList<QWidget*>{f->Paint->ColorTitle, f->Paint->HLbl, f->Paint->PaintTabSet,
+                                              f->Paint->SubjectLstLbl})
                 EXPECT_TRUE(EffectiveToolTip(w).isEmpty())
                     << qPrintable(w->objectName()) << ": " << qPrintable(EffectiveToolTip(w));
-            EXPECT_FALSE(f->PaintBackSBtn->toolTip().isEmpty());
+            EXPECT_FALSE(f->Paint->PaintBackSBtn->toolTip().isEmpty());
         }
     }
 }
 
 TEST(ShippedLanguage, ListAndTabFontsGrowWithTheSizeClass) {
     ShownForm f(QSize(1280, 1024), 44);
-    EXPECT_EQ(f->MandalaLst->font().pixelSize(), MulDiv(13, 8, 5));
-    EXPECT_EQ(f->SubjectLst->font().pixelSize(), MulDiv(13, 8, 5));
-    EXPECT_TRUE(f->PaintTabSet->styleSheet().contains("font-size: 13px"));
-    EXPECT_TRUE(f->MandalaLst->styleSheet().contains("height: 26px"));
+    EXPECT_EQ(f->Paint->MandalaLst->font().pixelSize(), MulDiv(13, 8, 5));
+    EXPECT_EQ(f->Paint->SubjectLst->font().pixelSize(), MulDiv(13, 8, 5));
+    EXPECT_TRUE(f->Paint->PaintTabSet->styleSheet().contains("font-size: 13px"));
+    EXPECT_TRUE(f->Paint->MandalaLst->styleSheet().contains("height: 26px"));
 }
 
 TEST(ShippedLanguage, PagesAreFoundByIdentityWhateverTheirShownName) {
     ShownForm f(QSize(800, 600), 44);
-    for (TNotebook* nb : {f->Notebook, f->PaintNotebook})
+    for (TNotebook* nb : {f->Notebook, f->Paint->PaintNotebook})
         for (int i = 0; i < nb->count(); ++i) nb->widget(i)->setProperty("PageName", "Vertaald");
-    f->MenuSBtnClick(f->MainHistorySBtn);
+    f->MenuSBtnClick(f->Main->MainHistorySBtn);
     EXPECT_EQ(f->Notebook->ActivePage(), "History");
-    f->MenuSBtnClick(f->HistoryBackSBtn);
-    f->MenuSBtnClick(f->MainPaintSBtn);
+    f->MenuSBtnClick(f->History->HistoryBackSBtn);
+    f->MenuSBtnClick(f->Main->MainPaintSBtn);
     EXPECT_EQ(f->Notebook->ActivePage(), "Paint");
-    EXPECT_EQ(f->PaintNotebook->ActivePage(), "FilePage");
+    EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "FilePage");
 }
 
 TEST(RoundButtonLook, HoverShowsLightBlueAndLeavingTakesItBack) {
     ShownForm f(QSize(800, 600), 31);
-    TBaseBtn* b = f->MainPaintSBtn;
+    TBaseBtn* b = f->Main->MainPaintSBtn;
     f->SBtnMouseIn(b);
     EXPECT_EQ(b->Brush().color(), kLightBlue);
     f->SBtnMouseOut(b);
     EXPECT_EQ(b->Brush().color(), kOrange);
 
     // A button disabled while hovered gets no mouse-out; enabled again it must look up.
-    f->MenuSBtnClick(f->MainPaintSBtn);
-    f->UndoSBtn->SetButtonIsDown(true);
+    f->MenuSBtnClick(f->Main->MainPaintSBtn);
+    f->Paint->UndoSBtn->SetButtonIsDown(true);
     f->UpdateStatus();
-    EXPECT_FALSE(f->UndoSBtn->isEnabled());
-    EXPECT_FALSE(f->UndoSBtn->ButtonIsDown());
+    EXPECT_FALSE(f->Paint->UndoSBtn->isEnabled());
+    EXPECT_FALSE(f->Paint->UndoSBtn->ButtonIsDown());
 
     // A command whose dialog took the pointer away leaves its button up.
-    f->SBtnMouseIn(f->OpenSBtn);
-    f->SpeedBtnClick(f->OpenSBtn);  // the open dialog, cancelled
+    f->SBtnMouseIn(f->Paint->OpenSBtn);
+    f->Paint->SpeedBtnClick(f->Paint->OpenSBtn);  // the open dialog, cancelled
     EXPECT_EQ(f.out.rec.openDialogs, 1);
-    EXPECT_FALSE(f->OpenSBtn->ButtonIsDown());
-    EXPECT_EQ(f->OpenSBtn->Brush().color(), kOrange);
+    EXPECT_FALSE(f->Paint->OpenSBtn->ButtonIsDown());
+    EXPECT_EQ(f->Paint->OpenSBtn->Brush().color(), kOrange);
 }
 
 TEST(PaintTabs, ArrowKeysKeepTheStripInStepWithTheSidePage) {
     ShownForm f(QSize(800, 600), 31);
-    f->MenuSBtnClick(f->MainPaintSBtn);
+    f->MenuSBtnClick(f->Main->MainPaintSBtn);
     ASSERT_TRUE(DetailWindowAlive);
-    f->PaintTabSet->setFocus();
-    QTest::keyClick(f->PaintTabSet, Qt::Key_Right);
+    f->Paint->PaintTabSet->setFocus();
+    QTest::keyClick(f->Paint->PaintTabSet, Qt::Key_Right);
     QApplication::processEvents();
-    EXPECT_EQ(f->PaintNotebook->ActivePage(), "SizePage");
-    EXPECT_EQ(f->PaintTabSet->currentIndex(), 1);
-    QTest::keyClick(f->PaintTabSet, Qt::Key_Right);
+    EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "SizePage");
+    EXPECT_EQ(f->Paint->PaintTabSet->currentIndex(), 1);
+    QTest::keyClick(f->Paint->PaintTabSet, Qt::Key_Right);
     QApplication::processEvents();
-    EXPECT_EQ(f->PaintNotebook->ActivePage(), "ColorPage");
-    EXPECT_EQ(f->PaintTabSet->currentIndex(), 2);
-    QTest::keyClick(f->PaintTabSet, Qt::Key_Left);
-    QTest::keyClick(f->PaintTabSet, Qt::Key_Left);
+    EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "ColorPage");
+    EXPECT_EQ(f->Paint->PaintTabSet->currentIndex(), 2);
+    QTest::keyClick(f->Paint->PaintTabSet, Qt::Key_Left);
+    QTest::keyClick(f->Paint->PaintTabSet, Qt::Key_Left);
     QApplication::processEvents();
-    EXPECT_EQ(f->PaintNotebook->PageIndex(), f->PaintTabSet->currentIndex());
-    EXPECT_EQ(f->PaintNotebook->ActivePage(), "FilePage");
+    EXPECT_EQ(f->Paint->PaintNotebook->PageIndex(), f->Paint->PaintTabSet->currentIndex());
+    EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "FilePage");
 
     // Without a painting window a tab cannot switch the page: the strip goes back.
     DetailWindow->close();
     QApplication::processEvents();
     if (!DetailWindowAlive) {
-        QTest::keyClick(f->PaintTabSet, Qt::Key_Right);
+        QTest::keyClick(f->Paint->PaintTabSet, Qt::Key_Right);
         QApplication::processEvents();
-        EXPECT_EQ(f->PaintTabSet->currentIndex(), f->PaintNotebook->PageIndex());
+        EXPECT_EQ(f->Paint->PaintTabSet->currentIndex(), f->Paint->PaintNotebook->PageIndex());
     }
 }
 
 TEST(PaintCatalogue, OneClickInTheMandalaListLoadsOnce) {
     ShownForm f(QSize(800, 600), 31);
-    f->MenuSBtnClick(f->MainPaintSBtn);
-    ASSERT_GT(f->MandalaLst->count(), 1);
+    f->MenuSBtnClick(f->Main->MainPaintSBtn);
+    ASSERT_GT(f->Paint->MandalaLst->count(), 1);
     ASSERT_TRUE(DetailWindowAlive);
     // Each load asks about a changed picture first: count the questions.
     auto& rec = f.out.rec;
@@ -181,11 +181,11 @@ TEST(PaintCatalogue, OneClickInTheMandalaListLoadsOnce) {
     // The list has the focus, as after a user's first click into it.
     f->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(f.form.get(), 2000));
-    f->MandalaLst->setFocus();
-    const QRect r = f->MandalaLst->visualItemRect(f->MandalaLst->item(1));
-    QTest::mouseClick(f->MandalaLst->viewport(), Qt::LeftButton, {}, r.center());
+    f->Paint->MandalaLst->setFocus();
+    const QRect r = f->Paint->MandalaLst->visualItemRect(f->Paint->MandalaLst->item(1));
+    QTest::mouseClick(f->Paint->MandalaLst->viewport(), Qt::LeftButton, {}, r.center());
     QApplication::processEvents();
-    EXPECT_EQ(f->MandalaLst->currentRow(), 1);
+    EXPECT_EQ(f->Paint->MandalaLst->currentRow(), 1);
     EXPECT_EQ(rec.questions - before, 1);
 }
 

@@ -1,0 +1,106 @@
+#include "shell/MainPage.h"
+
+#include <QLabel>
+#include <QPixmap>
+
+#include "platform/Cursors.h"
+#include "shell/Bk.h"
+#include "shell/MMBtns.h"
+#include "shell/Main.h"
+
+namespace orb {
+
+using namespace look;
+
+TMainPage::TMainPage(TMainForm& form, QWidget* page) : TPage(form, page) {
+    MainBk = Background("MainBk");
+
+    SubTitleBk = new TShape(page);
+    SubTitleBk->setObjectName("SubTitleBk");
+    SubTitleBk->setGeometry(0, 198, 640, 55);
+    SubTitleBk->BrushColor = QColor(190, 190, 171);
+    SubTitleBk->PenColor = QColor(190, 190, 171);
+    SubTitleBk->MaskMode = true;
+    SubTitleBk->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+
+    MainSubTitle = Label("MainSubTitle", QRect(430, 14, 196, 24), "Energie en kracht door", 52,
+                         19, Qt::white, false, Qt::AlignRight | Qt::AlignTop);
+    MainTitle = Label("MainTitle", QRect(330, 30, 296, 80), "Orbelle", 53, 64, kOrange, true,
+                      Qt::AlignRight | Qt::AlignTop);
+    SubTitleLbl = Label("SubTitleLbl", QRect(0, 198, 640, 55),
+                        "Zelf kleur geven aan ornamenten uit 60 eeuwen", 54, 29, kCream, true,
+                        Qt::AlignCenter);
+
+    MainHistoryImg = Label("MainHistoryImg", QRect(117, 41, 131, 132), QString(), 1100, 13,
+                           Qt::white);
+    MainHistoryLbl = Label("MainHistoryLbl", QRect(255, 118, 260, 46), "Geschiedenis", 1100, 37,
+                           kMenuLabel);
+    MainHistorySBtn = RoundButton(page, "MainHistorySBtn", 187, 51, 1101,
+                                  "Mandala geschiedenis openen");
+    MainHistorySBtnLbl = Label("MainHistorySBtnLbl", QRect(223, 60, 120, 16), "Geschiedenis",
+                               1100, 13, Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
+
+    MainPaintImg = Label("MainPaintImg", QRect(429, 284, 131, 132), QString(), 1300, 13,
+                         Qt::white);
+    MainPaintLbl = Label("MainPaintLbl", QRect(150, 360, 270, 46), "Inkleuren", 1300, 37,
+                         kMenuLabel, false, Qt::AlignRight | Qt::AlignTop);
+    MainPaintSBtn = RoundButton(page, "MainPaintSBtn", 451, 300, 1301, "Zelf mandala's inkleuren");
+    MainPaintSBtnLbl = Label("MainPaintSBtnLbl", QRect(487, 309, 120, 16), "Inkleuren", 1300, 13,
+                             Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
+
+    for (QLabel* l : {MainHistoryImg, MainPaintImg}) l->setProperty("Picture", true);
+    for (QLabel* l : {MainHistoryImg, MainHistoryLbl, MainHistorySBtnLbl})
+        l->setToolTip("Mandala geschiedenis openen");
+    for (QLabel* l : {MainPaintImg, MainPaintLbl, MainPaintSBtnLbl})
+        l->setToolTip("Zelf mandala's inkleuren");
+    for (QLabel* l : {MainHistoryImg, MainHistoryLbl, MainHistorySBtnLbl, MainPaintImg,
+                      MainPaintLbl, MainPaintSBtnLbl})
+        WatchButtonLabel(l);
+    for (QLabel* l : {MainSubTitle, MainTitle, SubTitleLbl}) WatchTitle(l);
+    TMainForm* f = &Form;
+    MainHistorySBtn->OnClick = [f](QObject* s) { f->MenuSBtnClick(s); };
+    MainPaintSBtn->OnClick = [f](QObject* s) { f->MenuSBtnClick(s); };
+    MainHistorySBtn->raise();
+    MainPaintSBtn->raise();
+}
+
+bool TMainPage::IsHistoryChoice(QObject* o) const {
+    return o && (o == MainHistorySBtn || o == MainHistoryImg || o == MainHistoryLbl ||
+                 o == MainHistorySBtnLbl);
+}
+
+bool TMainPage::IsPaintChoice(QObject* o) const {
+    return o && (o == MainPaintSBtn || o == MainPaintImg || o == MainPaintLbl ||
+                 o == MainPaintSBtnLbl);
+}
+
+void TMainPage::LoadPictures(const QImage& background, const QString& sizeKey) {
+    MainBk->Background().SetImage(background);
+    auto pic = [&sizeKey](const char* name) {
+        return QPixmap::fromImage(ResourcePng(
+            QStringLiteral(":/pictures/%1/%2.png").arg(sizeKey, QLatin1String(name))));
+    };
+    MainHistoryImg->setPixmap(pic("MainHistoryImg"));
+    MainPaintImg->setPixmap(pic("MainPaintImg"));
+}
+
+void TMainPage::BkMouseMove() {
+    Form.SBtnMouseOut(MainHistorySBtn);
+    Form.SBtnMouseOut(MainPaintSBtn);
+}
+
+void TMainPage::SBtnClick(QObject* sender) {
+    if (IsHistoryChoice(sender))
+        Form.MenuSBtnClick(MainHistorySBtn);
+    else if (IsPaintChoice(sender))
+        Form.MenuSBtnClick(MainPaintSBtn);
+}
+
+void TMainPage::SBtnMouseMove(QObject* sender) {
+    if (IsHistoryChoice(sender))
+        Form.SBtnMouseIn(MainHistorySBtn);
+    else if (IsPaintChoice(sender))
+        Form.SBtnMouseIn(MainPaintSBtn);
+}
+
+}  // namespace orb

@@ -1,0 +1,115 @@
+#pragma once
+// What the pages of the main window share: the page control, the plain shapes, the look of
+// labels and round buttons, and TPage, the base of the page objects. A page object builds its
+// controls on its notebook page, owns them and their handlers; the main window keeps the
+// caption bar, the navigation between pages, start-up and shutdown.
+#include <QColor>
+#include <QList>
+#include <QObject>
+#include <QRect>
+#include <QStackedWidget>
+#include <QString>
+
+class QLabel;
+class QImage;
+
+namespace orb {
+
+class TBaseBtn;
+class TBkControl;
+class TMainForm;
+
+namespace look {
+inline const QColor kDarkBlue(0, 0, 100);
+inline const QColor kOrange(255, 153, 51);
+inline const QColor kLightBlue(63, 190, 254);
+inline const QColor kMenuLabel(97, 97, 126);
+inline const QColor kCream(244, 235, 219);
+inline constexpr const char* kFont = "Palisade";
+}  // namespace look
+
+// A page control. Pages are found by the fixed identity given to AddPage (property "PageId");
+// "PageName" is the shown name, which the language file may translate.
+class TNotebook : public QStackedWidget {
+    Q_OBJECT
+public:
+    explicit TNotebook(QWidget* parent = nullptr);
+    QWidget* AddPage(const QString& name);
+    QString ActivePage() const;
+    void SetActivePage(const QString& name);
+    int PageIndex() const { return currentIndex(); }
+    void SetPageIndex(int i) { setCurrentIndex(i); }
+    QWidget* Page(const QString& name) const;
+};
+
+// A plain shape (band or frame). With the mask mode its colour is ANDed into what lies below.
+class TShape : public QWidget {
+    Q_OBJECT
+public:
+    enum class Kind { Rectangle, RoundRect, Circle };
+    explicit TShape(QWidget* parent = nullptr);
+    Kind ShapeKind = Kind::Rectangle;
+    QColor BrushColor = Qt::white;
+    int BrushStyleIndex = 0;  // fill style of the brush (0 solid, 1..6 hatches)
+    bool BrushClear = false;
+    QColor PenColor = Qt::black;
+    bool PenClear = false;
+    int PenWidth = 1;
+    bool MaskMode = false;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+// The colour of a round button follows its state: orange when enabled, light blue while the
+// pointer is on it (or it is the active tool), navy with a dotted rim when disabled.
+void ColourRoundButton(TBaseBtn* b);
+
+// A label in the page look (font, colour, the help-arrow cursor); transparent behind.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r, const QString& text, int tag,
+                  int pixelSize, const QColor& color, bool italic = false,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop,
+                  const QString& family = QString());
+
+class TPage : public QObject {
+    Q_OBJECT
+public:
+    TPage(TMainForm& form, QWidget* page);
+    QWidget* PageWidget() const { return page_; }
+
+    // The round buttons of the page, which UpdateStatus colours and which get glyphs.
+    virtual QList<TBaseBtn*> RoundButtons() const = 0;
+    // Background and page pictures for the current size class ("6x4", "8x6", "10x7" key).
+    virtual void LoadPictures(const QImage& background, const QString& sizeKey) = 0;
+    // The pointer is on the page but on no menu control: hover looks of menu buttons end.
+    virtual void BkMouseMove() = 0;
+    // A label that stands for a round button was clicked, or the pointer moves over it.
+    virtual void SBtnClick(QObject* sender) = 0;
+    virtual void SBtnMouseMove(QObject* sender) = 0;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+    // The full-page background control, passing its mouse moves to BkMouseMove.
+    TBkControl* Background(const char* name);
+    QLabel* Label(const char* name, const QRect& r, const QString& text, int tag, int pixelSize,
+                  const QColor& color, bool italic = false,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop,
+                  const QString& family = QString()) {
+        return MakeLabel(page_, name, r, text, tag, pixelSize, color, italic, align, family);
+    }
+    TBaseBtn* RoundButton(QWidget* parent, const char* name, int x, int y, int tag,
+                          const QString& hint);
+    // A title label: the pointer on it counts as the background.
+    void WatchTitle(QLabel* l);
+    // A label that acts as a button: hover and click go to SBtnMouseMove and SBtnClick.
+    void WatchButtonLabel(QLabel* l);
+
+    TMainForm& Form;
+
+private:
+    QWidget* page_;
+    QList<QObject*> titles_;
+    QList<QObject*> buttonLabels_;
+};
+
+}  // namespace orb
