@@ -81,18 +81,8 @@ void TFtpClient::Connect() {
     RefuseLineBreaks(FWPassword, "firewall password");
     RefuseLineBreaks(Host, "host name");
     ClearInput();
-    {
-        // OnConnect means logged in, not merely connected.
-        auto onConnect = std::move(OnConnect);
-        OnConnect = nullptr;
-        try {
-            TSocketBase::Connect();
-        } catch (...) {
-            OnConnect = std::move(onConnect);
-            throw;
-        }
-        OnConnect = std::move(onConnect);
-    }
+    // OnConnect means logged in, not merely connected.
+    TSocketBase::ConnectHoldingOnConnect();
     try {
         LogIn();
     } catch (...) {

@@ -86,18 +86,8 @@ void TSmtpClient::Connect() {
     FSending = true;
     try {
         RefuseLineBreaks(UserID, "HELO name");
-        {
-            // OnConnect means greeted, not merely connected.
-            auto onConnect = std::move(OnConnect);
-            OnConnect = nullptr;
-            try {
-                TSocketBase::Connect();
-            } catch (...) {
-                OnConnect = std::move(onConnect);
-                throw;
-            }
-            OnConnect = std::move(onConnect);
-        }
+        // OnConnect means greeted, not merely connected.
+        TSocketBase::ConnectHoldingOnConnect();
         try {
             ReadReply();
             bool asked = false;

@@ -402,6 +402,18 @@ void TSocketBase::Abort() {
     Cancel();
 }
 
+void TSocketBase::ConnectHoldingOnConnect() {
+    auto onConnect = std::move(OnConnect);
+    OnConnect = nullptr;
+    try {
+        Connect();
+    } catch (...) {
+        OnConnect = std::move(onConnect);
+        throw;
+    }
+    OnConnect = std::move(onConnect);
+}
+
 void TSocketBase::CertifyConnect() {
     Report("Checking Connection", 8);
     if (!Connected) throw ESockError("Not Connected");

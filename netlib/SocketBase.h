@@ -76,6 +76,9 @@ public:
     std::function<void(TSocketBase&)> OnAccept;
 
     void Connect();
+    // Connect without running OnConnect: for clients whose OnConnect means logged in or
+    // greeted, which they run themselves once the dialogue has got that far.
+    void ConnectHoldingOnConnect();
     void Disconnect();
     void CertifyConnect();
     void Cancel();
