@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "kestrup.h"
+#include "../../tests/common/Loopback.h"
 
 extern char** environ;
 
@@ -33,28 +34,8 @@ using Clock = std::chrono::steady_clock;
 const size_t FileSize = size_t(64) << 20;
 const int Mails = 100;
 
-int FreePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
-bool PortOpen(int port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(fd);
-    return ok;
-}
+using loopback::FreePort;
+using loopback::PortOpen;
 
 class TChild {
 public:
