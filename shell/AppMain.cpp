@@ -369,7 +369,13 @@ int main(int argc, char** argv) {
             if (orb::DetailWindowAlive) orb::DetailWindow->FChanged = false;  // nobody to ask
             form.close();
         } else {
-            orb::InstanceServer server([&form] { form.Activate(); }, [&form] { form.close(); });
+            // Once closing has begun (the data is freed), an activation held back during
+            // the pause at exit must not bring the window back.
+            orb::InstanceServer server(
+                [&form] {
+                    if (orb::MainFormReady) form.Activate();
+                },
+                [&form] { form.close(); });
             // Logging out: the change prompt when the session allows it, otherwise the
             // drawing is saved to the user's folder under a new name.
             QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,

@@ -43,22 +43,25 @@ link_click() { xdotool mousemove $(($2 + 107)) $(($3 + 289)) click 1; }
 # Control: from the caption bar the link works.
 click $((6 + 8)) $((2 + 8))
 set -- $(wait_about_box) || fail "no about box from the caption bar"
-[ $(($2 + 164)) -eq 400 ] && [ $(($3 + 164)) -eq 300 ] || fail "about box at $2,$3, not centred"
+centred() { [ "$1" -eq $(((800 - 329) / 2)) ] && [ "$2" -eq $(((600 - 329) / 2)) ]; }
+centred "$2" "$3" || fail "about box at $2,$3, not centred"
 link_click "$@"
 for _ in $(seq 30); do [ -s "$E2E_TMP/opened" ] && break; sleep 0.1; done
 grep -q "tessvale" "$E2E_TMP/opened" 2>/dev/null || fail "the link did not open from the caption bar"
 rm -f "$E2E_TMP/opened"
 # The main window came down for the browser: bring it back through a second start.
-"$exe" >>"$E2E_TMP/app.log" 2>&1 || fail "the second start did not hand over"
+handover=0
+timeout 10 "$exe" >>"$E2E_TMP/app.log" 2>&1 || handover=$?
+[ "$handover" = 0 ] || fail "the second start did not hand over ($handover): $(tail -3 "$E2E_TMP/app.log")"
 win=$(wait_window "$main_title") || fail "main window did not come back"
 eval "$(xdotool getwindowgeometry --shell "$win")"
 sleep 0.5
 
 # Quit: the box shows for the pause.
-click $((618 + 8)) $((2 + 8))
 started=$(date +%s%N)
+xdotool mousemove $((X + 618 + 8)) $((Y + 2 + 8)) click 1
 set -- $(wait_about_box) || fail "no about box at exit"
-[ $(($2 + 164)) -eq 400 ] && [ $(($3 + 164)) -eq 300 ] || fail "about box at exit at $2,$3, not centred"
+centred "$2" "$3" || fail "about box at exit at $2,$3, not centred"
 xdotool search --onlyvisible --name "$main_title" >/dev/null 2>&1 && fail "main window still shown"
 link_click "$@"
 second_rc=0
@@ -75,7 +78,8 @@ rc=0; wait "$APP_PID" || rc=$?; APP_PID=""
 ended=$(date +%s%N)
 [ "$rc" = 0 ] || fail "Orbelle ended with status $rc"
 [ "$second_rc" = 0 ] || fail "the second start during the pause ended with $second_rc"
-[ $(( (ended - started) / 1000000 )) -ge 1900 ] || fail "the pause was shorter than two seconds"
+took=$(((ended - started) / 1000000))
+[ "$took" -ge 1900 ] || fail "the program ended $took ms after quit: no two-second pause"
 sleep 1
 [ -s "$E2E_TMP/opened" ] && fail "a click during the pause opened: $(cat "$E2E_TMP/opened")"
 # No second program took over after the first ended.

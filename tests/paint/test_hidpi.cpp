@@ -76,11 +76,12 @@ TEST(HiDpi, FullSizeViewKeepsLogicalGeometry) {
         const QRgb shown = pic.pixel(d.w->ScreenToPicture(at));
         for (int dy = 0; dy < 2; ++dy)
             for (int dx = 0; dx < 2; ++dx)
-                EXPECT_EQ(img.pixel(at.x() * 2 + dx, at.y() * 2 + dy), shown) << at.x() << "," << at.y();
+                EXPECT_EQ(img.pixel(at.x() * 2 + dx, at.y() * 2 + dy), shown)
+                    << at.x() << "," << at.y();
     }
     // The odd-sized picture centres on a logical pixel boundary, not a device one.
-    EXPECT_EQ(d.w->DevicePictureRect(2), QRect(d.w->PictureRect().topLeft() * 2,
-                                               d.w->PictureRect().size() * 2));
+    EXPECT_EQ(d.w->DevicePictureRect(2),
+              QRect(d.w->PictureRect().topLeft() * 2, d.w->PictureRect().size() * 2));
 }
 
 TEST(HiDpi, RoundOpeningEdgeIsDeviceFine) {
