@@ -149,7 +149,7 @@ TEST(HiDpi, ProportionalImageStretchesInDevicePixels) {
     EXPECT_EQ(b.pixel(60, 90), blue);
 }
 
-TEST(HiDpi, RasterOperationAndRevealAtRatioTwo) {
+TEST(HiDpi, RasterOperationCoversTheControlAtRatioTwo) {
     // The combining path reads the parent's device pixels; the result covers the control.
     QWidget parent;
     parent.resize(80, 80);
