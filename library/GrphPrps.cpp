@@ -66,13 +66,20 @@ void DrawBackground(QPainter& p, const TBackground& bk, int w, int h) {
         }
     }
     // The rectangle over the whole area, as the classic Rectangle call draws it: the
-    // outline on the outer pixels, the fill inside.
-    p.setPen(bk.Pen());
+    // outline on the outer pixels, the fill inside. The outline is centred half a pixel in
+    // so it covers whole logical pixels at any device pixel ratio; an integer rectangle
+    // would lose the last device row and column and draw uneven edges at a ratio of 2.
     p.setBrush(bk.Brush());
-    if (bk.Pen().style() == Qt::NoPen)
+    if (bk.Pen().style() == Qt::NoPen) {
+        p.setPen(Qt::NoPen);
         p.drawRect(0, 0, w, h);
-    else
-        p.drawRect(0, 0, w - 1, h - 1);
+    } else {
+        QPen pen = bk.Pen();
+        if (pen.widthF() <= 0) pen.setWidth(1);  // a hairline is one logical pixel too
+        pen.setJoinStyle(Qt::MiterJoin);
+        p.setPen(pen);
+        p.drawRect(QRectF(0.5, 0.5, w - 1, h - 1));
+    }
 }
 
 }  // namespace orb

@@ -2,7 +2,10 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 
 #include "paint/PixelOps.h"
 #include "paint/Tools.h"
@@ -39,14 +42,38 @@ QPoint TDetailWindow::ScreenToPicture(QPoint p) const {
 
 int TDetailWindow::Tool() const { return CursorNumber(this); }
 
-void TDetailWindow::Compose() {
-    if (FBuffer.size() != size()) FBuffer = QImage(size(), QImage::Format_RGB32);
+QRect TDetailWindow::DevicePictureRect(qreal dpr) const {
+    const QRect r = PictureRect();
+    // Kept well inside int: far-off edges only need to stay off the window.
+    auto scaled = [dpr](int v) {
+        const double d = std::floor(double(v) * dpr + 0.5), lim = 1 << 29;
+        return int(std::clamp(d, -lim, lim));
+    };
+    const int l = scaled(r.left()), t = scaled(r.top());
+    return QRect(l, t, scaled(r.left() + r.width()) - l, scaled(r.top() + r.height()) - t);
+}
+
+namespace {
+QSize DeviceSize(QSize logical, qreal dpr) {
+    return QSize(int(std::ceil(logical.width() * dpr)), int(std::ceil(logical.height() * dpr)));
+}
+}  // namespace
+
+// The picture is stretched straight into device pixels: at a ratio of 2 a picture shown
+// smaller than its own size keeps the detail that a logical-sized buffer would throw away,
+// and the round opening's edge is as fine as the screen.
+void TDetailWindow::Compose(qreal dpr) {
+    if (dpr <= 0) dpr = 1;
+    const QSize want = DeviceSize(size(), dpr);
+    if (FBuffer.size() != want || FBuffer.format() != QImage::Format_RGB32)
+        FBuffer = QImage(want, QImage::Format_RGB32);
+    FBuffer.setDevicePixelRatio(dpr);
     FBuffer.fill(Qt::black);
-    if (doc_.HasPicture()) StretchIntoEllipse(FBuffer, PictureRect(), FPicture);
+    if (doc_.HasPicture()) StretchIntoEllipse(FBuffer, DevicePictureRect(dpr), FPicture);
 }
 
 void TDetailWindow::Paint() {
-    Compose();
+    Compose(dpr_ > 0 ? dpr_ : devicePixelRatioF());
     repaint();
 }
 
@@ -111,9 +138,17 @@ void TDetailWindow::FormMouseUp(Qt::MouseButton button, QPoint p) {
 }
 
 void TDetailWindow::paintEvent(QPaintEvent*) {
-    if (FBuffer.size() != size()) Compose();
     QPainter p(this);
-    p.drawImage(0, 0, FBuffer);
+    // The surface really painted on: the screen's backing store, or an image of any
+    // ratio when the window is rendered for a screenshot.
+    const QPaintDevice* target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+    const qreal dpr = target ? target->devicePixelRatioF() : devicePixelRatioF();
+    if (dpr != dpr_ || FBuffer.size() != DeviceSize(size(), dpr) ||
+        FBuffer.devicePixelRatio() != dpr) {
+        dpr_ = dpr;
+        Compose(dpr);
+    }
+    p.drawImage(QPointF(0, 0), FBuffer);
     if (band_) {
         // The band inverts what lies below it, so it shows on any colour.
         p.setCompositionMode(QPainter::RasterOp_NotDestination);

@@ -30,6 +30,8 @@ public:
     TPaintDocument& Document() { return doc_; }
     const TPaintDocument& Document() const { return doc_; }
 
+    // The composed view at the resolution of the screen it was last shown on: its pixel
+    // size is the window size times the device pixel ratio, recorded on the image.
     QImage FBuffer;
     int FStartX = 0, FStartY = 0, FEndX = 0, FEndY = 0;
     int FOffsetX = 0, FOffsetY = 0;
@@ -47,6 +49,9 @@ public:
     QPoint ScreenToPicture(QPoint p) const;
     // Composes the view into FBuffer and shows it.
     void Paint();
+    // The picture rectangle in FBuffer's pixels for a device pixel ratio: the logical
+    // rectangle with both edges scaled, so neighbouring views meet without gaps.
+    QRect DevicePictureRect(qreal dpr) const;
     void SaveUndo();
     void Undo();
     // A drawing to colour: the view back to 100 %, centred; nothing to undo, not changed.
@@ -77,8 +82,9 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
 
 private:
-    void Compose();
+    void Compose(qreal dpr);
     TPaintDocument doc_;
+    qreal dpr_ = 0;  // the ratio of the surface last painted on; 0 until then
     std::optional<QRect> band_;
     int wheelDelta_ = 0;
 };

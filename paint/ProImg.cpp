@@ -1,9 +1,11 @@
 #include "paint/ProImg.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Numbers.h"
 #include "library/Palette.h"
@@ -143,8 +145,24 @@ void TProportionalImage::SetText(const QString& t) {
     update();
 }
 
-QImage TProportionalImage::Compose() const {
-    QImage out(size(), QImage::Format_RGB32);
+namespace {
+QSize DeviceSize(QSize logical, qreal dpr) {
+    return QSize(int(std::ceil(logical.width() * dpr)), int(std::ceil(logical.height() * dpr)));
+}
+// The ratio of the surface a painter really draws on (a screenshot image may differ from
+// the screen the control is on).
+qreal TargetRatio(QPainter& p, const QWidget* w) {
+    const QPaintDevice* d = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+    return d ? d->devicePixelRatioF() : w->devicePixelRatioF();
+}
+}  // namespace
+
+QImage TProportionalImage::Compose(qreal dpr) const {
+    if (dpr <= 0) dpr = 1;
+    // Painted in logical pixels onto a device-sized image: the stretch below repeats or
+    // drops device pixels, so a reduced picture keeps the detail the screen can show.
+    QImage out(DeviceSize(size(), dpr), QImage::Format_RGB32);
+    out.setDevicePixelRatio(dpr);
     out.fill(Qt::black);
     QPainter p(&out);
     DrawBackground(p, bk_, width(), height());
@@ -169,8 +187,12 @@ QImage TProportionalImage::Compose() const {
 }
 
 void TProportionalImage::PutOn(QImage& canvas, QPoint at) const {
-    const QImage composed = Compose();
-    QImage region = canvas.copy(QRect(at, size())).convertToFormat(QImage::Format_RGB32);
+    const qreal dpr = canvas.devicePixelRatio();
+    const QImage composed = Compose(dpr);
+    const QRect device(QPoint(int(std::floor(at.x() * dpr)), int(std::floor(at.y() * dpr))),
+                       composed.size());
+    QImage region = canvas.copy(device).convertToFormat(QImage::Format_RGB32);
+    region.setDevicePixelRatio(dpr);
     const QRgb pattern = bk_.Brush().style() == Qt::NoBrush ? qRgb(255, 255, 255)
                                                             : bk_.Brush().color().rgb();
     ApplyRasterOp(region, composed, rop_, pattern);
@@ -181,7 +203,7 @@ void TProportionalImage::PutOn(QImage& canvas, QPoint at) const {
 
 void TProportionalImage::StartReveal() {
     const int bs = std::max(1, EffectSize);
-    const int cols = (width() + bs - 1) / bs, rows = (height() + bs - 1) / bs;
+    const int cols = (width() + bs - 1) / bs, rows = (height() + bs - 1) / bs;  // logical
     switch (Effect) {
         case EffectStyle::esExplode: revealOrder_ = ExplodeOrder(cols, rows); break;
         case EffectStyle::esImplode: revealOrder_ = ImplodeOrder(cols, rows); break;
@@ -198,24 +220,28 @@ void TProportionalImage::paintEvent(QPaintEvent*) {
     painting_ = true;
     QPainter p(this);
     if (ClipRegion) p.setClipRegion(*ClipRegion);
+    const qreal dpr = TargetRatio(p, this);
     if (NewImage && Effects) {
-        revealImage_ = Compose();
+        revealImage_ = Compose(dpr);
         StartReveal();
     }
     if (revealTimer_.isActive() || (!revealOrder_.empty() && revealShown_ < revealOrder_.size())) {
+        // Blocks are logical; the composed picture may be finer.
         const int bs = std::max(1, EffectSize);
+        const qreal k = revealImage_.devicePixelRatio();
         for (size_t i = 0; i < revealShown_; ++i) {
-            const QRect r(revealOrder_[i].x() * bs, revealOrder_[i].y() * bs, bs, bs);
-            p.drawImage(r.topLeft(), revealImage_, r);
+            const QRectF r(revealOrder_[i].x() * bs, revealOrder_[i].y() * bs, bs, bs);
+            p.drawImage(r, revealImage_, QRectF(r.topLeft() * k, r.size() * k));
         }
     } else if (!revealOrder_.empty()) {
-        p.drawImage(0, 0, revealImage_);  // the effect ends with the whole picture
+        p.drawImage(QPointF(0, 0), revealImage_);  // the effect ends with the whole picture
         revealOrder_.clear();
     } else if (rop_ == TRasterOperation::roSRCCOPY) {
-        p.drawImage(0, 0, Compose());
+        p.drawImage(QPointF(0, 0), Compose(dpr));
     } else {
         // Any other operation combines with what lies below: compose the parent's pixels.
-        QImage below(size(), QImage::Format_RGB32);
+        QImage below(DeviceSize(size(), dpr), QImage::Format_RGB32);
+        below.setDevicePixelRatio(dpr);
         below.fill(Qt::black);
         if (parentWidget()) {
             QPainter bp(&below);
@@ -224,8 +250,8 @@ void TProportionalImage::paintEvent(QPaintEvent*) {
         }
         const QRgb pattern = bk_.Brush().style() == Qt::NoBrush ? qRgb(255, 255, 255)
                                                                 : bk_.Brush().color().rgb();
-        ApplyRasterOp(below, Compose(), rop_, pattern);
-        p.drawImage(0, 0, below);
+        ApplyRasterOp(below, Compose(dpr), rop_, pattern);
+        p.drawImage(QPointF(0, 0), below);
     }
     NewImage = false;
     painting_ = false;

@@ -65,10 +65,12 @@ public:
     std::function<void(QMouseEvent*)> OnMouseDown, OnMouseMove, OnMouseUp;
     std::function<void()> OnClick, OnDblClick;
 
-    // The composed picture: background, rectangle, picture and caption.
-    QImage Compose() const;
+    // The composed picture: background, rectangle, picture and caption, at a device pixel
+    // ratio (the image is the control's size times the ratio; geometry stays logical).
+    QImage Compose(qreal dpr = 1) const;
     // Puts the composed picture onto an existing canvas image as the control does on the
-    // screen (raster operation over what lies below); the control is at `at`.
+    // screen (raster operation over what lies below); the control is at `at`, in the
+    // canvas's logical pixels, composed at the canvas's device pixel ratio.
     void PutOn(QImage& canvas, QPoint at) const;
     // True while a reveal effect is still running.
     bool Revealing() const { return revealTimer_.isActive(); }

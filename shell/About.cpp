@@ -81,6 +81,9 @@ TAboutBox::~TAboutBox() {
 }
 
 void TAboutBox::HotSpotClick(const QString& address) {
+    // A click held back during the pause at exit arrives once the box is hidden and the
+    // program is ending: it must not open a site or touch the main window then.
+    if (!isVisible()) return;
     Out().OpenUrl(address);
     hide();
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -110,22 +113,30 @@ bool TAboutBox::event(QEvent* e) {
     return QWidget::event(e);
 }
 
+namespace {
+// Over the main window, also when it is already hidden at exit; else on the screen. Each
+// time it is shown: the main window may have moved since the box was made.
+void PlaceAboutBox(TAboutBox* box) {
+    QWidget* anchor = nullptr;
+    if (QWidget* active = QApplication::activeWindow(); active && active != box) anchor = active;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (!anchor && w->objectName() == QLatin1String("MainForm")) anchor = w;
+    const QRect area = anchor ? anchor->geometry() : QRect(QPoint(0, 0), ScreenSize());
+    box->move(area.left() + (area.width() - box->width()) / 2,
+              area.top() + (area.height() - box->height()) / 2);
+}
+}  // namespace
+
 void ShowAboutBox() {
     if (AboutBoxAlive) {
+        PlaceAboutBox(AboutBox);
         AboutBox->show();
         AboutBox->raise();
         AboutBox->activateWindow();
         return;
     }
     auto* box = new TAboutBox();
-    // Over the main window, also when it is already hidden at exit; else on the screen.
-    QWidget* anchor = QApplication::activeWindow();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (!anchor && w->objectName() == QLatin1String("MainForm")) anchor = w;
-    const QSize screen = ScreenSize();
-    const QPoint centre = anchor ? anchor->geometry().center()
-                                 : QPoint(screen.width() / 2, screen.height() / 2);
-    box->move(centre - box->rect().center());
+    PlaceAboutBox(box);
     box->show();
     box->raise();
     box->activateWindow();

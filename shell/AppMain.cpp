@@ -3,7 +3,10 @@
 #include <QSessionManager>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
+#include <QLabel>
+#include <QTextStream>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSet>
@@ -64,6 +67,7 @@ struct Options {
     QString demoDir;
     QString firstArg;
     bool quitAfterPaint = false;
+    QString layoutReport;  // where to write the text-fit and picture report once shown
     int lang = 0;  // a language chosen on the command line skips the intro window
 };
 
@@ -92,11 +96,57 @@ Options ReadOptions(int argc, char** argv) {
             next(o.demoDir);
         } else if (a == "--screenshot") {
             next(o.screenshotDir);
+        } else if (a == "--layout-report") {
+            next(o.layoutReport);
         } else if (o.firstArg.isEmpty() && !a.startsWith('-')) {
             o.firstArg = a;
         }
     }
     return o;
+}
+
+// The window as the screen shows it: at the device pixel ratio of its screen, so a
+// screenshot at a scale factor of 2 has the device pixels, not a logical-sized copy.
+QImage Shot(QWidget& w) {
+    const qreal dpr = w.devicePixelRatioF();
+    QImage img(QSize(int(std::ceil(w.width() * dpr)), int(std::ceil(w.height() * dpr))),
+               QImage::Format_ARGB32);
+    img.setDevicePixelRatio(dpr);
+    img.fill(w.palette().color(QPalette::Window));
+    w.render(&img);
+    return img;
+}
+
+// For the end-to-end check of a real start: one line per label of the window, in screen
+// pixels. "picture" lines are labels showing a picture; "text" lines give the text's
+// width beside the label's; "cut" lines are texts wider than their label. The report is
+// written to a temporary name and renamed, so a reader never sees half of it.
+bool WriteLayoutReport(QWidget& form, const QString& path) {
+    QFile out(path + ".part");
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    QTextStream ts(&out);
+    const qreal dpr = form.devicePixelRatioF();
+    ts << "window " << form.width() << " " << form.height() << " " << dpr << "\n";
+    for (QLabel* l : form.findChildren<QLabel*>()) {
+        const QPoint at = l->mapToGlobal(QPoint(0, 0));
+        const QString where = QStringLiteral("%1 %2 %3 %4 %5 %6")
+                                  .arg(l->objectName().isEmpty() ? "-" : l->objectName())
+                                  .arg(l->isVisibleTo(&form) && l->window()->isVisible() ? 1 : 0)
+                                  .arg(at.x()).arg(at.y()).arg(l->width()).arg(l->height());
+        if (!l->pixmap().isNull()) {
+            ts << "picture " << where << "\n";
+            continue;
+        }
+        if (l->text().isEmpty() || l->wordWrap() || l->textFormat() == Qt::RichText) continue;
+        const int tw = l->fontMetrics().horizontalAdvance(l->text());
+        ts << (tw > l->width() ? "cut " : "text ") << where << " " << tw << " "
+           << l->text().simplified() << "\n";
+    }
+    ts << "end\n";
+    ts.flush();
+    out.close();
+    QFile::remove(path);
+    return out.rename(path);
 }
 
 // Colours the first drawing as a user would: several fills in different colours and fill
@@ -108,7 +158,7 @@ int RunDemo(orb::TMainForm& form, const QString& dir) {
         QApplication::processEvents();
         const QString path =
             QDir(dir).filePath(QStringLiteral("step%1-%2.png").arg(++step, 2, 10, QChar('0')).arg(what));
-        if (form.Render().save(path))
+        if (Shot(form).save(path))
             std::printf("%s\n", qPrintable(path));
         else
             ++failures;
@@ -202,7 +252,7 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
             form.Notebook->SetActivePage(p.page);
         QApplication::processEvents();
         const QString path = QDir(dir).filePath(p.file);
-        if (!form.Render().save(path)) {
+        if (!Shot(form).save(path)) {
             std::fprintf(stderr, "Orbelle: cannot write %s\n", qPrintable(path));
             ++failures;
         } else {
@@ -213,7 +263,7 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
     form.Paint->PaintNotebook->SetActivePage("ColorPage");
     QApplication::processEvents();
     const QString colourPath = QDir(dir).filePath("paint-colour.png");
-    if (form.Render().save(colourPath))
+    if (Shot(form).save(colourPath))
         std::printf("%s\n", qPrintable(colourPath));
     else
         ++failures;
@@ -223,7 +273,7 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
     form.Paint->ScaleListBoxClick();
     QApplication::processEvents();
     const QString scalePath = QDir(dir).filePath("paint-scale.png");
-    if (form.Render().save(scalePath))
+    if (Shot(form).save(scalePath))
         std::printf("%s\n", qPrintable(scalePath));
     else
         ++failures;
@@ -319,7 +369,13 @@ int main(int argc, char** argv) {
             if (orb::DetailWindowAlive) orb::DetailWindow->FChanged = false;  // nobody to ask
             form.close();
         } else {
-            orb::InstanceServer server([&form] { form.Activate(); }, [&form] { form.close(); });
+            // Once closing has begun (the data is freed), an activation held back during
+            // the pause at exit must not bring the window back.
+            orb::InstanceServer server(
+                [&form] {
+                    if (orb::MainFormReady) form.Activate();
+                },
+                [&form] { form.close(); });
             // Logging out: the change prompt when the session allows it, otherwise the
             // drawing is saved to the user's folder under a new name.
             QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
@@ -330,6 +386,11 @@ int main(int argc, char** argv) {
                 form.installEventFilter(&quitter);
             }
             form.show();
+            if (!opt.layoutReport.isEmpty())
+                QTimer::singleShot(500, &form, [&form, path = opt.layoutReport] {
+                    if (!WriteLayoutReport(form, path))
+                        std::fprintf(stderr, "Orbelle: cannot write %s\n", qPrintable(path));
+                });
             rc = app.exec();
         }
     }

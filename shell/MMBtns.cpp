@@ -32,6 +32,16 @@ void DrawRoundRect(QPainter& p, int x1, int y1, int x2, int y2, int rx, int ry) 
     }
 }
 
+// A one-pixel frame: top and left in one colour, bottom and right in the other. Filled
+// logical pixels, not lines, so that at a ratio of 2 each side is two device pixels wide
+// and the bottom and right sides do not fall outside the button.
+void DrawBevel(QPainter& p, int W, int H, const QColor& topLeft, const QColor& bottomRight) {
+    p.fillRect(QRect(0, 0, W, 1), topLeft);
+    p.fillRect(QRect(0, 0, 1, H), topLeft);
+    p.fillRect(QRect(0, H - 1, W, 1), bottomRight);
+    p.fillRect(QRect(W - 1, 0, 1, H), bottomRight);
+}
+
 void TBaseBtn::PaintTo(QPainter& p) {
     const int W = width(), H = height();
     auto X = [W](double f) { return Round(f * W); };
@@ -41,9 +51,11 @@ void TBaseBtn::PaintTo(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
 
+    // The outline is in logical pixels like the rest of the face: a cosmetic pen would be
+    // one device pixel, half as thick on a screen with a ratio of 2.
     QPen facePen = pen_;
     if (facePen.style() != Qt::NoPen) facePen.setWidth(std::max(1, facePen.width()));
-    facePen.setCosmetic(true);
+    facePen.setCosmetic(false);
 
     const int fx1 = X(FaceXOffset), fy1 = Y(FaceYOffset);
     const int fx2 = X(FaceXOffset + FaceWidth), fy2 = Y(FaceYOffset + FaceHeight);
@@ -83,25 +95,13 @@ void TBaseBtn::PaintTo(QPainter& p) {
             drawGlyph(GlyphDown, dx, dy);
         }
         if (!FaceVisible) {
-            p.setRenderHint(QPainter::Antialiasing, false);
-            p.setPen(QColor(128, 128, 128));
-            p.drawLine(0, 0, W - 1, 0);
-            p.drawLine(0, 0, 0, H - 1);
-            p.setPen(Qt::white);
-            p.drawLine(0, H - 1, W - 1, H - 1);
-            p.drawLine(W - 1, 0, W - 1, H - 1);
+            DrawBevel(p, W, H, QColor(128, 128, 128), Qt::white);
         }
     } else if (enabled) {
         if (FaceVisible) DrawRoundRect(p, fx1, fy1, fx2, fy2, CaptionXRound, CaptionYRound);
         drawGlyph(GlyphUp, 0, 0);
         if (!FaceVisible && hot_) {
-            p.setRenderHint(QPainter::Antialiasing, false);
-            p.setPen(Qt::white);
-            p.drawLine(0, 0, W - 1, 0);
-            p.drawLine(0, 0, 0, H - 1);
-            p.setPen(QColor(128, 128, 128));
-            p.drawLine(0, H - 1, W - 1, H - 1);
-            p.drawLine(W - 1, 0, W - 1, H - 1);
+            DrawBevel(p, W, H, Qt::white, QColor(128, 128, 128));
         }
     } else {
         if (FaceVisible) DrawRoundRect(p, fx1, fy1, fx2, fy2, CaptionXRound, CaptionYRound);

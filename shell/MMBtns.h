@@ -76,5 +76,7 @@ private:
 // Draws a rounded rectangle as the classic RoundRect call does: (x1, y1) to (x2, y2)
 // exclusive of the right and bottom edge, corner ellipse rx x ry.
 void DrawRoundRect(QPainter& p, int x1, int y1, int x2, int y2, int rx, int ry);
+// The one-pixel raised or sunken frame of a button without a face.
+void DrawBevel(QPainter& p, int W, int H, const QColor& topLeft, const QColor& bottomRight);
 
 }  // namespace orb

@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "platform/Cursors.h"
 #include "platform/Tags.h"
 #include "shell/Bk.h"
@@ -52,9 +54,12 @@ void TShape::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, ShapeKind != Kind::Rectangle);
     if (MaskMode) p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-    p.setPen(PenClear ? QPen(Qt::NoPen) : QPen(PenColor, PenWidth));
+    // Width 0 is a one-pixel outline in logical pixels, not a one-device-pixel hairline.
+    const int penWidth = std::max(1, PenWidth);
+    p.setPen(PenClear ? QPen(Qt::NoPen)
+                      : QPen(PenColor, penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(BrushClear ? QBrush(Qt::NoBrush) : FillStyleBrush(BrushStyleIndex, BrushColor));
-    const double inset = PenClear ? 0.0 : PenWidth / 2.0;
+    const double inset = PenClear ? 0.0 : penWidth / 2.0;
     const QRectF r = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
     switch (ShapeKind) {
         case Kind::Rectangle:

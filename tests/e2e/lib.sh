@@ -56,11 +56,11 @@ white_spot() {
   return 1
 }
 
-# start_orbelle EXE: starts the program in English and waits for its main window; sets
-# APP_PID and the window's X and Y.
+# start_orbelle EXE [OPTION...]: starts the program (in English unless an option says
+# otherwise) and waits for its main window; sets APP_PID and the window's X and Y.
 start_orbelle() {
   unset QT_QPA_PLATFORM
-  "$1" --lang 44 >>"$E2E_TMP/app.log" 2>&1 &
+  "$1" --lang 44 "${@:2}" >>"$E2E_TMP/app.log" 2>&1 &
   APP_PID=$!
   local win
   win=$(wait_window "Orbelle 2.0 release 5") || fail "no main window"

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 #include "tests/common/RecordingOutward.h"
 #include "paint/ProImg.h"
@@ -130,6 +131,11 @@ TEST(AboutBox, HotSpotsOpenTheirSites) {
     ScopedOutward out;
     ShowAboutBox();
     AboutBox->PublisherSBtn->Click();
+    EXPECT_FALSE(AboutBox->isVisible());
+    // A click that reaches the hidden box (held back during the pause at exit) does nothing.
+    AboutBox->TessvaleSBtn->Click();
+    EXPECT_EQ(out.rec.urls, QStringList({TAboutBox::PublisherAddress()}));
+    ShowAboutBox();
     AboutBox->TessvaleSBtn->Click();
     EXPECT_EQ(out.rec.urls,
               QStringList({TAboutBox::PublisherAddress(), TAboutBox::MakerAddress()}));
@@ -137,4 +143,54 @@ TEST(AboutBox, HotSpotsOpenTheirSites) {
     EXPECT_FALSE(AboutBox->TessvaleSBtn->FaceVisible);
     EXPECT_EQ(AboutBox->AboutBoxImage->size(), QSize(325, 325));
     delete AboutBox;
+}
+
+TEST(AboutBox, CentredOnTheMainWindowEachTimeElseOnTheScreen) {
+    SetSimulatedScreen(QSize(1024, 768));
+    ShowAboutBox();  // no main window: the screen's centre
+    ASSERT_TRUE(AboutBoxAlive);
+    EXPECT_EQ(AboutBox->pos(), QPoint((1024 - 329) / 2, (768 - 329) / 2));
+    CloseAboutBox();
+    {
+        // Hidden, as at exit, and moved since the box was first made.
+        QWidget main;
+        main.setObjectName("MainForm");
+        main.setGeometry(100, 40, 640, 480);
+        ShowAboutBox();
+        EXPECT_EQ(AboutBox->pos(), QPoint(100 + (640 - 329) / 2, 40 + (480 - 329) / 2));
+        CloseAboutBox();
+        main.move(301, 200);
+        ShowAboutBox();
+        EXPECT_EQ(AboutBox->pos(), QPoint(301 + (640 - 329) / 2, 200 + (480 - 329) / 2));
+        EXPECT_TRUE(AboutBox->isVisible());
+    }
+    delete AboutBox;
+    SetSimulatedScreen(QSize());
+}
+
+TEST(Intro, CentredOnTheScreen) {
+    const int saved = LngID;
+    for (QSize screen : {QSize(800, 600), QSize(1280, 1024)}) {
+        SetSimulatedScreen(screen);
+        QPoint at(-1, -1);
+        QSize size;
+        // The intro is modal: look at it from inside its loop once shown, then choose.
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!IntroFormAlive || !IntroForm->isVisible()) return;
+            poll.stop();
+            at = IntroForm->pos();
+            size = IntroForm->size();
+            IntroForm->LingoLstChange(1);
+        });
+        poll.start();
+        ShowIntro();
+        EXPECT_EQ(at, QPoint((screen.width() - size.width()) / 2,
+                             (screen.height() - size.height()) / 2))
+            << screen.width();
+        FreeIntro();
+    }
+    SetSimulatedScreen(QSize());
+    LngID = saved;
 }
