@@ -898,6 +898,39 @@ void PaintPatternRun(quint32* p, int x1, int x2, unsigned pattern, quint32 v) {
         if ((pattern >> (x & 7)) & 1u) p[x] = v;
 }
 
+#if defined(__x86_64__)
+// The same with masked stores of sixteen pixels: one store, no load, per sixteen pixels. A
+// pattern that repeats every eight columns repeats every sixteen, so one mask serves the run.
+[[gnu::target("avx512f")]] void PaintPatternRunAvx512(quint32* p, int x1, int x2, unsigned pattern,
+                                                      quint32 v) {
+    const __m512i vv = _mm512_set1_epi32(static_cast<int>(v));
+    const unsigned r = static_cast<unsigned>(x1) & 7u;  // bit i of the mask: column x1 + i
+    const unsigned rot = ((pattern >> r) | (pattern << (8u - r))) & 0xffu;
+    const auto m = static_cast<__mmask16>(rot | rot << 8);
+    int x = x1;
+    for (; x + 64 <= x2 + 1; x += 64) {
+        _mm512_mask_storeu_epi32(p + x, m, vv);
+        _mm512_mask_storeu_epi32(p + x + 16, m, vv);
+        _mm512_mask_storeu_epi32(p + x + 32, m, vv);
+        _mm512_mask_storeu_epi32(p + x + 48, m, vv);
+    }
+    for (; x + 16 <= x2 + 1; x += 16) _mm512_mask_storeu_epi32(p + x, m, vv);
+    if (x <= x2) {
+        const unsigned left = (1u << (x2 - x + 1)) - 1u;  // fewer than 16 columns
+        _mm512_mask_storeu_epi32(p + x, static_cast<__mmask16>(m & left), vv);
+    }
+}
+#endif
+
+using PaintPatternRunFn = void (*)(quint32*, int, int, unsigned, quint32);
+PaintPatternRunFn ChoosePaintPatternRun() {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("avx512f")) return PaintPatternRunAvx512;
+#endif
+    return PaintPatternRun;
+}
+const PaintPatternRunFn kPaintPatternRun = ChoosePaintPatternRun();
+
 // Paints p[x1..x2] of row y (inside the picture) with the style's pixels. Inlined: regions of
 // millions of one-pixel runs call it for each.
 [[gnu::always_inline]] inline void PaintRun(quint32* p, int y, int x1, int x2, quint32 v,
@@ -909,7 +942,7 @@ void PaintPatternRun(quint32* p, int x1, int x2, unsigned pattern, quint32 v) {
         if (pattern == 0xffu)
             FillRun(p, x1, x2, v);
         else if (pattern != 0)
-            PaintPatternRun(p, x1, x2, pattern, v);
+            kPaintPatternRun(p, x1, x2, pattern, v);
         return;
     }
     switch (style) {
