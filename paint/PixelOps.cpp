@@ -137,7 +137,9 @@ inline int SkipEqualBack(const quint32* p, int from, int lo, quint32 c) {
 
 // One bit per pixel: set once the pixel's run has been taken into the region.
 // The storage is kept between fills of the window thread: a fresh map for a large drawing
-// costs more in page faults than the fill itself.
+// costs more in page faults than the fill itself. Kept storage is all clear between fills, and
+// only the rows a fill marked are cleared after it, so a small cell in a large drawing costs
+// what the cell costs.
 class VisitedBits {
 public:
     VisitedBits(int w, int h) : words_((static_cast<size_t>(w) + 63) / 64), bits_(Storage()) {
@@ -146,17 +148,25 @@ public:
             own_.assign(n, 0);
             data_ = own_.data();
         } else {
-            if (bits_.size() < n) bits_.resize(n);
-            std::fill(bits_.begin(), bits_.begin() + static_cast<std::ptrdiff_t>(n), 0);
+            if (bits_.size() < n) bits_.resize(n, 0);
             data_ = bits_.data();
         }
     }
+    ~VisitedBits() {
+        if (own_.empty() && lo_ <= hi_)
+            std::fill(RowBits(lo_), RowBits(hi_) + words_, std::uint64_t{0});
+    }
+    VisitedBits(const VisitedBits&) = delete;
+    VisitedBits& operator=(const VisitedBits&) = delete;
 
     std::uint64_t* RowBits(int y) { return data_ + static_cast<size_t>(y) * words_; }
 
     static bool Test(const std::uint64_t* r, int x) { return (r[x >> 6] >> (x & 63)) & 1u; }
 
-    static void Mark(std::uint64_t* r, int x1, int x2) {
+    void Mark(int y, int x1, int x2) {
+        lo_ = std::min(lo_, y);
+        hi_ = std::max(hi_, y);
+        std::uint64_t* r = RowBits(y);
         int w1 = x1 >> 6, w2 = x2 >> 6;
         const std::uint64_t first = ~std::uint64_t{0} << (x1 & 63);
         const std::uint64_t last = ~std::uint64_t{0} >> (63 - (x2 & 63));
@@ -187,6 +197,7 @@ private:
         return kept;
     }
     size_t words_;
+    int lo_ = std::numeric_limits<int>::max(), hi_ = -1;  // rows marked
     std::vector<std::uint64_t>& bits_;
     std::vector<std::uint64_t> own_;
     std::uint64_t* data_ = nullptr;
@@ -445,7 +456,7 @@ private:
     };
 
     void Take(int y, int x1, int x2, int dir, int p1, int p2) {
-        VisitedBits::Mark(visited_.RowBits(y), x1, x2);
+        visited_.Mark(y, x1, x2);
         onSpan_(y, x1, x2);
         ++taken_;
         pending_.push_back({y, x1, x2, dir, p1, p2});
@@ -699,6 +710,8 @@ size_t FirstSpanBudget(int w, int h) {
     return std::max<size_t>(2048, static_cast<size_t>(w) * static_cast<size_t>(h) / 256);
 }
 
+constexpr size_t kUntimedSpans = 256;
+
 // What labelling costs per run of the mask beyond building the mask (joins, flattening and
 // painting), measured on mazes of millions of runs.
 constexpr double kLabelNsPerRun = 9.0;
@@ -726,8 +739,10 @@ void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnS
     VisitedBits visited(w, h);
     SpanSearch<OnSpan> search(px, seed, c, visited, onSpan);
     const bool automatic = spanBudget == kAutoSpans;
-    const double start = ThreadNs();
-    if (search.Run(automatic ? FirstSpanBudget(w, h) : spanBudget)) return;
+    // Most fills are small cells, done before the clock (a system call) is worth reading.
+    if (search.Run(automatic ? kUntimedSpans : spanBudget)) return;
+    const double start = automatic ? ThreadNs() : 0;
+    if (automatic && search.Run(FirstSpanBudget(w, h))) return;
 
     const size_t words = (static_cast<size_t>(w) + 63) / 64;
     if (automatic) {

@@ -333,3 +333,28 @@ TEST(FloodFill, LongHatchedRunsAtEveryPhaseAndLength) {
         }
     EXPECT_EQ(cases, 18 * 18 * 6);
 }
+
+// Fills in a row share the search's bookkeeping: what one fill marked, on a picture of any
+// size, whichever method it ended with, must not hide pixels from the next.
+TEST(FloodFill, OneFillLeavesNothingBehindForTheNext) {
+    std::mt19937 rng(5);
+    const QImage big = orbtest::Maze(rng, 300, 200);
+    const QImage noise = orbtest::RandomNoise(rng, 97, 61, 2);
+    const QImage narrow = orbtest::RandomLineArt(rng, 40, 150);
+    int cases = 0;
+    for (int round = 0; round < 3; ++round)
+        for (const QImage* art : {&big, &noise, &narrow, &big, &narrow, &noise})
+            for (size_t budget : {kAutoSpans, size_t(0), size_t(50), size_t(-1)}) {
+                const QPoint seed(int(rng() % art->width()), int(rng() % art->height()));
+                QImage img = *art;
+                FloodFill(img, seed, 0xff804020, FillStyle::Solid, budget);
+                ASSERT_EQ(orbtest::CountDiff(
+                              img, ReferenceFill(*art, seed, 0xff804020, FillStyle::Solid)),
+                          0)
+                    << art->width() << "x" << art->height() << " budget " << budget;
+                ASSERT_EQ(SpansToMask(FloodRegion(*art, seed, budget), art->width(), art->height()),
+                          ReferenceRegion(*art, seed));
+                ++cases;
+            }
+    EXPECT_EQ(cases, 3 * 6 * 4);
+}
