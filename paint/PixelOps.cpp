@@ -710,6 +710,7 @@ size_t FirstSpanBudget(int w, int h) {
     return std::max<size_t>(2048, static_cast<size_t>(w) * static_cast<size_t>(h) / 256);
 }
 
+// Spans taken before the search starts timing itself.
 constexpr size_t kUntimedSpans = 256;
 
 // What labelling costs per run of the mask beyond building the mask (joins, flattening and
@@ -944,7 +945,6 @@ PaintPatternRunFn ChoosePaintPatternRun() {
 #endif
     return PaintPatternRun;
 }
-const PaintPatternRunFn kPaintPatternRun = ChoosePaintPatternRun();
 
 // Paints p[x1..x2] of row y (inside the picture) with the style's pixels. Inlined: regions of
 // millions of one-pixel runs call it for each.
@@ -956,8 +956,10 @@ const PaintPatternRunFn kPaintPatternRun = ChoosePaintPatternRun();
         const unsigned pattern = static_cast<unsigned>(HatchBits(style, y) & 0xffu);
         if (pattern == 0xffu)
             FillRun(p, x1, x2, v);
-        else if (pattern != 0)
-            kPaintPatternRun(p, x1, x2, pattern, v);
+        else if (pattern != 0) {
+            static const PaintPatternRunFn paintPattern = ChoosePaintPatternRun();
+            paintPattern(p, x1, x2, pattern, v);
+        }
         return;
     }
     switch (style) {
