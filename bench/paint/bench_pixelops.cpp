@@ -99,6 +99,25 @@ QImage Islands() {
     return img;
 }
 
+// A cell of a hundred pixels in the middle of a large plain picture: what a fill costs beyond
+// its region.
+QImage BoxedCell() {
+    QImage img = Plain();
+    const int c = kSide / 2;
+    for (int k = -6; k <= 5; ++k) {
+        img.setPixel(c + k, c - 6, 0xff000000);
+        img.setPixel(c + k, c + 5, 0xff000000);
+        img.setPixel(c - 6, c + k, 0xff000000);
+        img.setPixel(c + 5, c + k, 0xff000000);
+    }
+    return img;
+}
+
+const QImage& BoxedCellPicture() {
+    static const QImage img = BoxedCell();
+    return img;
+}
+
 const QImage& IslandsPicture() {
     static const QImage img = Islands();
     return img;
@@ -333,6 +352,9 @@ void Islands_Rows(benchmark::State& s) { IslandsFill(s, 0); }
 void Islands_Naive(benchmark::State& s) {
     FillRestored(s, IslandsPicture(), [](QImage& img) { NaiveFill(img, kCorner, kB); });
 }
+constexpr QPoint kBoxed{kSide / 2, kSide / 2};
+void Cell_Ours(benchmark::State& s) { FillOurs(s, BoxedCellPicture(), kBoxed); }
+void Cell_Naive(benchmark::State& s) { FillNaive(s, BoxedCellPicture(), kBoxed); }
 void MandalaBk_Ours(benchmark::State& s) { FillOurs(s, MandalaPicture(), MandalaBackground()); }
 void MandalaBk_Spans(benchmark::State& s) {
     FillOurs(s, MandalaPicture(), MandalaBackground(), kNever);
@@ -348,6 +370,7 @@ void Plain_OpenCv(benchmark::State& s) { FillOpenCv(s, PlainPicture(), kCorner);
 void Large_OpenCv(benchmark::State& s) { FillOpenCv(s, PlainLargePicture(), kCorner); }
 void Maze_OpenCv(benchmark::State& s) { FillOpenCv(s, MazePicture(), kCorner); }
 void MandalaBk_OpenCv(benchmark::State& s) { FillOpenCv(s, MandalaPicture(), MandalaBackground()); }
+void Cell_OpenCv(benchmark::State& s) { FillOpenCv(s, BoxedCellPicture(), kBoxed); }
 void MandalaCell_OpenCv(benchmark::State& s) { FillOpenCv(s, MandalaPicture(), MandalaCell()); }
 #endif
 
@@ -372,6 +395,8 @@ FILL_BENCH(Islands_Ours);
 FILL_BENCH(Islands_Spans);
 FILL_BENCH(Islands_Rows);
 FILL_BENCH(Islands_Naive);
+FILL_BENCH(Cell_Ours);
+FILL_BENCH(Cell_Naive);
 FILL_BENCH(MandalaBk_Ours);
 FILL_BENCH(MandalaBk_Spans);
 FILL_BENCH(MandalaBk_Rows);
@@ -385,6 +410,7 @@ FILL_BENCH(Plain_OpenCv);
 FILL_BENCH(Large_OpenCv);
 FILL_BENCH(Maze_OpenCv);
 FILL_BENCH(MandalaBk_OpenCv);
+FILL_BENCH(Cell_OpenCv);
 FILL_BENCH(MandalaCell_OpenCv);
 #endif
 BENCHMARK(StretchOurs)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -435,6 +461,7 @@ int main(int argc, char** argv) {
     reporter.Ratio("maze corner among cells / naive", "Islands_Ours", "Islands_Naive", "aim <= 1");
     reporter.Ratio("maze corner: scanline only / chosen", "Islands_Spans", "Islands_Ours", "");
     reporter.Ratio("maze corner: rows only / chosen", "Islands_Rows", "Islands_Ours", "");
+    reporter.Ratio("small cell in a large picture / naive", "Cell_Ours", "Cell_Naive", "aim <= 1");
     reporter.Ratio("mandala background / naive", "MandalaBk_Ours", "MandalaBk_Naive", "aim <= 1");
     reporter.Ratio("mandala background: scanline only / chosen", "MandalaBk_Spans",
                    "MandalaBk_Ours", "");
@@ -453,6 +480,7 @@ int main(int argc, char** argv) {
     reporter.Ratio("10000x10000 plain fill / OpenCV", "Large_Ours", "Large_OpenCv", "");
     reporter.Ratio("maze fill / OpenCV floodFill", "Maze_Ours", "Maze_OpenCv", "aim <= 0.33");
     reporter.Ratio("mandala background / OpenCV", "MandalaBk_Ours", "MandalaBk_OpenCv", "");
+    reporter.Ratio("small cell in a large picture / OpenCV", "Cell_Ours", "Cell_OpenCv", "");
     reporter.Ratio("mandala cell / OpenCV", "MandalaCell_Ours", "MandalaCell_OpenCv", "");
 #else
     std::printf("  (OpenCV not found: no floodFill comparison)\n");

@@ -300,3 +300,61 @@ TEST(FloodFill, LargeFragmentedRegionWithTheChosenMethod) {
             << "style " << s;
     }
 }
+
+// Long hatched runs are painted many pixels at a time: every start column mod 16, lengths
+// around the store widths, a wall on each side of the run and padding after the row that must
+// all stay untouched.
+TEST(FloodFill, LongHatchedRunsAtEveryPhaseAndLength) {
+    constexpr QRgb kWall = 0xff000000, kBack = 0xffffffff, kPaint = 0xff2050a0;
+    int cases = 0;
+    for (int x1 = 0; x1 < 18; ++x1)
+        for (int len :
+             {32, 33, 34, 39, 40, 47, 48, 49, 63, 64, 65, 66, 79, 80, 81, 127, 128, 131}) {
+            const int w = x1 + len + 2, h = 9, stride = (w + 3) * 4;
+            std::vector<uchar> buffer(size_t(stride) * h, 0x5a);
+            QImage art(buffer.data(), w, h, stride, QImage::Format_RGB32);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    art.setPixel(x, y, x == x1 - 1 || x == x1 + len ? kWall : kBack);
+            for (int s = 1; s < 7; ++s) {
+                const QImage want = ReferenceFill(art, {x1, 4}, kPaint, FillStyle(s));
+                QImage img = art;  // a copy with its own rows, shares nothing once written
+                FloodFill(img, {x1, 4}, kPaint, FillStyle(s));
+                ASSERT_EQ(orbtest::CountDiff(img, want), 0)
+                    << "start " << x1 << " length " << len << " style " << s;
+                ++cases;
+            }
+            // Painted in place: the bytes past each row stay as they were.
+            FloodFill(art, {x1, 4}, kPaint, FillStyle::DiagCross);
+            for (int y = 0; y < h; ++y)
+                for (int i = w * 4; i < stride; ++i)
+                    ASSERT_EQ(buffer[size_t(y) * stride + i], 0x5a)
+                        << "start " << x1 << " length " << len;
+        }
+    EXPECT_EQ(cases, 18 * 18 * 6);
+}
+
+// Fills in a row share the search's bookkeeping: what one fill marked, on a picture of any
+// size, whichever method it ended with, must not hide pixels from the next.
+TEST(FloodFill, OneFillLeavesNothingBehindForTheNext) {
+    std::mt19937 rng(5);
+    const QImage big = orbtest::Maze(rng, 300, 200);
+    const QImage noise = orbtest::RandomNoise(rng, 97, 61, 2);
+    const QImage narrow = orbtest::RandomLineArt(rng, 40, 150);
+    int cases = 0;
+    for (int round = 0; round < 3; ++round)
+        for (const QImage* art : {&big, &noise, &narrow, &big, &narrow, &noise})
+            for (size_t budget : {kAutoSpans, size_t(0), size_t(50), size_t(-1)}) {
+                const QPoint seed(int(rng() % art->width()), int(rng() % art->height()));
+                QImage img = *art;
+                FloodFill(img, seed, 0xff804020, FillStyle::Solid, budget);
+                ASSERT_EQ(orbtest::CountDiff(
+                              img, ReferenceFill(*art, seed, 0xff804020, FillStyle::Solid)),
+                          0)
+                    << art->width() << "x" << art->height() << " budget " << budget;
+                ASSERT_EQ(SpansToMask(FloodRegion(*art, seed, budget), art->width(), art->height()),
+                          ReferenceRegion(*art, seed));
+                ++cases;
+            }
+    EXPECT_EQ(cases, 3 * 6 * 4);
+}
