@@ -134,9 +134,12 @@ void TMarkupControl::Relayout() { Measure(parentWidget() ? parentWidget()->width
 void TMarkupControl::Measure(int width) {
     xMax_ = width;
     yMax_ = 0;
-    // Wrapping follows the control's width, so it takes the new width before measuring;
-    // otherwise the first pass would wrap at the old width and the drawing differ.
-    if (parentWidget() && width > 0) resize(width, height());
+    // Wrapping follows the control's width, and the pass ends by widening the control to
+    // at least its parent's width. Measuring at that final width makes the measured lines
+    // the drawn ones; at the old or the narrower width the height would not fit the text.
+    QWidget* par = parentWidget();
+    const int final = par ? std::max(width, par->width()) : this->width();
+    if (par && final > 0) resize(final, height());
     LayoutPass(nullptr);
     if (parentWidget())
         resize(xMax_, yMax_);
