@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "library/PrsCtrl.h"
 
@@ -15,6 +16,9 @@ TMarkupScrollBox::TMarkupScrollBox(QWidget* parent) : QScrollArea(parent) {
     setWidgetResizable(false);
     markup_ = new TMarkupControl(viewport());
     setWidget(markup_);
+    // The control paints its whole area itself; the box's own fill would only show
+    // through where its background is meant to be translucent.
+    markup_->setAutoFillBackground(false);
     markup_->installEventFilter(this);
     viewport()->installEventFilter(this);
 }
@@ -33,9 +37,19 @@ void TMarkupScrollBox::keyPressEvent(QKeyEvent* e) {
     e->accept();
 }
 
+void TMarkupScrollBox::changeEvent(QEvent* e) {
+    QScrollArea::changeEvent(e);
+    if (e->type() == QEvent::FontChange && markup_->font() != font()) markup_->setFont(font());
+}
+
 bool TMarkupScrollBox::eventFilter(QObject* watched, QEvent* e) {
     if (watched == markup_ && e->type() == QEvent::MouseButtonPress)
         setFocus(Qt::MouseFocusReason);
+    // The wheel over the text scrolls the box, however the event reached the text.
+    if (watched == markup_ && e->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(e));
+        return true;
+    }
     if (watched == viewport() && e->type() == QEvent::Resize && markup_->parentWidget() &&
         markup_->width() != viewport()->width() && !relayoutQueued_) {
         // After the scroll box has settled its bars: laying out from inside its resize

@@ -38,6 +38,8 @@
 #include "shell/Intro.h"
 #include "shell/MsgDlg.h"
 #include "shell/Pictures.h"
+#include "shell/ContentOutline.h"
+#include "library/MarkupBox.h"
 #include "shell/ColorPage.h"
 #include "paint/ProImg.h"
 #include "shell/LangState.h"
@@ -377,26 +379,31 @@ void TMainForm::BuildHistoryPage(QWidget* page) {
     ContentLstLbl = Label(page, "ContentLstLbl", QRect(30, 48, 260, 18), "Inhoud", 2100, 13,
                           Qt::white);
 
-    ContentLst = new QListWidget(page);
+    ContentLst = new TContentOutline(page);
     ContentLst->setObjectName("ContentLst");
     SetTag(ContentLst, 2100);
     ContentLst->setGeometry(30, 68, 260, 323);
-    ContentLst->setFrameShape(QFrame::NoFrame);
-    ContentLst->setStyleSheet(
-        "QListWidget { background: rgba(0,0,60,170); color: white; }"
-        "QListWidget::item { height: 17px; }"
-        "QListWidget::item:selected { background: rgb(255,153,51); color: rgb(0,0,100); }");
+    ContentLst->OnClick = [this] { ContentLstClick(); };
 
-    HistoryCtrl = new QScrollArea(page);
+    HistoryCtrl = new TMarkupScrollBox(page);
     HistoryCtrl->setObjectName("HistoryCtrl");
     SetTag(HistoryCtrl, 2200);
     HistoryCtrl->setGeometry(300, 66, 300, 323);
-    HistoryCtrl->setFrameShape(QFrame::NoFrame);
-    HistoryCtrl->setStyleSheet("QScrollArea { background: rgba(255,255,255,225); }");
-    HistoryMarkup = new TMarkupControl(HistoryCtrl->viewport());
+    // The text is white, so it sits on the same dark veil as the contents, with the
+    // page's background showing through both.
+    HistoryCtrl->setStyleSheet("QScrollArea { background: transparent; }");
+    HistoryCtrl->viewport()->setAutoFillBackground(false);
+    QFont textFont("Palisade");
+    textFont.setPixelSize(11);
+    HistoryCtrl->setFont(textFont);
+    HistoryMarkup = HistoryCtrl->Markup();
     HistoryMarkup->setObjectName("HistoryMarkup");
-    HistoryCtrl->setWidget(HistoryMarkup);
-    connect(ContentLst, &QListWidget::currentRowChanged, this, [this] { ContentLstClick(); });
+    HistoryMarkup->setFont(HistoryCtrl->font());
+    QPalette textPal = HistoryMarkup->palette();
+    textPal.setColor(QPalette::WindowText, Qt::white);
+    HistoryMarkup->setPalette(textPal);
+    HistoryMarkup->PaintBackground = [veil = ContentLst->palette().color(QPalette::Window)](
+                                         QPainter& p, const QRect& r) { p.fillRect(r, veil); };
 
     HistoryBackSBtn = RoundButton(page, "HistoryBackSBtn", 12, 410, 2301,
                                   "Mandala geschiedenis afsluiten");
@@ -591,8 +598,7 @@ void TMainForm::FormCreate() {
         pf.setPixelSize(MulDiv(13, m, d));
         MainFormPanel->setFont(pf);
         for (const char* name : {"SubjectLst", "MandalaLst", "ScaleListBox", "ScaleEdit",
-                                 "BrushStyleLst", "HValue", "SValue", "VValue", "PenWidth",
-                                 "ContentLst"})
+                                 "BrushStyleLst", "HValue", "SValue", "VValue", "PenWidth"})
             if (auto* w = MainFormPanel->findChild<QWidget*>(QLatin1String(name))) w->setFont(pf);
         for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
             if (!w->styleSheet().isEmpty()) w->setStyleSheet(ScaledStyleSheet(w->styleSheet(), m, d));
@@ -743,23 +749,10 @@ void TMainForm::MenuSBtnClick(QObject* sender) {
         // The table of contents of the current language, when the database has one.
         const QStringList lines = DatabaseLines("Content_");
         if (!lines.isEmpty()) {
-            ContentLst->clear();
-            for (const QString& line : lines) {
-                // "key|title", indented one tab or space per level; the title is shown.
-                int level = 0;
-                while (level < line.size() && (line[level] == '\t' || line[level] == ' ')) ++level;
-                const int bar = line.indexOf('|');
-                const QString title = bar < 0 ? line.mid(level) : line.mid(bar + 1);
-                auto* item = new QListWidgetItem(QString(level * 3, ' ') + title);
-                item->setData(Qt::UserRole, line);
-                if (level == 0) {
-                    QFont f = ContentLst->font();
-                    f.setBold(true);
-                    item->setFont(f);
-                }
-                ContentLst->addItem(item);
-            }
-            if (ContentLst->count() > 1) ContentLst->setCurrentRow(1);
+            ContentLst->SetLines(lines);
+            ContentLst->CollapseTopLevel();
+            ContentLst->SetExpanded(1, true);
+            ContentLst->SetSelected(std::min(2, ContentLst->Count()));
             ContentLstClick();
         }
         Notebook->SetActivePage("History");
@@ -1140,11 +1133,9 @@ namespace orb {
 // Shows the page of the selected contents entry; an empty page when it has none.
 void TMainForm::ContentLstClick() {
     if (!HistoryMarkup) return;
-    QListWidgetItem* item = ContentLst->currentItem();
     QString text;
-    if (item && TextDatabase) {
-        const QString line = item->data(Qt::UserRole).toString().trimmed();
-        const QString key = line.left(line.indexOf('|'));
+    if (ContentLst->Selected() > 0 && TextDatabase) {
+        const QString key = ContentLst->SelectedKey();
         QByteArray value;
         if (TextDatabase->FindValue(ToCp1252(key + "_" + QString::number(LngID) + "|||"), value))
             text = FromCp1252(value);

@@ -97,8 +97,8 @@ public:
     QLabel *HistoryHeaderImage = nullptr, *HistoryHeaderLbl = nullptr;
     QLabel *HistoryTitle = nullptr, *HistorySubTitle = nullptr;
     QLabel* ContentLstLbl = nullptr;
-    QListWidget* ContentLst = nullptr;
-    QScrollArea* HistoryCtrl = nullptr;
+    class TContentOutline* ContentLst = nullptr;
+    class TMarkupScrollBox* HistoryCtrl = nullptr;
     class TMarkupControl* HistoryMarkup = nullptr;
     void ContentLstClick();
     TBaseBtn* HistoryBackSBtn = nullptr;

@@ -6,12 +6,15 @@
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "library/DataWriters.h"
 #include "paint/DtlWin.h"
 #include "platform/Display.h"
 #include "platform/Paths.h"
+#include "library/PrsCtrl.h"
 #include "shell/MMBtns.h"
+#include "shell/ContentOutline.h"
 #include "shell/Main.h"
 #include "tests/common/RecordingOutward.h"
 
@@ -53,6 +56,8 @@ struct Catalogue {
                  "Rose=M\\Flowers\\rose.png\r\nLily=M\\Flowers\\lily.png\r\nKnot=M\\Knots\\knot.png"
                  "\r\nSun=M\\Suns\\sun.png"},
                 {"Content_44|||", "Welcome\r\n Start\r\nHistory"},
+                {"Start_44|||", "The start page"},
+                {"History_44|||", "<B>Long</B> ago"},
             };
             QByteArray db;
             QString err;
@@ -196,12 +201,28 @@ TEST(Catalogue, MissingDatabaseLeavesTheListsEmptyAndHistoryStillOpens) {
     c.f->MenuSBtnClick(c.f->PaintBackSBtn);
     c.f->MenuSBtnClick(c.f->MainHistorySBtn);
     EXPECT_EQ(c.f->Notebook->ActivePage(), "History");
-    EXPECT_EQ(c.f->ContentLst->count(), 0);
+    EXPECT_EQ(c.f->ContentLst->Count(), 0);
 }
 
 TEST(Catalogue, HistoryReadsTheTableOfContentsOfTheLanguage) {
     Catalogue c("Flowers=Flowers");
     c.f->MenuSBtnClick(c.f->MainHistorySBtn);
-    ASSERT_EQ(c.f->ContentLst->count(), 3);
-    EXPECT_EQ(c.f->ContentLst->currentRow(), 1);
+    ASSERT_EQ(c.f->ContentLst->Count(), 3);
+    EXPECT_EQ(c.f->ContentLst->Selected(), 2);
+}
+
+TEST(Catalogue, HistoryEntriesShowTheirPagesOnClickAndOnKeyRelease) {
+    Catalogue c("Flowers=Flowers");
+    c.f->MenuSBtnClick(c.f->MainHistorySBtn);
+    TContentOutline* list = c.f->ContentLst;
+    EXPECT_EQ(c.f->HistoryMarkup->MarkupText(), "The start page");  // entry 2 on opening
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->RowRect(3).center());
+    EXPECT_EQ(c.f->HistoryMarkup->MarkupText(), "<B>Long</B> ago");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(c.f->HistoryMarkup->MarkupText(), "The start page");
+    // An entry without a page empties the text.
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->RowRect(1).center());
+    EXPECT_TRUE(c.f->HistoryMarkup->MarkupText().isEmpty());
+    EXPECT_TRUE(list->Entry(1).Expanded);  // a click right of the indent does not toggle
 }
