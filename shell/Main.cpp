@@ -391,7 +391,8 @@ void TMainForm::BuildHistoryPage(QWidget* page) {
     HistoryCtrl->setGeometry(300, 66, 300, 323);
     // The text is white, so it sits on the same dark veil as the contents, with the
     // page's background showing through both.
-    HistoryCtrl->setStyleSheet("QScrollArea { background: transparent; }");
+    // No style sheet here: scaling the window re-applies style sheets, and that would
+    // take the text's colour with it.
     HistoryCtrl->viewport()->setAutoFillBackground(false);
     QFont textFont("Palisade");
     textFont.setPixelSize(11);
