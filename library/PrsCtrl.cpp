@@ -76,6 +76,7 @@ struct TMarkupControl::State {
     QFont font;
     std::optional<QFontMetrics> fm;
     bool drawing = false;
+    QRect visible;  // drawing pass: what the painter can show
 };
 
 TMarkupControl::TMarkupControl(QWidget* parent) : QWidget(parent), linkFont_(font()) {
@@ -110,6 +111,7 @@ void TMarkupControl::SetVerScrollBar(bool on) {
 }
 void TMarkupControl::SetHyperLinkFont(const QFont& f) {
     linkFont_ = f;
+    linkFontSet_ = true;
     update();
 }
 void TMarkupControl::SetInputEnabled(bool on) {
@@ -134,9 +136,12 @@ void TMarkupControl::Relayout() { Measure(parentWidget() ? parentWidget()->width
 void TMarkupControl::Measure(int width) {
     xMax_ = width;
     yMax_ = 0;
-    // Wrapping follows the control's width, so it takes the new width before measuring;
-    // otherwise the first pass would wrap at the old width and the drawing differ.
-    if (parentWidget() && width > 0) resize(width, height());
+    // Wrapping follows the control's width, and the pass ends by widening the control to
+    // at least its parent's width. Measuring at that final width makes the measured lines
+    // the drawn ones; at the old or the narrower width the height would not fit the text.
+    QWidget* par = parentWidget();
+    const int final = par ? std::max(width, par->width()) : this->width();
+    if (par && final > 0) resize(final, height());
     LayoutPass(nullptr);
     if (parentWidget())
         resize(xMax_, yMax_);
@@ -191,8 +196,10 @@ void TMarkupControl::PlaceRun(State& s, QPainter* p) {
     const int h = s.fm->height();
     // A larger font must not run into the next line.
     if (h > s.hm) s.hl = std::max(s.hl, h);
-    if (s.drawing && p) {
-        p->setFont(s.font);
+    // Runs outside what the painter shows are laid out but not drawn: a long page in
+    // its scroll box would otherwise draw every word on every repaint.
+    if (s.drawing && p && s.y < s.visible.bottom() + 1 && s.y + h > s.visible.top()) {
+        if (p->font() != s.font) p->setFont(s.font);
         p->drawText(s.x, s.y + s.fm->ascent(), s.run);
     }
     placed_.append({TPlaced::Run, QRect(s.x, s.y, w, h), s.run, s.font});
@@ -344,6 +351,8 @@ void TMarkupControl::LayoutPass(QPainter* p) {
     SetFont(s);
     if (text_.isEmpty()) return;
     if (p) {
+        s.visible = p->hasClipping() ? p->clipBoundingRect().toAlignedRect()
+                                     : QRect(0, 0, p->device()->width(), p->device()->height());
         p->setBrush(Qt::NoBrush);
         p->setPen(palette().color(QPalette::WindowText));
         p->setBackgroundMode(Qt::TransparentMode);
@@ -419,8 +428,9 @@ QImage TMarkupControl::FindImage(const QString& name) {
 
 // ---- Events ---------------------------------------------------------------------------
 
-void TMarkupControl::paintEvent(QPaintEvent*) {
+void TMarkupControl::paintEvent(QPaintEvent* e) {
     QPainter p(this);
+    p.setClipRect(e->rect());
     const QRect r = rect();
     if (PaintBackground) {
         PaintBackground(p, r);
@@ -434,6 +444,14 @@ void TMarkupControl::paintEvent(QPaintEvent*) {
         p.drawRect(r.adjusted(0, 0, -1, -1));
     }
     LayoutPass(&p);
+}
+
+void TMarkupControl::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() != QEvent::FontChange) return;
+    if (!linkFontSet_) linkFont_ = font();
+    // A scaled window changes the font after the text was laid out.
+    if (!text_.isEmpty()) Relayout();
 }
 
 void TMarkupControl::mouseMoveEvent(QMouseEvent* e) {

@@ -87,6 +87,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     struct State;
@@ -110,6 +111,7 @@ private:
     bool verScrollBar_ = true;
     bool inputEnabled_ = true;
     QFont linkFont_;
+    bool linkFontSet_ = false;  // until set, the link font follows the control's font
     const TArchiveIndex* archive_ = nullptr;
     QHash<QString, QImage> images_;
     std::map<QString, std::unique_ptr<QWidget>> inputs_;

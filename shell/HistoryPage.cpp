@@ -1,16 +1,19 @@
 #include "shell/HistoryPage.h"
 
 #include <QLabel>
-#include <QListWidget>
 #include <QPixmap>
-#include <QScrollArea>
+#include <QPainter>
+
+#include <algorithm>
 
 #include "library/Cp1252.h"
+#include "library/MarkupBox.h"
 #include "library/PrsCtrl.h"
 #include "library/iDbRecs.h"
 #include "platform/Cursors.h"
 #include "platform/Tags.h"
 #include "shell/Bk.h"
+#include "shell/ContentOutline.h"
 #include "shell/LangState.h"
 #include "shell/MMBtns.h"
 #include "shell/Main.h"
@@ -42,26 +45,31 @@ THistoryPage::THistoryPage(TMainForm& form, QWidget* page) : TPage(form, page) {
                          true, Qt::AlignRight | Qt::AlignTop);
     ContentLstLbl = Label("ContentLstLbl", QRect(30, 48, 260, 18), "Inhoud", 2100, 13, Qt::white);
 
-    ContentLst = new QListWidget(page);
+    ContentLst = new TContentOutline(page);
     ContentLst->setObjectName("ContentLst");
     SetTag(ContentLst, 2100);
     ContentLst->setGeometry(30, 68, 260, 323);
-    ContentLst->setFrameShape(QFrame::NoFrame);
-    ContentLst->setStyleSheet(
-        "QListWidget { background: rgba(0,0,60,170); color: white; }"
-        "QListWidget::item { height: 17px; }"
-        "QListWidget::item:selected { background: rgb(255,153,51); color: rgb(0,0,100); }");
+    ContentLst->OnClick = [this] { ContentLstClick(); };
 
-    HistoryCtrl = new QScrollArea(page);
+    HistoryCtrl = new TMarkupScrollBox(page);
     HistoryCtrl->setObjectName("HistoryCtrl");
     SetTag(HistoryCtrl, 2200);
     HistoryCtrl->setGeometry(300, 66, 300, 323);
-    HistoryCtrl->setFrameShape(QFrame::NoFrame);
-    HistoryCtrl->setStyleSheet("QScrollArea { background: rgba(255,255,255,225); }");
-    HistoryMarkup = new TMarkupControl(HistoryCtrl->viewport());
+    // The text is white, so it sits on the same dark veil as the contents, with the page's
+    // background showing through both. No style sheet here: scaling the window re-applies
+    // style sheets, and that would take the text's colour with it.
+    HistoryCtrl->viewport()->setAutoFillBackground(false);
+    QFont textFont(kFont);
+    textFont.setPixelSize(11);
+    HistoryCtrl->setFont(textFont);
+    HistoryMarkup = HistoryCtrl->Markup();
     HistoryMarkup->setObjectName("HistoryMarkup");
-    HistoryCtrl->setWidget(HistoryMarkup);
-    connect(ContentLst, &QListWidget::currentRowChanged, this, [this] { ContentLstClick(); });
+    HistoryMarkup->setFont(HistoryCtrl->font());
+    QPalette textPal = HistoryMarkup->palette();
+    textPal.setColor(QPalette::WindowText, Qt::white);
+    HistoryMarkup->setPalette(textPal);
+    HistoryMarkup->PaintBackground = [veil = ContentLst->palette().color(QPalette::Window)](
+                                         QPainter& p, const QRect& r) { p.fillRect(r, veil); };
 
     HistoryBackSBtn = RoundButton(page, "HistoryBackSBtn", 12, 410, 2301,
                                   "Mandala geschiedenis afsluiten");
@@ -74,37 +82,21 @@ THistoryPage::THistoryPage(TMainForm& form, QWidget* page) : TPage(form, page) {
 }
 
 void THistoryPage::FillContents() {
+    // The history button with no contents for the language keeps the previous lines.
     const QStringList lines = Form.DatabaseLines("Content_");
     if (lines.isEmpty()) return;
-    ContentLst->blockSignals(true);
-    ContentLst->clear();
-    for (const QString& line : lines) {
-        // "key|title", indented one tab or space per level; the title is shown.
-        int level = 0;
-        while (level < line.size() && (line[level] == '\t' || line[level] == ' ')) ++level;
-        const int bar = line.indexOf('|');
-        const QString title = bar < 0 ? line.mid(level) : line.mid(bar + 1);
-        auto* item = new QListWidgetItem(QString(level * 3, ' ') + title);
-        item->setData(Qt::UserRole, line);
-        if (level == 0) {
-            QFont f = ContentLst->font();
-            f.setBold(true);
-            item->setFont(f);
-        }
-        ContentLst->addItem(item);
-    }
-    if (ContentLst->count() > 1) ContentLst->setCurrentRow(1);
-    ContentLst->blockSignals(false);
+    ContentLst->SetLines(lines);
+    ContentLst->CollapseTopLevel();
+    ContentLst->SetExpanded(1, true);
+    ContentLst->SetSelected(std::min(2, ContentLst->Count()));
     ContentLstClick();
 }
 
 void THistoryPage::ContentLstClick() {
     if (!HistoryMarkup) return;
-    QListWidgetItem* item = ContentLst->currentItem();
     QString text;
-    if (item && Form.TextDatabase) {
-        const QString line = item->data(Qt::UserRole).toString().trimmed();
-        const QString key = line.left(line.indexOf('|'));
+    if (ContentLst->Selected() > 0 && Form.TextDatabase) {
+        const QString key = ContentLst->SelectedKey();
         QByteArray value;
         if (Form.TextDatabase->FindValue(ToCp1252(key + "_" + QString::number(LngID) + "|||"),
                                          value))

@@ -3,12 +3,11 @@
 // the chosen entry.
 #include "shell/Page.h"
 
-class QListWidget;
-class QScrollArea;
-
 namespace orb {
 
+class TContentOutline;
 class TMarkupControl;
+class TMarkupScrollBox;
 
 class THistoryPage : public TPage {
     Q_OBJECT
@@ -20,8 +19,8 @@ public:
     QLabel *HistoryHeaderImage = nullptr, *HistoryHeaderLbl = nullptr;
     QLabel *HistoryTitle = nullptr, *HistorySubTitle = nullptr;
     QLabel* ContentLstLbl = nullptr;
-    QListWidget* ContentLst = nullptr;
-    QScrollArea* HistoryCtrl = nullptr;
+    TContentOutline* ContentLst = nullptr;
+    TMarkupScrollBox* HistoryCtrl = nullptr;
     TMarkupControl* HistoryMarkup = nullptr;
     TBaseBtn* HistoryBackSBtn = nullptr;
     QLabel* HistoryBackSBtnLbl = nullptr;

@@ -215,8 +215,7 @@ void TMainForm::FormCreate() {
         pf.setPixelSize(MulDiv(13, m, d));
         MainFormPanel->setFont(pf);
         for (const char* name : {"SubjectLst", "MandalaLst", "ScaleListBox", "ScaleEdit",
-                                 "BrushStyleLst", "HValue", "SValue", "VValue", "PenWidth",
-                                 "ContentLst"})
+                                 "BrushStyleLst", "HValue", "SValue", "VValue", "PenWidth"})
             if (auto* w = MainFormPanel->findChild<QWidget*>(QLatin1String(name))) w->setFont(pf);
         for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
             if (!w->styleSheet().isEmpty()) w->setStyleSheet(ScaledStyleSheet(w->styleSheet(), m, d));

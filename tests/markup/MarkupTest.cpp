@@ -120,10 +120,10 @@ TEST(MarkupText, CrLfBreaksButBareLfDoesNot) {
 
 TEST(MarkupText, WholeWordWrapAt95Percent) {
     Page pg(200);
-    // The control takes the parent's width less 5 before measuring.
+    // The control ends as wide as its parent and is measured at that width.
     pg.ctrl->SetMarkupText("aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii jjjj kkkk");
-    ASSERT_EQ(pg.ctrl->width(), 200);  // raised to the parent's width after measuring
-    const double limit = 0.95 * 195;
+    ASSERT_EQ(pg.ctrl->width(), 200);
+    const double limit = 0.95 * 200;
     int lines = 0, lastTop = -1;
     for (const auto& r : pg.Runs()) {
         if (r.Rect.top() != lastTop) {
@@ -184,7 +184,7 @@ TEST(MarkupImages, AspectSizesAlignAndMissingFrames) {
     EXPECT_EQ(pl[0].Rect.size(), QSize(100, 50));  // aspect from WIDTH only
     EXPECT_EQ(pl[1].Rect.size(), QSize(20, 10));
     EXPECT_EQ(pl[2].Rect.size(), QSize(40, 20));  // its own size
-    const int w = 295;  // measured at the parent's width less 5
+    const int w = 300;  // the control's final width
     EXPECT_EQ(pl[3].Rect.left(), w - 40);
     EXPECT_EQ(pl[4].Rect.left(), qRound((w - 40) / 2.0));
     // ALIGN=MIDDLE draws nothing, but the line still takes the height.
@@ -300,4 +300,25 @@ TEST(MarkupRender, PixelsMatchTheLayout) {
     EXPECT_EQ(img.pixel(fr.topLeft()), qRgb(0, 0, 0));
     EXPECT_EQ(img.pixel(fr.bottomRight()), qRgb(0, 0, 0));
     EXPECT_EQ(img.pixel(fr.center()), qRgb(255, 255, 255));
+}
+
+// What SetMarkupText measures is what a paint draws: same lines, same height, at every
+// parent width (a narrower measuring width would wrap words the drawing keeps).
+TEST(MarkupRender, MeasuredLinesAreTheDrawnLines) {
+    const QString text =
+        "Circles within circles: <B>the mandala</B> draws the eye to its centre, and each "
+        "ring repeats the one inside it. <I>Eight</I> petals, sixteen, thirty-two.";
+    for (int w = 120; w <= 320; w += 7) {
+        Page pg(w, 20);
+        pg.ctrl->SetMarkupText(text);
+        const auto measured = pg.ctrl->Placed();
+        const int height = pg.ctrl->height();
+        QImage img(pg.ctrl->size(), QImage::Format_RGB32);
+        pg.ctrl->render(&img);
+        const auto& drawn = pg.ctrl->Placed();
+        ASSERT_EQ(measured.size(), drawn.size()) << w;
+        for (int i = 0; i < drawn.size(); ++i)
+            ASSERT_EQ(measured[i].Rect, drawn[i].Rect) << "width " << w << " item " << i;
+        EXPECT_EQ(height, pg.ctrl->YMax()) << w;
+    }
 }

@@ -8,12 +8,15 @@
 #include <QListWidget>
 #include <QtTest/QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "library/DataWriters.h"
 #include "paint/DtlWin.h"
 #include "platform/Display.h"
 #include "platform/Paths.h"
+#include "library/PrsCtrl.h"
 #include "shell/MMBtns.h"
+#include "shell/ContentOutline.h"
 #include "shell/Main.h"
 #include "tests/common/RecordingOutward.h"
 
@@ -55,6 +58,8 @@ struct Catalogue {
                  "Rose=M\\Flowers\\rose.png\r\nLily=M\\Flowers\\lily.png\r\nKnot=M\\Knots\\knot.png"
                  "\r\nSun=M\\Suns\\sun.png"},
                 {"Content_44|||", "Welcome\r\n Start\r\nHistory"},
+                {"Start_44|||", "The start page"},
+                {"History_44|||", "<B>Long</B> ago"},
             };
             QByteArray db;
             QString err;
@@ -198,14 +203,30 @@ TEST(Catalogue, MissingDatabaseLeavesTheListsEmptyAndHistoryStillOpens) {
     c.f->MenuSBtnClick(c.f->Paint->PaintBackSBtn);
     c.f->MenuSBtnClick(c.f->Main->MainHistorySBtn);
     EXPECT_EQ(c.f->Notebook->ActivePage(), "History");
-    EXPECT_EQ(c.f->History->ContentLst->count(), 0);
+    EXPECT_EQ(c.f->History->ContentLst->Count(), 0);
 }
 
 TEST(Catalogue, HistoryReadsTheTableOfContentsOfTheLanguage) {
     Catalogue c("Flowers=Flowers");
     c.f->MenuSBtnClick(c.f->Main->MainHistorySBtn);
-    ASSERT_EQ(c.f->History->ContentLst->count(), 3);
-    EXPECT_EQ(c.f->History->ContentLst->currentRow(), 1);
+    ASSERT_EQ(c.f->History->ContentLst->Count(), 3);
+    EXPECT_EQ(c.f->History->ContentLst->Selected(), 2);
+}
+
+TEST(Catalogue, HistoryEntriesShowTheirPagesOnClickAndOnKeyRelease) {
+    Catalogue c("Flowers=Flowers");
+    c.f->MenuSBtnClick(c.f->Main->MainHistorySBtn);
+    TContentOutline* list = c.f->History->ContentLst;
+    EXPECT_EQ(c.f->History->HistoryMarkup->MarkupText(), "The start page");  // entry 2 on opening
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->RowRect(3).center());
+    EXPECT_EQ(c.f->History->HistoryMarkup->MarkupText(), "<B>Long</B> ago");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(c.f->History->HistoryMarkup->MarkupText(), "The start page");
+    // An entry without a page empties the text.
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->RowRect(1).center());
+    EXPECT_TRUE(c.f->History->HistoryMarkup->MarkupText().isEmpty());
+    EXPECT_TRUE(list->Entry(1).Expanded);  // a click right of the indent does not toggle
 }
 
 // A drawing that cannot be decoded replaces the one on show by an empty drawing: no stale

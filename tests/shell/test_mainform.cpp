@@ -19,6 +19,8 @@
 #include "platform/Display.h"
 #include "platform/Paths.h"
 #include "shell/MMBtns.h"
+#include "shell/ContentOutline.h"
+#include "library/MarkupBox.h"
 #include "shell/Main.h"
 
 using namespace orb;
