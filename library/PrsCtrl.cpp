@@ -75,6 +75,7 @@ struct TMarkupControl::State {
     QString run;
     QFont font;
     std::optional<QFontMetrics> fm;
+    QHash<QString, int>* widths = nullptr;  // the run widths of the current font
     bool drawing = false;
     QRect visible;  // drawing pass: what the painter can show
 };
@@ -171,6 +172,9 @@ QFont TMarkupControl::CurrentFont(const State& s) const {
 void TMarkupControl::SetFont(State& s) {
     s.font = CurrentFont(s);
     s.fm.emplace(s.font, this);
+    QHash<QString, int>& widths = runWidths_[s.font.key()];
+    if (widths.size() > 50000) widths.clear();  // a bound for very long, varied texts
+    s.widths = &widths;
 }
 
 void TMarkupControl::EndLine(State& s, bool wrap) {
@@ -191,7 +195,13 @@ void TMarkupControl::EndLine(State& s, bool wrap) {
 
 void TMarkupControl::PlaceRun(State& s, QPainter* p) {
     if (s.run.isEmpty()) return;
-    const int w = s.fm->horizontalAdvance(s.run);
+    int w;
+    if (auto known = s.widths->constFind(s.run); known != s.widths->constEnd()) {
+        w = *known;
+    } else {
+        w = s.fm->horizontalAdvance(s.run);
+        s.widths->insert(s.run, w);
+    }
     if (s.x + w > 0.95 * width()) EndLine(s, true);
     const int h = s.fm->height();
     // A larger font must not run into the next line.

@@ -114,6 +114,9 @@ private:
     bool linkFontSet_ = false;  // until set, the link font follows the control's font
     const TArchiveIndex* archive_ = nullptr;
     QHash<QString, QImage> images_;
+    // Widths of the runs already measured, per font: the measuring and the drawing pass, and
+    // every relayout, meet the same words again.
+    QHash<QString, QHash<QString, int>> runWidths_;
     std::map<QString, std::unique_ptr<QWidget>> inputs_;
     QVector<TLinkArea> links_;
     QVector<TPlaced> placed_;
