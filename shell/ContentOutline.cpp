@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <algorithm>
 #include <QWheelEvent>
 
 #include "platform/Numbers.h"
@@ -194,6 +196,13 @@ void TContentOutline::paintEvent(QPaintEvent*) {
         p.setFont(e.Level == 1 || index == selected_ ? bold : normal);
         p.drawText(r.adjusted(textX, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                    Title(e.Text));
+        if (index == selected_) {
+            // Bold alone cannot tell a chosen top-level entry from the others: an orange
+            // rule under the title shows which page is open.
+            const int w = std::min(QFontMetrics(bold).horizontalAdvance(Title(e.Text)),
+                                   width() - textX - 2);
+            p.fillRect(QRect(textX, top + rh - 2, std::max(w, 0), 1), QColor(255, 153, 51));
+        }
     }
 }
 
