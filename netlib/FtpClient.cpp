@@ -253,6 +253,7 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
     RefuseLineBreaks(remote, "remote file name");
     const std::string target = local.empty() ? remote : local;
     std::string part;
+    FAbandoned = false;
     try {
         ClearInput();
         FData = std::make_unique<TSocketBase>();
@@ -273,9 +274,10 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
     } catch (...) {
         if (!part.empty()) std::remove(part.c_str());
         FData.reset();
-        if (Canceled && Connected) {
+        if ((Canceled || FAbandoned) && Connected) {
             // Tell the server the transfer is over; its answer changes nothing.
             Canceled = false;
+            FAbandoned = false;
             try {
                 CommandReply("ABOR");
             } catch (...) {
@@ -309,7 +311,13 @@ void TFtpClient::Receive(const std::string& remote, const std::string& file) {
     const int64_t announced = BytesTotal;
     if (OnTransactionStart) OnTransactionStart(*this);
     if (Canceled || TimedOut) throw EAbortError("Download canceled");
-    FData->CaptureFile(file);
+    try {
+        if (MaxBody > 0 && announced > MaxBody) throw ETooLarge();
+        FData->CaptureFile(file, -1, MaxBody);
+    } catch (const ETooLarge&) {
+        FAbandoned = true;
+        throw;
+    }
     if (OnTransactionStop) OnTransactionStop(*this);
     const int64_t received = FData->BytesRecvd;
     FData->Disconnect();
