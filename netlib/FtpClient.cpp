@@ -280,6 +280,9 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
             FAbandoned = false;
             try {
                 CommandReply("ABOR");
+                // A transfer cut off is answered twice: 426 for it, then the answer to
+                // ABOR, which must not pass for the reply to the next command.
+                if (Between(ReplyNumber, 400, 499)) ReadReply();
             } catch (...) {
             }
         }

@@ -240,8 +240,14 @@ TEST(FtpScripted, DownloadCap) {
             int fd = data.Accept();
             SendAll(fd, std::string(sent, 'z'));  // ends early once the client closes
             ::close(fd);
-            // A given-up transfer is answered once, after the client's ABOR.
+            // A given-up transfer is answered after the client's ABOR.
             return sent > (1 << 20) || !announce.empty() ? "" : "226 done\r\n";
+        }
+        // As servers do: the cut transfer's reply, then, a little later, the one to ABOR.
+        if (StartsWith(line, "ABOR")) {
+            peer.Send("426 transfer aborted\r\n");
+            SleepMs(100);
+            return "226 ABOR done\r\n";
         }
         return Usual(line, &data);
     });
