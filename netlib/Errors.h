@@ -24,4 +24,10 @@ public:
     using EKestrupError::EKestrupError;
 };
 
+// A body or file larger than the call may receive.
+class ETooLarge : public EKestrupError {
+public:
+    ETooLarge() : EKestrupError("Body too large") {}
+};
+
 }  // namespace kestrup

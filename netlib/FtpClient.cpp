@@ -243,6 +243,7 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
     RefuseLineBreaks(remote, "remote file name");
     const std::string target = local.empty() ? remote : local;
     std::string part;
+    FAbandoned = false;
     try {
         ClearInput();
         FData = std::make_unique<TSocketBase>();
@@ -263,11 +264,15 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
     } catch (...) {
         if (!part.empty()) std::remove(part.c_str());
         FData.reset();
-        if (Canceled && Connected) {
+        if ((Canceled || FAbandoned) && Connected) {
             // Tell the server the transfer is over; its answer changes nothing.
             Canceled = false;
+            FAbandoned = false;
             try {
                 CommandReply("ABOR");
+                // A transfer cut off is answered twice: 426 for it, then the answer to
+                // ABOR, which must not pass for the reply to the next command.
+                if (Between(ReplyNumber, 400, 499)) ReadReply();
             } catch (...) {
             }
         }
@@ -299,7 +304,13 @@ void TFtpClient::Receive(const std::string& remote, const std::string& file) {
     const int64_t announced = BytesTotal;
     if (OnTransactionStart) OnTransactionStart(*this);
     if (Canceled || TimedOut) throw EAbortError("Download canceled");
-    FData->CaptureFile(file);
+    try {
+        if (MaxBody > 0 && announced > MaxBody) throw ETooLarge();
+        FData->CaptureFile(file, -1, MaxBody);
+    } catch (const ETooLarge&) {
+        FAbandoned = true;
+        throw;
+    }
     if (OnTransactionStop) OnTransactionStop(*this);
     const int64_t received = FData->BytesRecvd;
     FData->Disconnect();

@@ -45,6 +45,8 @@ public:
     // Limit of the wait for the server's data connection in active mode when
     // TimeOut is 0.
     int AcceptTimeOut = DefaultAcceptTimeOut;
+    // Largest file downloaded (bytes, 0 = no cap); a larger one fails and leaves no file.
+    int64_t MaxBody = DefaultMaxBody;
 
     std::function<void(TFtpClient&)> OnAuthenticationNeeded;
     std::function<void(TFtpClient&)> OnTransactionStart;
@@ -72,6 +74,8 @@ public:
 
 private:
     std::unique_ptr<TSocketBase> FData;
+    // Set when the transfer is given up on our side, so that the server hears ABOR.
+    bool FAbandoned = false;
 
     // Fails when the last reply is from lo to hi, or when there was none.
     void Judge(int lo, int hi);

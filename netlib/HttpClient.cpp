@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <memory>
 
 #include "UUCodec.h"
@@ -320,7 +321,17 @@ void THttpClient::ReadBody() {
     int64_t limit = FHasContentLength ? BytesTotal : -1;
     if (noBody) limit = 0;
     if (InputFileMode) {
-        CaptureFile(Body, limit);
+        if (MaxBody > 0 && limit > MaxBody) throw ETooLarge();
+        // A file cut short or cut at the cap is no document: it goes, like the failure
+        // of a download to memory leaves nothing.
+        try {
+            CaptureFile(Body, limit, MaxBody);
+            if (limit > 0 && BytesRecvd < limit)
+                throw EKestrupError("Body shorter than its Content-Length");
+        } catch (...) {
+            std::remove(Body.c_str());
+            throw;
+        }
     } else {
         if (MaxBody > 0 && limit > MaxBody) throw EKestrupError("Body too large");
         std::string received;

@@ -40,8 +40,6 @@ enum THttpRequest {
 constexpr size_t MaxResponseHeader = 1 << 20;
 // Redirects and repeated requests followed before the request fails.
 constexpr int MaxRedirects = 20;
-// The most body one call keeps in memory unless the host says otherwise.
-constexpr int64_t DefaultMaxBody = int64_t(256) << 20;
 
 // The request target as it may go on the request line: spaces and bytes
 // outside printable ASCII percent-encoded, everything else as given.
@@ -62,7 +60,8 @@ public:
     bool InputFileMode = false;
     bool OutputFileMode = false;
     bool EncodeFormData = true;
-    // Largest body received into memory (bytes, 0 = no cap); a larger one fails the call.
+    // Largest body received, into memory or the file (bytes, 0 = no cap); a larger one
+    // fails the call.
     int64_t MaxBody = DefaultMaxBody;
 
     std::function<void(THttpClient&)> OnAboutToSend;

@@ -167,6 +167,7 @@ KESTRUP_API kestrup_bool Ftp_Download(const char* host, int32_t port, const char
         client->UserID = Text(user_id);
         client->Password = Text(password);
         client->TimeOut = time_out_ms;
+        client->MaxBody = lib.MaxBody;
         if (lib.UseProxy) {
             client->Proxy = lib.ProxyHost;
             client->ProxyPort = lib.ProxyPort;

@@ -722,10 +722,16 @@ void TSocketBase::ReceiveInto(int64_t limit, const std::function<void(const char
     TimerOff();
 }
 
-void TSocketBase::CaptureFile(const std::string& fileName, int64_t limit) {
+void TSocketBase::CaptureFile(const std::string& fileName, int64_t limit, int64_t cap) {
     Report("CaptureFile", 8);
     TFileStream file(fileName, TFileStream::fmCreate);
-    ReceiveInto(limit, [&](const char* data, size_t n) { file.Write(data, int64_t(n)); });
+    int64_t written = 0;
+    ReceiveInto(limit, [&](const char* data, size_t n) {
+        // Checked before writing: the file never holds more than the cap.
+        if (cap > 0 && written + int64_t(n) > cap) throw ETooLarge();
+        file.Write(data, int64_t(n));
+        written += int64_t(n);
+    });
     CheckCanceled("Socket send aborted");
 }
 

@@ -27,6 +27,8 @@ int CallDeadline();
 
 // Longest reply line ReadLn accepts: a hostile peer cannot make it grow without bound.
 constexpr size_t MaxLineLength = 1 << 20;
+// The most body one call receives, into memory or a file, unless the host says otherwise.
+constexpr int64_t DefaultMaxBody = int64_t(256) << 20;
 
 class TSocketBase {
 public:
@@ -93,7 +95,8 @@ public:
     void SendFile(const std::string& fileName);
     void SendStream(TStream& stream);
     // Receives into a new file until the peer closes, or until limit bytes (-1: none).
-    void CaptureFile(const std::string& fileName, int64_t limit = -1);
+    // More than cap bytes (0: no cap) fails the capture with "Body too large".
+    void CaptureFile(const std::string& fileName, int64_t limit = -1, int64_t cap = 0);
     // Receives into text until the peer closes or size bytes arrived (-1: no size).
     void CaptureString(std::string& text, int64_t size = -1);
     void ReceiveInto(int64_t limit, const std::function<void(const char*, size_t)>& sink);

@@ -8,7 +8,7 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 secs="${1:-600}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(textdb archive tarn pcx bitmap scroll http)
+[ ${#targets[@]} -gt 0 ] || targets=(textdb archive tarn pcx bitmap scroll http reply server markup)
 
 PKGS=(clang libclang-rt-14-dev imagemagick)
 missing=()

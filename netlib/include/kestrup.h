@@ -77,8 +77,9 @@ KESTRUP_API int32_t Kestrup_Event_Fd(void);
 /* Delivers the calling thread's pending events without waiting; returns how many. */
 KESTRUP_API int32_t Kestrup_Dispatch(void);
 
-/* Limits. The largest body Http_Get keeps in memory (bytes, default 256 MiB,
- * 0 = no cap; negative leaves it as it is): a larger one gives null. */
+/* Limits. The largest body Http_Get keeps in memory and the largest file Ftp_Download
+ * writes (bytes, default 256 MiB, 0 = no cap; negative leaves it as it is): a larger one
+ * gives null or false, and a download leaves no file. */
 KESTRUP_API void Kestrup_Set_Max_Body(int64_t bytes);
 /* The longest any one call may take, redirects and every wait included (ms,
  * 0 = no limit, the default); the per-step time-out applies as well. */

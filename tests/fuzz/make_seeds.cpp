@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <cstdio>
+#include <string>
 
 #include "library/CodecLibrary.h"
 #include "library/DataWriters.h"
@@ -96,5 +97,41 @@ int main(int argc, char** argv) {
     Put("http", "close.txt", "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>body</p>");
     Put("http", "redirect.txt", "HTTP/1.0 302 Found\r\nLocation: /next page\r\n\r\nmoved");
     Put("http", "head.txt", "HTTP/1.1 204 No Content\r\nContent-Length: 10\r\n\r\n");
+
+    // FTP and SMTP sessions: everything a server says, 0xFF (written ~ here) between the
+    // pieces sent apart; the first byte picks FTP (even) or SMTP (odd).
+    auto script = [](char mode, const char* text) {
+        return QByteArray(1, mode) + QByteArray(text).replace('~', '\xff');
+    };
+    Put("reply", "ftp.txt",
+        script(0,
+               "220-Welcome\r\n220 ready\r\n~331 password\r\n~230 in\r\n~"
+               "215 UNIX Type: L8\r\n~200 ok\r\n~200 PORT ok\r\n~"
+               "150 Opening (3000 bytes)\r\n~226 done\r\n~226 aborted\r\n~"
+               "200 PORT ok\r\n~150 Opening\r\n~226 done\r\n~221 bye\r\n"));
+    Put("reply", "smtp.txt",
+        script(1,
+               "220 mail ready\r\n~250-hello\r\n250 SIZE 1000\r\n~250 sender ok\r\n~"
+               "250 ok\r\n~550 no such user\r\n~354 go ahead\r\n~250 queued\r\n~"
+               "221 bye\r\n"));
+
+    // The server connection: direct and through the proxy, text in pieces.
+    Put("server", "direct.txt", script(0, "Status=fake~hello there\r\n~~more text"));
+    Put("server", "proxy.txt", script(1, (std::string(5000, 'p') + "~end").c_str()));
+    Put("server", "inside.txt", script(2, "first~second"));
+
+    // Markup: the shipped history pages.
+    for (const char* lang : {"31", "44"}) {
+        std::vector<orb::TDbSourceRecord> pages;
+        if (!orb::ParseDbSource(ReadSource(src + "/content/history/history_" + lang + ".txt"),
+                                pages, error))
+            continue;
+        int n = 0;
+        for (const auto& page : pages) {
+            if (page.Value.size() > 65000) continue;
+            Put("markup", QString("h%1-%2.txt").arg(lang).arg(n++),
+                QByteArray(1, char(0x3A + n % 5)) + page.Value);
+        }
+    }
     return 0;
 }

@@ -230,6 +230,55 @@ TEST(FtpScripted, IncompleteTransfersFail) {
     }
 }
 
+TEST(FtpScripted, DownloadCap) {
+    TDataListener data;
+    std::string announce;
+    size_t sent = 0;
+    TScriptedDialog server(Greeting, [&](const std::string& line, TPeer& peer) -> std::string {
+        if (StartsWith(line, "RETR ")) {
+            peer.Send("150 Opening" + announce + "\r\n");
+            int fd = data.Accept();
+            SendAll(fd, std::string(sent, 'z'));  // ends early once the client closes
+            ::close(fd);
+            // A given-up transfer is answered after the client's ABOR.
+            return sent > (1 << 20) || !announce.empty() ? "" : "226 done\r\n";
+        }
+        // As servers do: the cut transfer's reply, then, a little later, the one to ABOR.
+        if (StartsWith(line, "ABOR")) {
+            peer.Send("426 transfer aborted\r\n");
+            SleepMs(100);
+            return "226 ABOR done\r\n";
+        }
+        return Usual(line, &data);
+    });
+    TTempDir local;
+    auto c = Client(server.Port(), true);
+    c->MaxBody = 1 << 20;
+    c->Connect();
+    struct TCase {
+        const char* Name;
+        const char* Announce;
+        size_t Sent;
+    };
+    for (TCase k : {TCase{"unannounced", "", size_t(3) << 20},
+                    TCase{"announced", " (5000000 bytes)", 5000}}) {
+        SCOPED_TRACE(k.Name);
+        announce = k.Announce;
+        sent = k.Sent;
+        local.Write("t.bin", "previous");
+        EXPECT_EQ(FailureOf([&] { c->Download("t.bin", local.File("t.bin")); }), "Body too large");
+        EXPECT_EQ(ReadFile(local.File("t.bin")), "previous");
+        EXPECT_FALSE(PartFilesIn(local));
+    }
+    // The server heard that the transfer was given up, and the session goes on.
+    EXPECT_TRUE(server.Received("ABOR"));
+    announce.clear();
+    sent = 1 << 20;
+    c->Download("t.bin", local.File("t.bin"));
+    EXPECT_EQ(ReadFile(local.File("t.bin")), std::string(1 << 20, 'z'));
+    c->Disconnect();
+}
+
 TEST(FtpScripted, ActiveWaitForServerIsBounded) {
     // A server that accepts PORT and RETR but never connects back.
     for (int timeOut : {0, 300}) {

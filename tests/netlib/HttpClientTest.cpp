@@ -397,6 +397,47 @@ TEST(HttpHostile, BodyCapAndAnnouncedLength) {
     EXPECT_EQ(c->Body.capacity(), size_t(1) << 20);  // grown to the length, no further
 }
 
+TEST(HttpHostile, FileModeBodyCap) {
+    TScriptServer server([](TPeer& p, int index) {
+        if (index == 0) {  // no length, four times the cap
+            p.Send(Reply("200 OK", "", ""));
+            std::string block(65536, 'b');
+            for (int i = 0; i < 64; ++i) p.Send(block);
+        } else if (index == 1) {  // announces more than the cap
+            p.Send(Reply("200 OK", "Content-Length: 999999999999\r\n", std::string(5000, 'a')));
+        } else if (index == 2) {  // cut short under the cap
+            p.Send(Reply("200 OK", "Content-Length: 100000\r\n", std::string(5000, 'a')));
+        } else {  // just the cap
+            p.Send(Reply("200 OK", "Content-Length: 1048576\r\n", std::string(1 << 20, 'c')));
+        }
+    });
+    TTempDir dir;
+    auto c = Client();
+    c->InputFileMode = true;
+    c->Body = dir.File("body.out");
+    c->MaxBody = 1 << 20;
+    int64_t largest = 0;
+    c->OnPacketRecvd = [&](TSocketBase&) {
+        std::error_code ec;
+        largest = std::max<int64_t>(largest, int64_t(std::filesystem::file_size(c->Body, ec)));
+    };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        dir.Write("body.out", "previous");
+        EXPECT_NE(FailureOf([&] { c->Get(Url(server.Port(), "/")); }), "no failure");
+        // Neither a truncated document nor one cut at the cap is left behind; a length
+        // over the cap is refused before the file is touched.
+        if (i == 1)
+            EXPECT_EQ(ReadFile(dir.File("body.out")), "previous");
+        else
+            EXPECT_FALSE(std::filesystem::exists(dir.File("body.out")));
+        EXPECT_LE(c->BytesRecvd, 1 << 20);
+    }
+    EXPECT_LE(largest, 1 << 20);
+    c->Get(Url(server.Port(), "/"));
+    EXPECT_EQ(ReadFile(dir.File("body.out")), std::string(1 << 20, 'c'));
+}
+
 TEST(HttpHostile, CallDeadlineBoundsDripsAndRedirects) {
     std::atomic<bool> stop{false};
     TScriptServer drip([&](TPeer& p, int) {

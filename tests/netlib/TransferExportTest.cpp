@@ -15,6 +15,7 @@ struct TLibrary {
     decltype(&Smtp_Send) Send = nullptr;
     decltype(&Http_Get) Get = nullptr;
     decltype(&Set_Proxy_Server) SetProxy = nullptr;
+    decltype(&Kestrup_Set_Max_Body) SetMaxBody = nullptr;
 
     TLibrary() {
         Handle = ::dlopen(KESTRUP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
@@ -23,11 +24,13 @@ struct TLibrary {
         Send = reinterpret_cast<decltype(Send)>(::dlsym(Handle, "Smtp_Send"));
         Get = reinterpret_cast<decltype(Get)>(::dlsym(Handle, "Http_Get"));
         SetProxy = reinterpret_cast<decltype(SetProxy)>(::dlsym(Handle, "Set_Proxy_Server"));
+        SetMaxBody =
+            reinterpret_cast<decltype(SetMaxBody)>(::dlsym(Handle, "Kestrup_Set_Max_Body"));
     }
     ~TLibrary() {
         if (Handle) ::dlclose(Handle);
     }
-    bool Ready() const { return Handle && Download && Send && Get && SetProxy; }
+    bool Ready() const { return Handle && Download && Send && Get && SetProxy && SetMaxBody; }
 };
 
 TLibrary& Lib() {
@@ -99,6 +102,22 @@ TEST(TransferExports, FtpDownload) {
                              local.File("keep.txt").c_str(), nullptr),
               1);
     EXPECT_EQ(ReadFile(local.File("keep.txt")), "small");
+
+    // The host's body cap bounds a download too; a file over it is not written.
+    Lib().SetMaxBody(4096);
+    EXPECT_EQ(Lib().Download("127.0.0.1", ftp.Port, "user", "secret", 3000, "big.bin",
+                             local.File("c.bin").c_str(), nullptr),
+              0);
+    EXPECT_FALSE(std::filesystem::exists(local.File("c.bin")));
+    EXPECT_EQ(Lib().Download("127.0.0.1", ftp.Port, "user", "secret", 3000, "small.txt",
+                             local.File("c.bin").c_str(), nullptr),
+              1);
+    Lib().SetMaxBody(0);
+    EXPECT_EQ(Lib().Download("127.0.0.1", ftp.Port, "user", "secret", 3000, "big.bin",
+                             local.File("c.bin").c_str(), nullptr),
+              1);
+    EXPECT_TRUE(ReadFile(local.File("c.bin")) == data);
+    Lib().SetMaxBody(int64_t(256) << 20);
 }
 
 TEST(TransferExports, SmtpSendThenHttpGet) {
