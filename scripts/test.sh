@@ -4,7 +4,11 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh"
 cd "$here/build"
-ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"
+# Loopback peers take a port the system has just handed out and closed; on a busy machine
+# another process can take it first. A test that fails gets one more run, and fails the
+# suite when it fails again.
+retry=(--repeat until-pass:2)
+ctest --output-on-failure -j"$(nproc)" --timeout 600 "${retry[@]}" "$@"
 
 # Second pass: the unit suites built with AddressSanitizer and UndefinedBehaviorSanitizer in
 # their own folder. ORBELLE_SANITIZE=0 skips it.
@@ -18,6 +22,6 @@ if [ "${ORBELLE_SANITIZE:-1}" != 0 ]; then
     -DORBELLE_BUILD_BENCH=OFF >/dev/null
   cmake --build "$san" -j"$(nproc)"
   cd "$san"
-  ctest --output-on-failure -j"$(nproc)" --timeout 900 -LE netlib "$@"
-  ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$(nproc)" --timeout 900 -L netlib "$@"
+  ctest --output-on-failure -j"$(nproc)" --timeout 900 -LE netlib "${retry[@]}" "$@"
+  ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$(nproc)" --timeout 900 -L netlib "${retry[@]}" "$@"
 fi
