@@ -8,6 +8,16 @@
 #include "platform/Resources.h"
 #include "shell/Basics.h"
 
+namespace {
+// Every test starts at the base size class, whatever the test before it chose: the size
+// class is program-wide state that a main window sets from its screen.
+class BaseSizeClass : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override {
+        orb::SetCurrentSizeClass(orb::SizeClass::Small);
+    }
+};
+}  // namespace
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
                                                                      : qgetenv("QT_QPA_PLATFORM"));
@@ -16,5 +26,6 @@ int main(int argc, char** argv) {
     orb::SetProgramFolder(ORBELLE_PROGRAM_DIR);
     orb::RegisterProgramResources();
     orb::LoadPalettes();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new BaseSizeClass);
     return RUN_ALL_TESTS();
 }
