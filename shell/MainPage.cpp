@@ -1,5 +1,6 @@
 #include "shell/MainPage.h"
 
+#include <QGraphicsDropShadowEffect>
 #include <QLabel>
 #include <QPixmap>
 
@@ -49,6 +50,15 @@ TMainPage::TMainPage(TMainForm& form, QWidget* page) : TPage(form, page) {
                              Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
 
     for (QLabel* l : {MainHistoryImg, MainPaintImg}) l->setProperty("Picture", true);
+    // The small white captions beside the buttons lie partly on the light menu pictures: a
+    // crisp dark shadow keeps them readable there.
+    for (QLabel* l : {MainHistorySBtnLbl, MainPaintSBtnLbl}) {
+        auto* shadow = new QGraphicsDropShadowEffect(l);
+        shadow->setOffset(1, 1);
+        shadow->setBlurRadius(1.5);
+        shadow->setColor(QColor(0, 0, 50));
+        l->setGraphicsEffect(shadow);
+    }
     for (QLabel* l : {MainHistoryImg, MainHistoryLbl, MainHistorySBtnLbl})
         l->setToolTip("Mandala geschiedenis openen");
     for (QLabel* l : {MainPaintImg, MainPaintLbl, MainPaintSBtnLbl})
