@@ -60,6 +60,9 @@ int SizeClassDen(SizeClass c) { return c == SizeClass::Small ? 1 : c == SizeClas
 const char* SizeClassKey(SizeClass c) {
     return c == SizeClass::Small ? "s" : c == SizeClass::Medium ? "m" : "l";
 }
+const char* SizeClassFileSuffix(SizeClass c) {
+    return c == SizeClass::Small ? "6x4" : c == SizeClass::Medium ? "8x6" : "10x7";
+}
 
 int MulDiv(int v, int m, int d) {
     if (d == 0) return -1;

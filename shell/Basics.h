@@ -48,6 +48,8 @@ int SizeClassNum(SizeClass c);
 int SizeClassDen(SizeClass c);
 // "s", "m" or "l": the folder of size-dependent resources.
 const char* SizeClassKey(SizeClass c);
+// The suffix of the size class's picture files in I/B/ ("6x4", "8x6", "10x7").
+const char* SizeClassFileSuffix(SizeClass c);
 
 // Rounded v * m / d (as the classic MulDiv: halves away from zero).
 int MulDiv(int v, int m, int d);

@@ -259,9 +259,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::LoadPictures() {
     const SizeClass cls = CurrentSizeClass();
-    const QString suffix = cls == SizeClass::Small    ? "6x4"
-                           : cls == SizeClass::Medium ? "8x6"
-                                                      : "10x7";
+    const QString suffix = SizeClassFileSuffix(cls);
     const QString bkFile = ProgramFile("I/B/bk" + suffix);
     QImage bk;
     if (QFile::exists(bkFile)) bk = LoadPictureFile(bkFile);

@@ -228,10 +228,7 @@ QList<TBaseBtn*> TPaintPage::RoundButtons() const {
 
 void TPaintPage::LoadPictures(const QImage& background, const QString& sizeKey) {
     PaintBk->Background().SetImage(background);
-    const SizeClass cls = CurrentSizeClass();
-    const QString suffix = cls == SizeClass::Small    ? "6x4"
-                           : cls == SizeClass::Medium ? "8x6"
-                                                      : "10x7";
+    const QString suffix = SizeClassFileSuffix(CurrentSizeClass());
     hsImage->SetImage(LoadPictureFile(ProgramFile("I/B/hs" + suffix)));
     SetCursorNumber(hsImage, crEyeDropper);
     PaintHeaderImage->setPixmap(QPixmap::fromImage(

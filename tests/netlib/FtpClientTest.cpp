@@ -10,16 +10,6 @@ using namespace nettest;
 
 namespace {
 
-template <class F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no failure";
-}
-
 std::unique_ptr<TFtpClient> Client(int port, bool passive, int timeOut = 3000) {
     auto c = std::make_unique<TFtpClient>();
     c->Host = "127.0.0.1";

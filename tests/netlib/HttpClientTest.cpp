@@ -10,16 +10,6 @@ using namespace nettest;
 
 namespace {
 
-template <class F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no failure";
-}
-
 std::unique_ptr<THttpClient> Client(int timeOut = 3000) {
     auto c = std::make_unique<THttpClient>();
     c->TimeOut = timeOut;

@@ -10,16 +10,6 @@ using namespace nettest;
 
 namespace {
 
-template <class F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no failure";
-}
-
 std::unique_ptr<TSmtpClient> Client(int port) {
     auto c = std::make_unique<TSmtpClient>();
     c->Host = "127.0.0.1";

@@ -17,16 +17,6 @@ std::unique_ptr<TSocketBase> ClientFor(const TScriptServer& server, int timeOut 
     return s;
 }
 
-template <class F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no failure";
-}
-
 // Exposes the error path.
 class TErrorProbe : public TSocketBase {
 public:

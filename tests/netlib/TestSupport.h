@@ -31,6 +31,18 @@ extern char** environ;
 
 namespace nettest {
 
+// The message of the exception f throws, or "no failure".
+template <class F>
+std::string FailureOf(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no failure";
+}
+
+
 using Clock = std::chrono::steady_clock;
 
 inline void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
