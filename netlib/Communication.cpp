@@ -1,17 +1,6 @@
 #include "Communication.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/epoll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
-
-#include "Main.h"
-#include "SocketBase.h"
 
 namespace kestrup {
 
@@ -24,10 +13,9 @@ std::vector<std::shared_ptr<void>>& Retired() {
 }
 
 constexpr size_t ReadBlock = 65536;
-// Blocks delivered per dispatch, so a server that never stops sending cannot hold
-// Kestrup_Dispatch for ever.
+// Blocks delivered per event, so a server that never stops sending cannot hold
+// one dispatch for ever.
 constexpr int ReadBlocksPerEvent = 16;
-constexpr int DefaultLookupLimitMs = 30000;
 
 }  // namespace
 
@@ -55,42 +43,35 @@ TClientSocket::~TClientSocket() {
     Close();
 }
 
-void TClientSocket::Watch(bool write) {
-    FWatchWrite = write;
-    FDispatcher.Add(FFd, EPOLLIN | EPOLLRDHUP | (write ? EPOLLOUT : 0u), [this](uint32_t ev) {
-        TServerFrame frame(false);
-        Event(ev);
-    });
-}
-
 void TClientSocket::Open(const std::string& address, int port) {
     Close();
     FAddress = address;
     FPort = port;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(uint16_t(port));
-    if (::inet_pton(AF_INET, address.c_str(), &addr.sin_addr) != 1 || port <= 0 || port > 65535) {
+    uint32_t ip;
+    if (!net::ParseAddress(address, &ip) || port <= 0 || port > 65535) {
         if (OnError) OnError(10049);
         return;
     }
-    FFd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (FFd < 0) {
-        Fail(errno);
+    FSocket = net::OpenTcp();
+    if (FSocket == NoSocket) {
+        if (OnError) OnError(net::LastError());
         return;
     }
-    if (::connect(FFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-        FConnected = true;
-        Watch(false);
-        if (OnConnect) OnConnect();
-        return;
-    }
-    if (errno != EINPROGRESS) {
-        Fail(errno);
-        return;
-    }
+    FDispatcher.Watch(FSocket, neRead | neWrite | neConnect | neClose,
+                      [this](uint32_t event, int error) {
+                          TServerFrame frame(false);
+                          Event(event, error);
+                      });
     FConnecting = true;
-    Watch(true);
+    int rc = net::StartConnect(FSocket, ip, uint16_t(port));
+    if (rc == WouldBlock) return;
+    FConnecting = false;
+    if (rc != 0) {
+        Fail(rc);
+        return;
+    }
+    FConnected = true;
+    if (OnConnect) OnConnect();
 }
 
 void TClientSocket::Close() {
@@ -99,61 +80,52 @@ void TClientSocket::Close() {
     FConnecting = FConnected = false;
     FOut.clear();
     FOutPos = 0;
-    if (FFd < 0) return;
-    FDispatcher.Remove(FFd);
-    ::close(FFd);
-    FFd = -1;
+    if (FSocket == NoSocket) return;
+    net::Close(FSocket);
+    FSocket = NoSocket;
     if (was && OnDisconnect) OnDisconnect();
 }
 
-void TClientSocket::Fail(int err) {
+void TClientSocket::Fail(int code) {
     Close();
-    if (OnError) OnError(SocketErrorCode(err));
+    if (OnError) OnError(code);
 }
 
 bool TClientSocket::PeerAlive() const {
     if (!FConnected) return false;
-    pollfd p{FFd, POLLIN | POLLRDHUP, 0};
-    if (::poll(&p, 1, 0) <= 0) return true;
-    if (p.revents & (POLLERR | POLLHUP)) return false;
-    if (p.revents & POLLRDHUP) {
-        // Bytes still waiting are delivered first; the close is seen after them.
-        char c;
-        return ::recv(FFd, &c, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
-    }
-    return true;
+    char c;
+    long n = net::Receive(FSocket, &c, 1, true);
+    // Bytes still waiting are delivered first; the close is seen after them.
+    if (n > 0) return true;
+    if (n == 0) return false;
+    return net::LastError() == WouldBlock;
 }
 
-void TClientSocket::Event(uint32_t events) {
+void TClientSocket::Event(uint32_t event, int error) {
     uint64_t generation = FGeneration;
-    if (FConnecting) {
-        if (!(events & (EPOLLOUT | EPOLLERR | EPOLLHUP))) return;
-        int err = 0;
-        socklen_t len = sizeof err;
-        ::getsockopt(FFd, SOL_SOCKET, SO_ERROR, &err, &len);
-        if (err != 0 || (events & EPOLLERR)) {
-            Fail(err != 0 ? err : ECONNREFUSED);
+    if (event == neConnect) {
+        if (!FConnecting) return;
+        FConnecting = false;
+        if (error != 0) {
+            Fail(error);
             return;
         }
-        FConnecting = false;
         FConnected = true;
-        Watch(Pending() > 0);
         if (OnConnect) OnConnect();
-        if (generation != FGeneration) return;
-        events &= ~uint32_t(EPOLLOUT);
+        if (generation == FGeneration && Pending() > 0) FlushSome();
+        return;
     }
     if (!FConnected) return;
-    if (events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) {
+    if (event == neRead || event == neClose)
         ReadSome();
-        if (generation != FGeneration) return;
-    }
-    if (events & EPOLLOUT) FlushSome();
+    else if (event == neWrite)
+        FlushSome();
 }
 
 void TClientSocket::ReadSome() {
     uint64_t generation = FGeneration;
     for (int i = 0; i < ReadBlocksPerEvent; ++i) {
-        ssize_t n = ::recv(FFd, FBuffer.data(), ReadBlock, MSG_DONTWAIT);
+        long n = net::Receive(FSocket, FBuffer.data(), ReadBlock);
         if (n > 0) {
             FBuffer[size_t(n)] = '\0';
             if (OnRead) OnRead(FBuffer.data(), size_t(n));
@@ -165,22 +137,24 @@ void TClientSocket::ReadSome() {
             Close();
             return;
         }
-        if (errno == EAGAIN || errno == EINTR) return;
-        Fail(errno);
+        int code = net::LastError();
+        if (code == WouldBlock || code == 10004) return;
+        Fail(code);
         return;
     }
 }
 
 void TClientSocket::FlushSome() {
     while (FOutPos < FOut.size()) {
-        ssize_t n =
-            ::send(FFd, FOut.data() + FOutPos, FOut.size() - FOutPos, MSG_NOSIGNAL | MSG_DONTWAIT);
+        long n = net::Send(FSocket, FOut.data() + FOutPos, FOut.size() - FOutPos);
         if (n > 0) {
             FOutPos += size_t(n);
             continue;
         }
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) break;
-        Fail(n < 0 ? errno : EPIPE);
+        int code = n < 0 ? net::LastError() : 10058;
+        // The socket tells when it takes more.
+        if (code == WouldBlock || code == 10004) break;
+        Fail(code);
         return;
     }
     if (FOutPos == FOut.size()) {
@@ -191,8 +165,6 @@ void TClientSocket::FlushSome() {
         FOut.erase(0, FOutPos);
         FOutPos = 0;
     }
-    bool want = Pending() > 0;
-    if (want != FWatchWrite && FFd >= 0) Watch(want);
 }
 
 bool TClientSocket::Send(std::string_view data) {
@@ -205,46 +177,19 @@ bool TClientSocket::Send(std::string_view data) {
     return generation == FGeneration;
 }
 
-namespace Communication {
-
 namespace {
 
-// The connection object: one client socket, with the handlers of the design.
-struct TComObject {
-    TClientSocket Socket;
-};
-
-struct TState {
-    std::string ServerAddress;
-    std::string ServerHost;
-    int ServerPort = 0;
-    TStatusCallback StatusCallback = nullptr;
-    std::unique_ptr<TComObject> Com;
-};
-
-// Never destroyed: at unload the thread's dispatcher the socket uses may be gone,
-// and an open connection is left to the process.
-TState& State() {
-    static auto* state = new TState();
-    return *state;
+// Waits until done or limitMs passed, letting the thread's other work run.
+template <class TDone>
+void WaitUntil(TDone done, int limitMs) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    TDispatcher& dispatcher = TDispatcher::Current();
+    while (!done() && std::chrono::steady_clock::now() < end) dispatcher.WaitPass();
 }
 
-void Status(const char* text) {
-    if (TStatusCallback cb = State().StatusCallback) cb(text);
-}
-
-std::unique_ptr<TComObject> MakeComObject() {
-    auto com = std::make_unique<TComObject>();
-    com->Socket.OnRead = [](const char* data, size_t) { Status(data); };
-    com->Socket.OnError = [](int) { Status("Status=Error: Socket error!"); };
-    return com;
-}
-
-// The dotted address of host, or empty. Waits for the off-thread look-up at most
-// limitMs while the calling thread's events and idle callback run.
+// The dotted address of host, or empty. Waits for the look-up at most limitMs.
 std::string Lookup(const std::string& host, int limitMs) {
-    in_addr a{};
-    if (::inet_pton(AF_INET, host.c_str(), &a) == 1) return host;
+    if (uint32_t a; net::ParseAddress(host, &a)) return host;
     bool done = false;
     int error = 0;
     uint32_t found = 0;
@@ -253,111 +198,145 @@ std::string Lookup(const std::string& host, int limitMs) {
         found = address;
         done = true;
     });
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    TDispatcher& dispatcher = TDispatcher::Current();
-    while (!done && std::chrono::steady_clock::now() < end) dispatcher.WaitPass();
+    WaitUntil([&] { return done; }, limitMs);
     lookup.reset();  // abandons one still running
     if (!done || error != 0) return {};
-    char text[INET_ADDRSTRLEN] = {};
-    a.s_addr = found;
-    ::inet_ntop(AF_INET, &a, text, sizeof text);
-    return text;
+    return net::FormatAddress(found);
 }
 
-int LimitMs() {
-    int t = Library().ProxyTimeOut;
-    return t > 0 ? t : DefaultLookupLimitMs;
-}
-
-// Resolves the stored host into the stored address, then connects by address.
-void Activate(TComObject& com) {
-    TState& st = State();
-    if (!st.ServerHost.empty()) {
-        std::string host = st.ServerHost;
-        std::string address = Lookup(host, LimitMs());
-        if (!address.empty() && address != "255.255.255.255" && address != "0.0.0.0")
-            st.ServerAddress = address;
-        st.ServerHost.clear();
+// The direct connection: resolves a host name into the address once, then connects
+// by address in the background.
+class TDirectTransport : public TServerTransport {
+public:
+    TDirectTransport() {
+        FSocket.OnRead = [this](const char* data, size_t) {
+            if (OnText) OnText(data);
+        };
+        FSocket.OnError = [this](int) {
+            if (OnText) OnText("Status=Error: Socket error!");
+        };
     }
-    if (!st.ServerAddress.empty()) com.Socket.Open(st.ServerAddress, st.ServerPort);
+
+    void Open(const TServerTarget& target) override {
+        std::string address = target.Address;
+        if (!target.Host.empty()) {
+            std::string found =
+                Lookup(target.Host, target.TimeOut > 0 ? target.TimeOut : DefaultLookupLimitMs);
+            if (!found.empty() && found != "255.255.255.255" && found != "0.0.0.0")
+                address = found;
+        }
+        if (!address.empty()) FSocket.Open(address, target.Port);
+    }
+
+    bool Holds(const TServerTarget& target) const override {
+        return target.Host.empty() && FSocket.Active() && FSocket.Address() == target.Address &&
+               FSocket.Port() == target.Port;
+    }
+
+    bool Alive() const override { return FSocket.Active() && FSocket.PeerAlive(); }
+
+    bool Send(const std::string& data) override { return FSocket.Send(data); }
+
+    void Close(int graceMs) override {
+        WaitUntil([this] { return !FSocket.Connected() || FSocket.Pending() == 0; }, graceMs);
+        FSocket.Close();
+    }
+
+private:
+    TClientSocket FSocket;
+};
+
+}  // namespace
+
+std::unique_ptr<TServerTransport> MakeDirectTransport() {
+    return std::make_unique<TDirectTransport>();
+}
+
+namespace Communication {
+
+namespace {
+
+// One connection and one callback per mode.
+struct TSlot {
+    TStatusCallback StatusCallback = nullptr;
+    TServerTarget Target;
+    std::shared_ptr<TServerTransport> Com;
+};
+
+// Never destroyed: at unload the thread's dispatcher the socket uses may be gone,
+// and an open connection is left to the process.
+TSlot& Slot(bool useProxy) {
+    static auto* slots = new TSlot[2];
+    return slots[useProxy ? 1 : 0];
+}
+
+void Status(TSlot& slot, const char* text) {
+    // A copy: the callback may connect or disconnect and so replace the stored one.
+    if (TStatusCallback cb = slot.StatusCallback) cb(text);
 }
 
 }  // namespace
 
-bool Server_Connect(const std::string& address, const std::string& host, int port,
-                    TStatusCallback callback) {
-    TLibraryState& lib = Library();
-    if (lib.BusySet != 0) return false;
-    lib.BusySet = bsServer;
+bool Server_Connect(bool useProxy, const TServerTarget& target, TStatusCallback callback) {
     TServerFrame frame(true);
     try {
-        TState& st = State();
-        st.StatusCallback = callback;
-        Status("Status=Trying to connect...");
-        st.ServerAddress = address;
-        st.ServerHost = host;
-        st.ServerPort = port;
-        if (st.Com) {
-            TClientSocket& s = st.Com->Socket;
-            // A live connection to the same server is kept; otherwise it goes to the new one.
-            bool same = host.empty() && s.Address() == address && s.Port() == port;
-            if (!(s.Active() && same)) Activate(*st.Com);
-            return true;
+        TSlot& slot = Slot(useProxy);
+        slot.StatusCallback = callback;
+        Status(slot, "Status=Trying to connect...");
+        slot.Target = target;
+        if (!slot.Com) {
+            slot.Com = useProxy ? MakeProxyTransport() : MakeDirectTransport();
+            slot.Com->OnText = [&slot](const char* text) { Status(slot, text); };
         }
-        st.Com = MakeComObject();
-        // The look-up waits while the host's events run; keep the object alive for it.
-        TComObject* com = st.Com.get();
-        Activate(*com);
-        return st.Com != nullptr;
+        // The open may wait while the host's events run; keep the object alive for it.
+        std::shared_ptr<TServerTransport> com = slot.Com;
+        // A live connection to the same place is kept; otherwise it goes to the new one.
+        if (!com->Holds(target)) com->Open(target);
+        return slot.Com == com && (!useProxy || com->Alive());
     } catch (...) {
         return false;
     }
 }
 
-bool Server_Connected() {
+bool Server_Connected(bool useProxy) {
     try {
-        TState& st = State();
-        return st.Com && st.Com->Socket.Active() && st.Com->Socket.PeerAlive();
+        TSlot& slot = Slot(useProxy);
+        return slot.Com && slot.Com->Alive();
     } catch (...) {
         return false;
     }
 }
 
-bool Server_Post(const std::string& data) {
+bool Server_Post(bool useProxy, const std::string& data) {
     TServerFrame frame(true);
+    TSlot& slot = Slot(useProxy);
     bool sent = false;
     try {
-        Status("Status=Sending data...");
-        if (Server_Connected()) sent = State().Com->Socket.Send(data);
+        Status(slot, "Status=Sending data...");
+        std::shared_ptr<TServerTransport> com = slot.Com;
+        if (com && com->Alive()) sent = com->Send(data);
     } catch (...) {
         return false;
     }
-    if (!sent) Status("Status=Unable to send data...");
+    if (!sent) Status(slot, "Status=Unable to send data...");
     return sent;
 }
 
-bool Server_Disconnect() {
+bool Server_Disconnect(bool useProxy, int closeGraceMs) {
     TServerFrame frame(true);
     bool ok = true;
+    TSlot& slot = Slot(useProxy);
     try {
-        TState& st = State();
-        Status("Status=Closing connection...");
-        st.StatusCallback = nullptr;
-        if (std::shared_ptr<TComObject> com = std::move(st.Com)) {
-            // Text already posted goes out before the close, within the time limit.
-            auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(LimitMs());
-            TDispatcher& dispatcher = TDispatcher::Current();
-            while (com->Socket.Connected() && com->Socket.Pending() > 0 &&
-                   std::chrono::steady_clock::now() < end)
-                dispatcher.WaitPass();
-            com->Socket.Close();
+        Status(slot, "Status=Closing connection...");
+        slot.StatusCallback = nullptr;
+        if (std::shared_ptr<TServerTransport> com = std::move(slot.Com)) {
+            com->Close(closeGraceMs);
             TServerFrame::Retire(std::move(com));
         }
     } catch (...) {
         ok = false;
     }
-    Library().BusySet = 0;
-    return ok && !State().Com;
+    return ok && !slot.Com;
 }
 
 }  // namespace Communication

@@ -1,5 +1,7 @@
-// The long-lived server connection, direct: a non-blocking client socket whose
-// connect, read and error events arrive through the calling thread's dispatcher.
+// The long-lived server connection. One core (status lines, reuse of a connection,
+// posting, a bounded disconnect) over two transports: the direct one, a non-blocking
+// client socket whose events arrive through the calling thread's dispatcher, and the
+// one through the proxy (ProxyCommunication), a socket base that connects by waiting.
 #pragma once
 
 #include <cstdint>
@@ -9,14 +11,20 @@
 #include <string_view>
 #include <vector>
 
-#include "Dispatcher.h"
+#include "platform/Net.h"
 
 namespace kestrup {
 
-using TStatusCallback = void (*)(const char*);
+// The host's status callback; empty when there is none.
+using TStatusCallback = std::function<void(const char*)>;
 
 // Text the host may post before the socket has taken it; beyond this a post is refused.
 constexpr size_t MaxPendingSend = size_t(256) << 20;
+// How long Server_Disconnect lets text already posted go out when no proxy time-out
+// says otherwise; what is left then is dropped.
+constexpr int DefaultCloseGraceMs = 2000;
+// The longest a direct connection waits for its host name look-up without a time-out.
+constexpr int DefaultLookupLimitMs = 30000;
 
 // Marks code of the server connection that is on the stack. A connection object
 // freed while one of its own waits or deliveries runs is kept until the outermost
@@ -34,8 +42,8 @@ private:
     bool FExport;
 };
 
-// A non-blocking TCP client. Level-triggered, so a delivery can stop after a
-// bounded amount and the dispatcher comes back for the rest.
+// A non-blocking TCP client. A delivery stops after a bounded amount and the
+// dispatcher comes back for the rest.
 class TClientSocket {
 public:
     TClientSocket();
@@ -47,13 +55,13 @@ public:
     std::function<void()> OnDisconnect;
     // Text as it arrived, zero-terminated after size bytes.
     std::function<void(const char* data, size_t size)> OnRead;
-    // A socket error code of the error table; the socket is closed before.
+    // An error code of the error table; the socket is closed before.
     std::function<void(int code)> OnError;
 
     // Starts connecting to a dotted IPv4 address; an unusable one is an error event.
     void Open(const std::string& address, int port);
     void Close();
-    bool Active() const { return FFd >= 0; }
+    bool Active() const { return FSocket != NoSocket; }
     bool Connected() const { return FConnected; }
     // Connected, and the peer has not already hung up with nothing left to read.
     bool PeerAlive() const;
@@ -66,10 +74,9 @@ public:
 
 private:
     TDispatcher& FDispatcher;
-    int FFd = -1;
+    TSocketHandle FSocket = NoSocket;
     bool FConnecting = false;
     bool FConnected = false;
-    bool FWatchWrite = false;
     uint64_t FGeneration = 0;  // changes on every close: a handler sees its socket went
     std::string FAddress;
     int FPort = 0;
@@ -77,20 +84,53 @@ private:
     size_t FOutPos = 0;
     std::vector<char> FBuffer;
 
-    void Watch(bool write);
-    void Event(uint32_t events);
+    void Event(uint32_t event, int error);
     void ReadSome();
     void FlushSome();
-    void Fail(int err);
+    void Fail(int code);
 };
 
+// Where a server connection goes, and through what.
+struct TServerTarget {
+    std::string Address;
+    std::string Host;
+    int Port = 0;
+    std::string ProxyHost;
+    int ProxyPort = 0;
+    int TimeOut = 0;  // ms, 0 = none
+};
+
+// One way of holding the connection. Text from the server and socket errors go to
+// OnText as the host's callback is to see them.
+class TServerTransport {
+public:
+    virtual ~TServerTransport() = default;
+    // Makes (or starts making) the connection to target.
+    virtual void Open(const TServerTarget& target) = 0;
+    // Already holds a live connection to target.
+    virtual bool Holds(const TServerTarget& target) const = 0;
+    virtual bool Alive() const = 0;
+    // Hands data to the connection; false when it could not.
+    virtual bool Send(const std::string& data) = 0;
+    // Lets text already posted go out for at most graceMs, then closes and drops
+    // the rest.
+    virtual void Close(int graceMs) = 0;
+
+    std::function<void(const char*)> OnText;
+};
+
+std::unique_ptr<TServerTransport> MakeDirectTransport();
+std::unique_ptr<TServerTransport> MakeProxyTransport();
+
+// The four server exports behind the library's busy flag. The mode (useProxy) is
+// read at every call: each mode has a connection of its own.
 namespace Communication {
 
-bool Server_Connect(const std::string& address, const std::string& host, int port,
-                    TStatusCallback callback);
-bool Server_Connected();
-bool Server_Post(const std::string& data);
-bool Server_Disconnect();
+bool Server_Connect(bool useProxy, const TServerTarget& target, TStatusCallback callback);
+bool Server_Connected(bool useProxy);
+bool Server_Post(bool useProxy, const std::string& data);
+// Ends within closeGraceMs (plus the look-ups already done) whatever the peer does.
+bool Server_Disconnect(bool useProxy, int closeGraceMs);
 
 }  // namespace Communication
 

@@ -1,8 +1,5 @@
 #include "FtpClient.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -17,15 +14,9 @@ bool Between(int n, int lo, int hi) { return n >= lo && n <= hi; }
 
 // A fresh, empty file beside target, so a failed transfer never touches target.
 std::string TempBeside(const std::string& target) {
-    std::vector<char> name(target.begin(), target.end());
-    const std::string suffix = ".part-XXXXXX";
-    name.insert(name.end(), suffix.begin(), suffix.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) throw EKestrupError("Cannot create " + target);
-    ::fchmod(fd, 0644);
-    ::close(fd);
-    return name.data();
+    std::string name = files::CreateBeside(target);
+    if (name.empty()) throw EKestrupError("Cannot create " + target);
+    return name;
 }
 
 // A PASV field: one to three digits, 0 to 255, spaces around allowed.
@@ -256,13 +247,13 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
         OpenDataConnection();
         part = TempBeside(target);
         Receive(remote, part);
-        if (std::rename(part.c_str(), target.c_str()) != 0)
+        if (!files::Replace(part, target))
             throw EKestrupError("Cannot write " + target);
         part.clear();
         FData.reset();
         if (OnSuccess) OnSuccess(*this, ftpDownload);
     } catch (...) {
-        if (!part.empty()) std::remove(part.c_str());
+        if (!part.empty()) files::Remove(part);
         FData.reset();
         if ((Canceled || FAbandoned) && Connected) {
             // Tell the server the transfer is over; its answer changes nothing.

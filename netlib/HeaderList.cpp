@@ -1,14 +1,24 @@
 #include "HeaderList.h"
 
-#include <strings.h>
+#include <algorithm>
+#include <cctype>
 
 namespace kestrup {
+
+int CompareText(const std::string& a, const std::string& b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        int x = std::tolower(static_cast<unsigned char>(a[i]));
+        int y = std::tolower(static_cast<unsigned char>(b[i]));
+        if (x != y) return x - y;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
 
 namespace {
 // Compares the name part of line (before its first ':') with name, ignoring case.
 int CompareName(const std::string& line, const std::string& name) {
-    std::string part = line.substr(0, line.find(':'));
-    return ::strcasecmp(part.c_str(), name.c_str());
+    return CompareText(line.substr(0, line.find(':')), name);
 }
 }  // namespace
 

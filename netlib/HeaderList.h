@@ -6,6 +6,10 @@
 
 namespace kestrup {
 
+// Compares two texts ignoring the case of ASCII letters: <0, 0 or >0.
+int CompareText(const std::string& a, const std::string& b);
+inline bool SameText(const std::string& a, const std::string& b) { return CompareText(a, b) == 0; }
+
 class THeaderList {
 public:
     std::vector<std::string> Lines;

@@ -1,8 +1,5 @@
 #include "HttpClient.h"
 
-#include <strings.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -55,22 +52,12 @@ bool AllDigits(const std::string& s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A large body is written once from start to end; huge pages spare the
-// thousands of page faults that filling it in 4 KiB pages costs.
-void AdviseLargeBuffer(char* data, size_t size) {
-    constexpr uintptr_t Huge = uintptr_t(2) << 20;
-    if (size < 4 * Huge) return;
-    uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
-    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(Huge - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
 bool SendsBody(THttpRequest kind) {
     return kind == hrPost || kind == hrPut || kind == hrPatch || kind == hrTrace;
 }
 
 bool SameOrigin(const std::string& host, int port, const std::string& otherHost, int otherPort) {
-    return ::strcasecmp(host.c_str(), otherHost.c_str()) == 0 && port == otherPort;
+    return SameText(host, otherHost) && port == otherPort;
 }
 
 std::string TrimBlanks(const std::string& s) {
@@ -229,9 +216,8 @@ void THttpClient::BuildHeader() {
     if (SendsBody(FKind)) {
         int64_t length;
         if (OutputFileMode) {
-            struct stat st {};
-            if (::stat(FData.c_str(), &st) < 0) throw EKestrupError("Cannot open file " + FData);
-            length = st.st_size;
+            length = files::SizeOf(FData);
+            if (length < 0) throw EKestrupError("Cannot open file " + FData);
         } else {
             length = int64_t(FData.size());
         }
@@ -329,7 +315,7 @@ void THttpClient::ReadBody() {
             if (limit > 0 && BytesRecvd < limit)
                 throw EKestrupError("Body shorter than its Content-Length");
         } catch (...) {
-            std::remove(Body.c_str());
+            files::Remove(Body);
             throw;
         }
     } else {

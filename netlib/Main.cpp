@@ -6,10 +6,8 @@
 #include <memory>
 
 #include "Communication.h"
-#include "Dispatcher.h"
 #include "FtpClient.h"
 #include "HttpClient.h"
-#include "ProxyCommunication.h"
 #include "SmtpClient.h"
 #include "include/kestrup.h"
 
@@ -58,7 +56,7 @@ private:
 
 extern "C" {
 
-KESTRUP_API void Set_Proxy_Server(kestrup_bool use_proxy, const char* proxy_host,
+KESTRUP_API void KESTRUP_CALL Set_Proxy_Server(kestrup_bool use_proxy, const char* proxy_host,
                                   int32_t proxy_port, int32_t time_out_ms) {
     try {
         TLibraryState& lib = Library();
@@ -70,7 +68,7 @@ KESTRUP_API void Set_Proxy_Server(kestrup_bool use_proxy, const char* proxy_host
     }
 }
 
-KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const char* password,
+KESTRUP_API const char* KESTRUP_CALL Http_Get(const char* url, const char* user_id, const char* password,
                                  int32_t time_out_ms) {
     TLibraryState& lib = Library();
     if (lib.BusySet != 0) return nullptr;
@@ -112,45 +110,64 @@ KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const cha
 }
 
 // The server connection: the mode is read anew at every call.
-KESTRUP_API kestrup_bool Server_Connect(const char* address, const char* host, int32_t port,
-                                        kestrup_status_callback callback) {
+KESTRUP_API kestrup_bool KESTRUP_CALL Server_Connect(const char* address, const char* host,
+                                                     int32_t port,
+                                                     kestrup_status_callback callback) {
     try {
-        if (Library().UseProxy)
-            return ProxyCommunication::Server_Connect(Text(address), Text(host), port, callback);
-        return Communication::Server_Connect(Text(address), Text(host), port, callback);
+        TLibraryState& lib = Library();
+        if (lib.BusySet != 0) return 0;
+        // Held until Server_Disconnect, also when this connect fails.
+        lib.BusySet = bsServer;
+        TServerTarget target;
+        target.Address = Text(address);
+        target.Host = Text(host);
+        target.Port = port;
+        if (lib.UseProxy) {
+            target.ProxyHost = lib.ProxyHost;
+            target.ProxyPort = lib.ProxyPort;
+        }
+        target.TimeOut = lib.ProxyTimeOut;
+        TStatusCallback status;
+        if (callback) status = [callback](const char* text) { callback(text); };
+        return Communication::Server_Connect(lib.UseProxy, target, status);
     } catch (...) {
         return 0;
     }
 }
 
-KESTRUP_API kestrup_bool Server_Connected(void) {
+KESTRUP_API kestrup_bool KESTRUP_CALL Server_Connected(void) {
     try {
-        return Library().UseProxy ? ProxyCommunication::Server_Connected()
-                                  : Communication::Server_Connected();
+        return Communication::Server_Connected(Library().UseProxy);
     } catch (...) {
         return 0;
     }
 }
 
-KESTRUP_API kestrup_bool Server_Post(const char* data) {
+KESTRUP_API kestrup_bool KESTRUP_CALL Server_Post(const char* data) {
     try {
-        return Library().UseProxy ? ProxyCommunication::Server_Post(Text(data))
-                                  : Communication::Server_Post(Text(data));
+        return Communication::Server_Post(Library().UseProxy, Text(data));
     } catch (...) {
         return 0;
     }
 }
 
-KESTRUP_API kestrup_bool Server_Disconnect(void) {
+KESTRUP_API kestrup_bool KESTRUP_CALL Server_Disconnect(void) {
+    kestrup_bool ok = 0;
     try {
-        return Library().UseProxy ? ProxyCommunication::Server_Disconnect()
-                                  : Communication::Server_Disconnect();
+        TLibraryState& lib = Library();
+        // Text still queued gets a short while to go out; the whole-call limit, when
+        // set, is the longest any call may take.
+        int grace = lib.ProxyTimeOut > 0 ? lib.ProxyTimeOut : DefaultCloseGraceMs;
+        if (int deadline = CallDeadline(); deadline > 0) grace = std::min(grace, deadline);
+        ok = Communication::Server_Disconnect(lib.UseProxy, grace);
     } catch (...) {
-        return 0;
+        ok = 0;
     }
+    Library().BusySet = 0;
+    return ok;
 }
 
-KESTRUP_API kestrup_bool Ftp_Download(const char* host, int32_t port, const char* user_id,
+KESTRUP_API kestrup_bool KESTRUP_CALL Ftp_Download(const char* host, int32_t port, const char* user_id,
                                       const char* password, int32_t time_out_ms,
                                       const char* remote_file, const char* local_file,
                                       kestrup_progress_callback progress) {
@@ -187,7 +204,7 @@ KESTRUP_API kestrup_bool Ftp_Download(const char* host, int32_t port, const char
     return result;
 }
 
-KESTRUP_API kestrup_bool Smtp_Send(const char* from_address, const char* from_name,
+KESTRUP_API kestrup_bool KESTRUP_CALL Smtp_Send(const char* from_address, const char* from_name,
                                    const char* subject, const char* to_address, const char* body,
                                    const char* host, int32_t port, const char* user_id,
                                    int32_t time_out_ms) {
@@ -230,11 +247,11 @@ KESTRUP_API kestrup_bool Smtp_Send(const char* from_address, const char* from_na
     return result;
 }
 
-KESTRUP_API void Kestrup_Set_Idle_Callback(kestrup_idle_callback callback) {
+KESTRUP_API void KESTRUP_CALL Kestrup_Set_Idle_Callback(kestrup_idle_callback callback) {
     SetIdleCallback(callback);
 }
 
-KESTRUP_API int32_t Kestrup_Event_Fd(void) {
+KESTRUP_API int32_t KESTRUP_CALL Kestrup_Event_Fd(void) {
     try {
         return TDispatcher::Current().Fd();
     } catch (...) {
@@ -242,7 +259,7 @@ KESTRUP_API int32_t Kestrup_Event_Fd(void) {
     }
 }
 
-KESTRUP_API int32_t Kestrup_Dispatch(void) {
+KESTRUP_API int32_t KESTRUP_CALL Kestrup_Dispatch(void) {
     try {
         return TDispatcher::Current().Dispatch(0);
     } catch (...) {
@@ -251,10 +268,10 @@ KESTRUP_API int32_t Kestrup_Dispatch(void) {
 }
 
 // Limits of every call.
-KESTRUP_API void Kestrup_Set_Max_Body(int64_t bytes) {
+KESTRUP_API void KESTRUP_CALL Kestrup_Set_Max_Body(int64_t bytes) {
     if (bytes >= 0) Library().MaxBody = bytes;
 }
 
-KESTRUP_API void Kestrup_Set_Call_Deadline(int32_t ms) { SetCallDeadline(ms); }
+KESTRUP_API void KESTRUP_CALL Kestrup_Set_Call_Deadline(int32_t ms) { SetCallDeadline(ms); }
 
 }  // extern "C"

@@ -1,76 +1,78 @@
 #include "ProxyCommunication.h"
 
-#include <sys/epoll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <memory>
-
-#include "Main.h"
+#include <algorithm>
+#include <chrono>
 
 namespace kestrup {
 
 void TSocketBaseEx::Open() {
     Connect();
-    linger lg{0, 0};
-    ::setsockopt(Handle(), SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+    net::SetResetOnClose(Handle(), false);
 }
 
-namespace ProxyCommunication {
-
 namespace {
 
-// Blocks delivered per event; the socket's events are edge-triggered, so what is
-// left is picked up through a wake-up of our own.
+// Blocks delivered per event; the rest is picked up by a task of our own, so a
+// server that never stops sending cannot hold one dispatch for ever.
 constexpr int ReadBlocksPerEvent = 16;
 
-void Status(const char* text);
-
-}  // namespace
-
-namespace {
-
-struct TComObject {
-    TSocketBaseEx Socket;
-    TDispatcher& Dispatcher = TDispatcher::Current();
-    int More = -1;  // readable while received text waits to be delivered
-
-    TComObject() {
-        More = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        if (More < 0) throw ESockError("Cannot create the connection");
-        Dispatcher.Add(More, EPOLLIN, [this](uint32_t) {
-            TServerFrame frame(false);
-            uint64_t v;
-            ssize_t n = ::read(More, &v, sizeof v);
-            (void)n;
-            Deliver();
-        });
-        Socket.ReportLevel = 0;
-        Socket.OnDataAvailable = [this](TSocketBase&) {
-            TServerFrame frame(false);
-            Deliver();
-        };
-        Socket.OnError = [](TSocketBase&, int, const std::string&) {
-            Status("Status=Error: Socket error!");
+class TProxyTransport : public TServerTransport {
+public:
+    TProxyTransport() {
+        FSocket.ReportLevel = 0;
+        FSocket.OnDataAvailable = [this](TSocketBase&) { Deliver(); };
+        FSocket.OnError = [this](TSocketBase&, int, const std::string&) {
+            if (OnText) OnText("Status=Error: Socket error!");
         };
     }
-    ~TComObject() {
-        Dispatcher.Remove(More);
-        ::close(More);
+    ~TProxyTransport() override { *FAlive = false; }
+
+    void Open(const TServerTarget& target) override {
+        if (FSocket.Connected) FSocket.Disconnect();
+        FTarget = target;
+        FSocket.Host = !target.Address.empty() ? target.Address : target.Host;
+        FSocket.Port = target.Port;
+        FSocket.Proxy = target.ProxyHost;
+        FSocket.ProxyPort = target.ProxyPort;
+        FSocket.TimeOut = target.TimeOut;
+        FSocket.Open();
     }
-    TComObject(const TComObject&) = delete;
-    TComObject& operator=(const TComObject&) = delete;
+
+    bool Holds(const TServerTarget& target) const override {
+        return FSocket.Connected && FTarget.Address == target.Address &&
+               FTarget.Host == target.Host && FTarget.Port == target.Port &&
+               FTarget.ProxyHost == target.ProxyHost && FTarget.ProxyPort == target.ProxyPort;
+    }
+
+    bool Alive() const override { return FSocket.Connected; }
+
+    bool Send(const std::string& data) override {
+        FSocket.Write(data);
+        return true;
+    }
+
+    void Close(int graceMs) override {
+        // The socket base sends while waiting: nothing of ours is left queued, and the
+        // system delivers what it took after the close.
+        (void)graceMs;
+        while (FSocket.Connected) FSocket.Disconnect();
+    }
+
+private:
+    TSocketBaseEx FSocket;
+    TServerTarget FTarget;
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+    bool FMorePosted = false;
 
     // Hands what has arrived to the callback, a bounded amount at a time.
     void Deliver() {
+        TServerFrame frame(false);
         try {
             DeliverSome();
         } catch (...) {
             // The error was reported; a broken connection is not kept.
             try {
-                Socket.Disconnect();
+                FSocket.Disconnect();
             } catch (...) {
             }
         }
@@ -78,122 +80,30 @@ struct TComObject {
 
     void DeliverSome() {
         for (int i = 0; i < ReadBlocksPerEvent; ++i) {
-            if (!Socket.Connected) return;
-            std::string text = Socket.Read(0);
+            if (!FSocket.Connected) return;
+            std::string text = FSocket.Read(0);
             if (text.empty()) break;
-            Status(text.c_str());
+            if (OnText) OnText(text.c_str());
         }
-        if (!Socket.Connected || Socket.Handle() < 0) return;
-        char c;
-        ssize_t n = ::recv(Socket.Handle(), &c, 1, MSG_PEEK | MSG_DONTWAIT);
-        if (n > 0 || Socket.DataAvailable()) {
-            uint64_t one = 1;
-            ssize_t w = ::write(More, &one, sizeof one);
-            (void)w;
-        } else if (n == 0) {
-            Socket.Disconnect();  // the peer closed and everything was delivered
+        if (!FSocket.Connected || FSocket.Handle() == NoSocket) return;
+        if (FSocket.DataAvailable()) {
+            if (FMorePosted) return;
+            FMorePosted = true;
+            std::weak_ptr<bool> alive = FAlive;
+            TDispatcher::Current().Post([this, alive] {
+                if (auto a = alive.lock(); a && *a) {
+                    FMorePosted = false;
+                    Deliver();
+                }
+            });
+        } else if (FSocket.PeerClosed()) {
+            FSocket.Disconnect();  // the peer closed and everything was delivered
         }
     }
 };
-
-struct TState {
-    std::string ProxyHost;
-    int ProxyPort = 0;
-    std::string Host;
-    int Port = 0;
-    int TimeOut = 0;
-    TStatusCallback StatusCallback = nullptr;
-    std::unique_ptr<TComObject> Com;
-};
-
-// Never destroyed: see the direct connection.
-TState& State() {
-    static auto* state = new TState();
-    return *state;
-}
-
-void Status(const char* text) {
-    if (TStatusCallback cb = State().StatusCallback) cb(text);
-}
 
 }  // namespace
 
-bool Server_Connect(const std::string& address, const std::string& host, int port,
-                    TStatusCallback callback) {
-    TLibraryState& lib = Library();
-    if (lib.BusySet != 0) return false;
-    lib.BusySet = bsServer;
-    TServerFrame frame(true);
-    try {
-        TState& st = State();
-        st.StatusCallback = callback;
-        Status("Status=Trying to connect...");
-        std::string target = !address.empty() ? address : host;
-        bool same = st.Com && st.Host == target && st.Port == port &&
-                    st.ProxyHost == lib.ProxyHost && st.ProxyPort == lib.ProxyPort;
-        st.Host = target;
-        st.Port = port;
-        st.ProxyHost = lib.ProxyHost;
-        st.ProxyPort = lib.ProxyPort;
-        st.TimeOut = lib.ProxyTimeOut;
-        if (!st.Com) st.Com = std::make_unique<TComObject>();
-        TComObject* com = st.Com.get();  // stays alive if the host disconnects meanwhile
-        TSocketBaseEx& s = com->Socket;
-        // A live connection to the same place is kept; otherwise it goes to the new one.
-        if (s.Connected && same) return true;
-        if (s.Connected) s.Disconnect();
-        s.Host = st.Host;
-        s.Port = st.Port;
-        s.Proxy = st.ProxyHost;
-        s.ProxyPort = st.ProxyPort;
-        s.TimeOut = st.TimeOut;
-        s.Open();
-        return s.Connected;
-    } catch (...) {
-        return false;
-    }
-}
-
-bool Server_Connected() {
-    TState& st = State();
-    return st.Com && st.Com->Socket.Connected;
-}
-
-bool Server_Post(const std::string& data) {
-    TServerFrame frame(true);
-    try {
-        Status("Status=Sending data...");
-        TState& st = State();
-        if (!Server_Connected()) {
-            Status("Status=Unable to send data...");
-            return false;
-        }
-        TComObject* com = st.Com.get();
-        com->Socket.Write(data);
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
-bool Server_Disconnect() {
-    TServerFrame frame(true);
-    bool ok = true;
-    try {
-        TState& st = State();
-        Status("Status=Closing connection...");
-        st.StatusCallback = nullptr;
-        if (std::shared_ptr<TComObject> com = std::move(st.Com)) {
-            while (com->Socket.Connected) com->Socket.Disconnect();
-            TServerFrame::Retire(std::move(com));
-        }
-    } catch (...) {
-        ok = false;
-    }
-    Library().BusySet = 0;
-    return ok && !State().Com;
-}
-
-}  // namespace ProxyCommunication
+std::unique_ptr<TServerTransport> MakeProxyTransport() { return std::make_unique<TProxyTransport>(); }
 
 }  // namespace kestrup

@@ -1,17 +1,7 @@
 #include "SocketBase.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/epoll.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -79,8 +69,6 @@ const TErrorEntry ErrorTable[] = {
     {0, "Unrecognized error code"},
 };
 
-constexpr int WouldBlock = 10035;
-constexpr int NotConnected = 10057;
 constexpr size_t WorkBufferSize = 65536;
 
 std::atomic<int> GLiveSockets{0};
@@ -97,103 +85,6 @@ std::string SocketErrorText(int code) {
     return {};
 }
 
-int SocketErrorCode(int err) {
-    switch (err) {
-        case 0:
-            return 0;
-        case EINTR:
-            return 10004;
-        case EBADF:
-            return 10009;
-        case EACCES:
-            return 10013;
-        case EFAULT:
-            return 10014;
-        case EINVAL:
-            return 10022;
-        case EMFILE:
-        case ENFILE:
-            return 10024;
-        case EAGAIN:
-            return WouldBlock;
-        case EINPROGRESS:
-            return 10036;
-        case EALREADY:
-            return 10037;
-        case ENOTSOCK:
-            return 10038;
-        case EDESTADDRREQ:
-            return 10039;
-        case EMSGSIZE:
-            return 10040;
-        case EPROTOTYPE:
-            return 10041;
-        case ENOPROTOOPT:
-            return 10042;
-        case EPROTONOSUPPORT:
-            return 10043;
-        case ESOCKTNOSUPPORT:
-            return 10044;
-        case EOPNOTSUPP:
-            return 10045;
-        case EPFNOSUPPORT:
-            return 10046;
-        case EAFNOSUPPORT:
-            return 10047;
-        case EADDRINUSE:
-            return 10048;
-        case EADDRNOTAVAIL:
-            return 10049;
-        case ENETDOWN:
-            return 10050;
-        case ENETUNREACH:
-            return 10051;
-        case ENETRESET:
-            return 10052;
-        case ECONNABORTED:
-            return 10053;
-        case ECONNRESET:
-            return 10054;
-        case ENOBUFS:
-        case ENOMEM:
-            return 10055;
-        case EISCONN:
-            return 10056;
-        case ENOTCONN:
-            return NotConnected;
-        case ESHUTDOWN:
-        case EPIPE:
-            return 10058;
-        case ETOOMANYREFS:
-            return 10059;
-        case ETIMEDOUT:
-            return 10060;
-        case ECONNREFUSED:
-            return 10061;
-        case ELOOP:
-            return 10062;
-        case ENAMETOOLONG:
-            return 10063;
-        case EHOSTDOWN:
-            return 10064;
-        case EHOSTUNREACH:
-            return 10065;
-        case ENOTEMPTY:
-            return 10066;
-        case EUSERS:
-            return 10068;
-        case EDQUOT:
-            return 10069;
-        case ESTALE:
-            return 10070;
-        case EREMOTE:
-            return 10071;
-        // Outside the table: kept above 10000 so the error path still fails on it.
-        default:
-            return 20000 + err;
-    }
-}
-
 TSocketBase::TSocketBase() : FDispatcher(TDispatcher::Current()), FWorkBuffer(WorkBufferSize) {
     if (int ms = GCallDeadlineMs; ms > 0)
         Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -201,16 +92,7 @@ TSocketBase::TSocketBase() : FDispatcher(TDispatcher::Current()), FWorkBuffer(Wo
     FTimer.SetOnTimer([this] { TimerFired(); });
     Report("Create", 8);
     Report("Initializing Winsock", 8);
-    if (GLiveSockets++ == 0 || Information.empty()) {
-        rlimit lim{};
-        getrlimit(RLIMIT_NOFILE, &lim);
-        Information = {"Version= 1.1",
-                       "High Version= 1.1",
-                       "Description= POSIX sockets",
-                       "System= Running",
-                       "Max Sockets= " + std::to_string(lim.rlim_cur),
-                       "Max Udp pack size= 65507"};
-    }
+    if (GLiveSockets++ == 0 || Information.empty()) Information = net::SocketLayerInfo();
     try {
         NewSocket();
     } catch (...) {
@@ -225,10 +107,9 @@ TSocketBase::~TSocketBase() {
     Cancel();
     FLookup.reset();
     FDestroying = true;
-    if (FSocket >= 0) {
-        if (FRegistered) FDispatcher.Remove(FSocket);
-        ::close(FSocket);
-        FSocket = -1;
+    if (FSocket != NoSocket) {
+        net::Close(FSocket);
+        FSocket = NoSocket;
     }
     --GLiveSockets;
 }
@@ -240,8 +121,7 @@ void TSocketBase::Report(const std::string& text, int level) {
     }
 }
 
-void TSocketBase::SocketError(int err, int tolerated) {
-    int code = SocketErrorCode(err);
+void TSocketBase::SocketError(int code, int tolerated) {
     LastError = code;
     if (code == tolerated || code <= 10000) return;
     std::string text = SocketErrorText(code);
@@ -253,21 +133,17 @@ void TSocketBase::SocketError(int err, int tolerated) {
 }
 
 void TSocketBase::NewSocket() {
-    FSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (FSocket < 0) throw ESockError("Initializaton of windows sockets failed");
+    FSocket = net::OpenTcp();
+    if (FSocket == NoSocket) throw ESockError("Initializaton of windows sockets failed");
     // Closing resets the connection instead of draining it.
-    linger lg{1, 0};
-    ::setsockopt(FSocket, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+    net::SetResetOnClose(FSocket, true);
     FRegistered = false;
     FConnecting = false;
     FListening = false;
 }
 
 void TSocketBase::RegisterSocket(uint32_t events) {
-    // A fresh socket is watched only once it connects or listens: an idle
-    // unconnected socket reports a hang-up that would read as a close.
-    if (FRegistered) FDispatcher.Remove(FSocket);
-    FDispatcher.Add(FSocket, events, [this](uint32_t ev) { SocketEvent(ev); });
+    FDispatcher.Watch(FSocket, events, [this](uint32_t event, int error) { SocketEvent(event, error); });
     FRegistered = true;
 }
 
@@ -275,57 +151,52 @@ void TSocketBase::CloseSocket() {
     Report("Request Close Socket", 4);
     Connected = false;
     DropInput();
-    if (FSocket < 0) return;
-    if (FRegistered) FDispatcher.Remove(FSocket);
+    if (FSocket == NoSocket) return;
     FRegistered = false;
-    int rc = ::close(FSocket);
-    FSocket = -1;
+    bool closed = net::Close(FSocket);
+    FSocket = NoSocket;
     FConnecting = FListening = false;
-    if (rc < 0) SocketError(errno, WouldBlock);
+    if (!closed) SocketError(net::LastError(), WouldBlock);
     // The fresh socket for the next Connect is made when that comes.
     if (!FDestroying && OnDisconnect) OnDisconnect(*this);
 }
 
-void TSocketBase::SocketEvent(uint32_t events) {
+void TSocketBase::SocketEvent(uint32_t event, int error) {
     try {
-        if (FConnecting) {
-            if (!(events & (EPOLLOUT | EPOLLERR | EPOLLHUP))) return;
-            int err = 0;
-            socklen_t len = sizeof err;
-            ::getsockopt(FSocket, SOL_SOCKET, SO_ERROR, &err, &len);
-            FConnecting = false;
-            Succeeded = err == 0;
-            if (!Succeeded) {
-                LastError = SocketErrorCode(err);
-                return;
-            }
-            Connected = true;
-            if (OnConnect) OnConnect(*this);
-            events &= ~uint32_t(EPOLLOUT);
-        }
-        if (FListening) {
-            if (events & EPOLLIN) {
-                Succeeded = !(events & EPOLLERR);
+        Succeeded = error == 0;
+        switch (event) {
+            case neConnect:
+                if (!FConnecting) return;
+                FConnecting = false;
+                if (error != 0) {
+                    LastError = error;
+                    return;
+                }
+                Connected = true;
+                if (OnConnect) OnConnect(*this);
+                break;
+            case neAccept:
+                if (!FListening) return;
                 Connected = true;
                 if (FListenUseLookup)
                     FLookupDone = true;
                 else if (OnAccept)
                     OnAccept(*this);
-            }
-            return;
-        }
-        Succeeded = !(events & EPOLLERR);
-        if (events & EPOLLIN) {
-            try {
-                if (OnDataAvailable) OnDataAvailable(*this);
-            } catch (...) {
-            }
-        }
-        if ((events & (EPOLLRDHUP | EPOLLHUP)) && FSocket >= 0 && Connected) {
-            // While bytes wait, the readers meet the end of the data themselves; a
-            // reset is left for them too, so it fails the read instead of reading
-            // as an orderly close.
-            if (!(events & EPOLLERR) && !DataAvailable()) CloseSocket();
+                break;
+            case neRead:
+                try {
+                    if (OnDataAvailable) OnDataAvailable(*this);
+                } catch (...) {
+                }
+                break;
+            case neClose:
+                // While bytes wait, the readers meet the end of the data themselves; a
+                // reset is left for them too, so it fails the read instead of reading
+                // as an orderly close.
+                if (FSocket != NoSocket && Connected && error == 0 && !DataAvailable()) CloseSocket();
+                break;
+            default:
+                break;
         }
     } catch (...) {
         // Event handling never fails outward.
@@ -422,9 +293,8 @@ void TSocketBase::CertifyConnect() {
 void TSocketBase::ResolveHost() {
     Report("Resolve Host", 8);
     const std::string& target = Proxy.empty() ? Host : Proxy;
-    in_addr a{};
-    if (::inet_pton(AF_INET, target.c_str(), &a) == 1) {
-        RemoteAddress = a.s_addr;
+    if (uint32_t a; net::ParseAddress(target, &a)) {
+        RemoteAddress = a;
         return;
     }
     RemoteAddress = 0;
@@ -468,26 +338,22 @@ void TSocketBase::Connect() {
         if (retried || !handled) throw ESockError("Null Remote Address");
         retried = true;
     }
-    if (FSocket < 0) NewSocket();
+    if (FSocket == NoSocket) NewSocket();
     DropInput();
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
     RemotePort = uint16_t(Proxy.empty() ? Port : ProxyPort);
-    addr.sin_port = htons(RemotePort);
-    addr.sin_addr.s_addr = RemoteAddress;
     FLookupDone = false;
     Succeeded = true;
     FConnecting = true;
-    RegisterSocket(EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET);
-    if (::connect(FSocket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+    RegisterSocket(neRead | neWrite | neConnect | neClose);
+    int rc = net::StartConnect(FSocket, RemoteAddress, RemotePort);
+    if (rc == 0) {
         FConnecting = false;
         Connected = true;
         if (OnConnect) OnConnect(*this);
-    } else if (errno != EINPROGRESS) {
-        int err = errno;
+    } else if (rc != WouldBlock) {
         FConnecting = false;
         Succeeded = false;
-        LastError = SocketErrorCode(err);
+        LastError = rc;
     }
     TimerOn();
     while (!Connected && !TimedOut && !Canceled && Succeeded) WaitPass();
@@ -498,9 +364,8 @@ void TSocketBase::Connect() {
     // The failed socket cannot connect again; the next attempt gets a new one.
     FConnecting = false;
     Connected = false;
-    if (FRegistered) FDispatcher.Remove(FSocket);
-    ::close(FSocket);
-    FSocket = -1;
+    net::Close(FSocket);
+    FSocket = NoSocket;
     FRegistered = false;
     if (OnConnectionFailed) OnConnectionFailed(*this);
     if (timedOut) throw ESockError("Connection Timed out");
@@ -520,7 +385,7 @@ void TSocketBase::SendBuffer(const char* bytes, size_t count) {
         if (count == 0) count = std::strlen(bytes);
         size_t sent = 0;
         while (sent < count && !Canceled) {
-            ssize_t n = ::send(FSocket, bytes + sent, count - sent, MSG_NOSIGNAL);
+            long n = net::Send(FSocket, bytes + sent, count - sent);
             if (n > 0) {
                 sent += size_t(n);
                 // A reader that keeps taking data is not silent: the time-out counts from here.
@@ -528,7 +393,7 @@ void TSocketBase::SendBuffer(const char* bytes, size_t count) {
             } else if (n == 0) {
                 break;
             } else {
-                int err = errno;
+                int err = net::LastError();
                 try {
                     SocketError(err, WouldBlock);
                 } catch (...) {
@@ -554,12 +419,16 @@ void TSocketBase::Writeln(const std::string& text) {
     Write(text + "\r\n");
 }
 
-ssize_t TSocketBase::Receive(char* buffer, size_t count, int flags) {
-    ssize_t n = ::recv(FSocket, buffer, count, flags | MSG_DONTWAIT);
+long TSocketBase::Receive(char* buffer, size_t count) {
+    if (FSocket == NoSocket) {
+        LastError = NotConnected;
+        return -3;
+    }
+    long n = net::Receive(FSocket, buffer, count);
     if (n >= 0) return n;
-    int err = errno;
-    if (err == EINTR || err == EAGAIN) return -2;
-    if (err == ENOTCONN || err == EBADF) {
+    int err = net::LastError();
+    if (err == WouldBlock || err == 10004) return -2;
+    if (err == NotConnected || err == 10009 || err == 10038) {
         LastError = NotConnected;
         return -3;
     }
@@ -567,7 +436,7 @@ ssize_t TSocketBase::Receive(char* buffer, size_t count, int flags) {
     return -2;
 }
 
-ssize_t TSocketBase::Fill() {
+long TSocketBase::Fill() {
     if (FInputPos == FInputEnd) DropInput();
     if (FInput.size() - FInputEnd < WorkBufferSize / 2) {
         if (FInputPos > 0) {
@@ -578,7 +447,7 @@ ssize_t TSocketBase::Fill() {
         if (FInput.size() - FInputEnd < WorkBufferSize / 2)
             FInput.resize(std::max(FInput.size() * 2, WorkBufferSize));
     }
-    ssize_t n = Receive(FInput.data() + FInputEnd, FInput.size() - FInputEnd, 0);
+    long n = Receive(FInput.data() + FInputEnd, FInput.size() - FInputEnd);
     if (n > 0) FInputEnd += size_t(n);
     return n;
 }
@@ -596,7 +465,7 @@ std::string TSocketBase::Read(int count) {
     if (count > 0) {
         // Wait until the wanted bytes are there; the peer closing gives nothing.
         while (Buffered() < size_t(count) && !Canceled) {
-            ssize_t n = Fill();
+            long n = Fill();
             if (n == 0 || n == -3) return result;
             if (n == -2) WaitPass();
         }
@@ -628,7 +497,7 @@ std::string TSocketBase::ReadLn() {
                 FInputPos += length;
                 break;
             }
-            ssize_t n = Fill();
+            long n = Fill();
             if (n == 0 || n == -3) {
                 // The peer closed: a partial line counts for nothing.
                 DropInput();
@@ -703,8 +572,8 @@ void TSocketBase::ReceiveInto(int64_t limit, const std::function<void(const char
         while (!Canceled && (limit < 0 || BytesRecvd < limit)) {
             size_t want = FWorkBuffer.size();
             if (limit >= 0) want = size_t(std::min<int64_t>(int64_t(want), limit - BytesRecvd));
-            ssize_t n = Buffered() ? ssize_t(TakeBuffered(FWorkBuffer.data(), want))
-                                   : Receive(FWorkBuffer.data(), want, 0);
+            long n = Buffered() ? long(TakeBuffered(FWorkBuffer.data(), want))
+                                : Receive(FWorkBuffer.data(), want);
             if (n == 0 || n == -3) break;
             if (n > 0) {
                 sink(FWorkBuffer.data(), size_t(n));
@@ -746,25 +615,19 @@ void TSocketBase::CaptureString(std::string& text, int64_t size) {
 
 void TSocketBase::Listen(bool useLookupMessage) {
     Report("Listening", 8);
-    if (FSocket < 0) NewSocket();
-    int one = 1;
-    ::setsockopt(FSocket, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(uint16_t(Port));
-    if (::inet_pton(AF_INET, ListenAddress.c_str(), &addr.sin_addr) != 1)
+    if (FSocket == NoSocket) NewSocket();
+    uint32_t address;
+    if (!net::ParseAddress(ListenAddress, &address))
         throw ESockError("Invalid listen address " + ListenAddress);
-    if (::bind(FSocket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0)
-        SocketError(errno, WouldBlock);
-    if (::listen(FSocket, 1) < 0) SocketError(errno, WouldBlock);
+    if (int rc = net::Listen(FSocket, address, uint16_t(Port), 1); rc != 0) SocketError(rc, 0);
     FListening = true;
     FListenUseLookup = useLookupMessage;
     FLookupDone = false;
     Succeeded = true;
-    RegisterSocket(EPOLLIN);
+    RegisterSocket(neAccept);
 }
 
-int TSocketBase::Accept() {
+TSocketHandle TSocketBase::Accept() {
     Report("Accepting", 4);
     // Bounded by TimeOut: a peer that never connects must not hold the caller.
     TimerOn();
@@ -775,57 +638,52 @@ int TSocketBase::Accept() {
         throw ESockError("Accepting Canceled");
     }
     if (!Succeeded) throw ESockError("Error creating Data Connection");
-    sockaddr_in peer{};
-    socklen_t len = sizeof peer;
-    int fd =
-        ::accept4(FSocket, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) throw ESockError("Error creating Data Connection");
-    FDispatcher.Remove(FSocket);
-    ::close(FSocket);
-    FSocket = fd;
+    uint32_t peerAddress = 0;
+    uint16_t peerPort = 0;
+    TSocketHandle s = net::Accept(FSocket, &peerAddress, &peerPort);
+    if (s == NoSocket) throw ESockError("Error creating Data Connection");
+    net::Close(FSocket);
+    FSocket = s;
     DropInput();
     FRegistered = false;
     FListening = false;
-    linger lg{1, 0};
-    ::setsockopt(FSocket, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
-    RegisterSocket(EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET);
-    RemoteAddress = peer.sin_addr.s_addr;
-    RemotePort = ntohs(peer.sin_port);
+    net::SetResetOnClose(FSocket, true);
+    RegisterSocket(neRead | neWrite | neClose);
+    RemoteAddress = peerAddress;
+    RemotePort = peerPort;
     Connected = true;
-    return fd;
+    return s;
 }
 
 bool TSocketBase::DataAvailable() {
     Report("Data Available", 8);
     char c;
-    return Buffered() > 0 || (FSocket >= 0 && ::recv(FSocket, &c, 1, MSG_PEEK | MSG_DONTWAIT) > 0);
+    return Buffered() > 0 || (FSocket != NoSocket && net::Receive(FSocket, &c, 1, true) > 0);
+}
+
+bool TSocketBase::PeerClosed() {
+    char c;
+    return Buffered() == 0 && FSocket != NoSocket && net::Receive(FSocket, &c, 1, true) == 0;
 }
 
 void TSocketBase::ClearInput() {
     Report("Clearing Input", 8);
     DropInput();
-    if (FSocket >= 0) {
-        ssize_t n = ::recv(FSocket, FWorkBuffer.data(), FWorkBuffer.size(), MSG_DONTWAIT);
-        (void)n;
-    }
+    if (FSocket != NoSocket) net::Receive(FSocket, FWorkBuffer.data(), FWorkBuffer.size());
 }
 
 std::string TSocketBase::LocalAddressForPort() const {
-    sockaddr_in local{};
-    socklen_t len = sizeof local;
-    ::getsockname(FSocket, reinterpret_cast<sockaddr*>(&local), &len);
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &local.sin_addr, text, sizeof text);
-    std::string s = text;
+    uint32_t address = 0;
+    net::LocalEnd(FSocket, &address, nullptr);
+    std::string s = net::FormatAddress(address);
     std::replace(s.begin(), s.end(), '.', ',');
     return s;
 }
 
 int TSocketBase::LocalPort() const {
-    sockaddr_in local{};
-    socklen_t len = sizeof local;
-    if (::getsockname(FSocket, reinterpret_cast<sockaddr*>(&local), &len) < 0) return 0;
-    return ntohs(local.sin_port);
+    uint16_t port = 0;
+    if (FSocket == NoSocket || !net::LocalEnd(FSocket, nullptr, &port)) return 0;
+    return port;
 }
 
 std::string TSocketBase::LocalPortForPort() const {

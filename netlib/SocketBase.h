@@ -10,16 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "Dispatcher.h"
 #include "Errors.h"
 #include "Streams.h"
+#include "platform/Net.h"
 
 namespace kestrup {
 
 // The text of a socket error code ("Connection refused"), or empty when unknown.
 std::string SocketErrorText(int code);
-// The error code of the table for a system errno value.
-int SocketErrorCode(int err);
 
 // The whole-call limit every new client takes (ms, 0 = none); the host sets it.
 void SetCallDeadline(int ms);
@@ -103,23 +101,25 @@ public:
     void Listen(bool useLookupMessage);
     // Waits for one incoming connection (bounded by TimeOut) and continues on it;
     // the listening socket is closed. Returns the new socket handle.
-    int Accept();
+    TSocketHandle Accept();
     void ResolveHost();
     bool DataAvailable();
+    // The peer closed and nothing it sent is left to read.
+    bool PeerClosed();
     void ClearInput();
 
     // Local end formatted for an FTP PORT command: "a,b,c,d" and ",hi,lo".
     std::string LocalAddressForPort() const;
     std::string LocalPortForPort() const;
     int LocalPort() const;
-    int Handle() const { return FSocket; }
+    TSocketHandle Handle() const { return FSocket; }
     // Bulk transfers (the FTP data connection) receive in larger blocks.
     void SetWorkBufferSize(size_t size) { FWorkBuffer.resize(size); }
 
 protected:
     void Report(const std::string& text, int level);
-    // The error path: fails with "code:text" unless err is the tolerated one.
-    void SocketError(int err, int tolerated);
+    // The error path: fails with "code:text" unless code is the tolerated one.
+    void SocketError(int code, int tolerated);
     void WaitPass() {
         FDispatcher.WaitPass();
         CheckDeadline();
@@ -133,7 +133,7 @@ protected:
 
 private:
     TDispatcher& FDispatcher;
-    int FSocket = -1;
+    TSocketHandle FSocket = NoSocket;
     bool FRegistered = false;
     bool FConnecting = false;
     bool FListening = false;
@@ -153,7 +153,7 @@ private:
     void NewSocket();
     void RegisterSocket(uint32_t events);
     void CloseSocket();
-    void SocketEvent(uint32_t events);
+    void SocketEvent(uint32_t event, int error);
     void TimerOn();
     void TimerOff();
     void TimerFired();
@@ -162,11 +162,12 @@ private:
     void Progress();
     std::chrono::steady_clock::time_point FLastActivity;
     std::chrono::steady_clock::time_point FLastPump;
-    // recv that maps "would block" to -2 and fails on real errors (except ENOTCONN: -3).
-    ssize_t Receive(char* buffer, size_t count, int flags);
+    // A receive that maps "would block" to -2 and fails on real errors (except "not
+    // connected": -3).
+    long Receive(char* buffer, size_t count);
     size_t Buffered() const { return FInputEnd - FInputPos; }
     // Receives what is waiting into the input buffer (result as Receive).
-    ssize_t Fill();
+    long Fill();
     // Moves up to count buffered bytes to out.
     size_t TakeBuffered(char* out, size_t count);
     void DropInput() { FInputPos = FInputEnd = 0; }

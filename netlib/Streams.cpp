@@ -1,9 +1,5 @@
 #include "Streams.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -49,45 +45,26 @@ void TMemoryStream::Clear() {
 }
 
 TFileStream::TFileStream(const std::string& fileName, TMode mode) {
-    FFd = mode == fmOpenRead
-              ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)
-              : ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (FFd < 0)
+    if (!FFile.Open(fileName, mode == fmOpenRead ? files::TFile::OpenRead : files::TFile::Create))
         throw EKestrupError((mode == fmOpenRead ? "Cannot open file " : "Cannot create file ") +
-                            fileName + ": " + std::strerror(errno));
+                            fileName + ": " + FFile.Error());
 }
 
-TFileStream::~TFileStream() {
-    if (FFd >= 0) ::close(FFd);
-}
+TFileStream::~TFileStream() = default;
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {
-    for (;;) {
-        ssize_t n = ::read(FFd, buffer, size_t(std::max<int64_t>(count, 0)));
-        if (n >= 0) return n;
-        if (errno != EINTR) throw EKestrupError(std::string("Read error: ") + std::strerror(errno));
-    }
+    int64_t n = FFile.Read(buffer, count);
+    if (n < 0) throw EKestrupError("Read error: " + FFile.Error());
+    return n;
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
-    const char* p = static_cast<const char*>(buffer);
-    int64_t done = 0;
-    while (done < count) {
-        ssize_t n = ::write(FFd, p + done, size_t(count - done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw EKestrupError(std::string("Write error: ") + std::strerror(errno));
-        }
-        done += n;
-    }
-    return done;
+    if (!FFile.Write(buffer, count)) throw EKestrupError("Write error: " + FFile.Error());
+    return count;
 }
 
 int64_t TFileStream::Seek(int64_t offset, int origin) {
-    int whence = origin == soFromBeginning ? SEEK_SET
-                 : origin == soFromCurrent ? SEEK_CUR
-                                           : SEEK_END;
-    off_t r = ::lseek(FFd, offset, whence);
+    int64_t r = FFile.Seek(offset, origin);
     if (r < 0) throw EKestrupError("Seek error");
     return r;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Net.h"
+
 namespace kestrup {
 
 enum TSeekOrigin { soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2 };
@@ -51,7 +53,7 @@ public:
     int64_t Seek(int64_t offset, int origin) override;
 
 private:
-    int FFd = -1;
+    files::TFile FFile;
 };
 
 // Wraps another stream with a 32,768-byte buffer. Pending writes reach the inner

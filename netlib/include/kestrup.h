@@ -10,10 +10,27 @@
 
 #include <stdint.h>
 
+/* On Windows (kestrup.dll, 32-bit) every export is stdcall under its plain name, and
+ * the library calls the host's callbacks with the register convention: first argument
+ * in EAX, second in EDX, nothing on the stack, no result. With GCC or Clang that is
+ * regparm(2); a compiler without it declares its callbacks in a few lines of assembly.
+ * On Linux both are the platform's plain C convention. */
+#if defined(_WIN32)
+#define KESTRUP_API
+#define KESTRUP_CALL __stdcall
+#if defined(__GNUC__)
+#define KESTRUP_CALLBACK __attribute__((regparm(2)))
+#else
+#define KESTRUP_CALLBACK
+#endif
+#else
 #if defined(__GNUC__)
 #define KESTRUP_API __attribute__((visibility("default")))
 #else
 #define KESTRUP_API
+#endif
+#define KESTRUP_CALL
+#define KESTRUP_CALLBACK
 #endif
 
 #ifdef __cplusplus
@@ -21,18 +38,18 @@ extern "C" {
 #endif
 
 typedef uint8_t kestrup_bool;
-typedef void (*kestrup_status_callback)(const char* text);
-typedef void (*kestrup_progress_callback)(int32_t done, int32_t total);
+typedef void(KESTRUP_CALLBACK* kestrup_status_callback)(const char* text);
+typedef void(KESTRUP_CALLBACK* kestrup_progress_callback)(int32_t done, int32_t total);
 typedef void (*kestrup_idle_callback)(void);
 
 /* Proxy used by every later operation; nothing is checked or contacted. */
-KESTRUP_API void Set_Proxy_Server(kestrup_bool use_proxy, const char* proxy_host,
+KESTRUP_API void KESTRUP_CALL Set_Proxy_Server(kestrup_bool use_proxy, const char* proxy_host,
                                   int32_t proxy_port, int32_t time_out_ms);
 
 /* Fetches a document over HTTP/1.0. Returns the body, owned by the library and
  * valid until the next Http_Get that yields a body, or null (failure, busy, or an
  * empty body, which leaves the previous result in place). time_out_ms 0: no limit. */
-KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const char* password,
+KESTRUP_API const char* KESTRUP_CALL Http_Get(const char* url, const char* user_id, const char* password,
                                  int32_t time_out_ms);
 
 /* Downloads remote_file over FTP (image type) into local_file, or under the remote
@@ -42,7 +59,7 @@ KESTRUP_API const char* Http_Get(const char* url, const char* user_id, const cha
  * announced (0 when none). Arguments holding CR, LF or NUL are refused. Returns 1 on
  * success. time_out_ms 0: no limit per step (the wait for an active data connection
  * is still bounded). */
-KESTRUP_API kestrup_bool Ftp_Download(const char* host, int32_t port, const char* user_id,
+KESTRUP_API kestrup_bool KESTRUP_CALL Ftp_Download(const char* host, int32_t port, const char* user_id,
                                       const char* password, int32_t time_out_ms,
                                       const char* remote_file, const char* local_file,
                                       kestrup_progress_callback progress);
@@ -50,7 +67,7 @@ KESTRUP_API kestrup_bool Ftp_Download(const char* host, int32_t port, const char
 /* Sends one mail with an HTML body over SMTP, greeting with "HELO user_id".
  * Names, addresses and subject holding CR, LF or NUL are refused; body lines may end
  * in CR LF, LF or CR. Returns 1 once the server accepted the message. */
-KESTRUP_API kestrup_bool Smtp_Send(const char* from_address, const char* from_name,
+KESTRUP_API kestrup_bool KESTRUP_CALL Smtp_Send(const char* from_address, const char* from_name,
                                    const char* subject, const char* to_address, const char* body,
                                    const char* host, int32_t port, const char* user_id,
                                    int32_t time_out_ms);
@@ -61,29 +78,30 @@ KESTRUP_API kestrup_bool Smtp_Send(const char* from_address, const char* from_na
  * server sends; it runs on the calling thread, while the library waits or from
  * Kestrup_Dispatch. Without the proxy the connection is made in the background:
  * Server_Connect's true says only that it was started; Server_Connected tells. */
-KESTRUP_API kestrup_bool Server_Connect(const char* address, const char* host, int32_t port,
+KESTRUP_API kestrup_bool KESTRUP_CALL Server_Connect(const char* address, const char* host, int32_t port,
                                         kestrup_status_callback callback);
-KESTRUP_API kestrup_bool Server_Connected(void);
+KESTRUP_API kestrup_bool KESTRUP_CALL Server_Connected(void);
 /* Sends the text as it is, whole; what the socket does not take at once is sent
  * by Kestrup_Dispatch and before Server_Disconnect closes. Nothing waits for an answer. */
-KESTRUP_API kestrup_bool Server_Post(const char* data);
-KESTRUP_API kestrup_bool Server_Disconnect(void);
+KESTRUP_API kestrup_bool KESTRUP_CALL Server_Post(const char* data);
+KESTRUP_API kestrup_bool KESTRUP_CALL Server_Disconnect(void);
 
-/* Host integration. The idle callback runs during every wait of the library. */
-KESTRUP_API void Kestrup_Set_Idle_Callback(kestrup_idle_callback callback);
+/* Host integration (Linux only; under Windows the host's message loop serves).
+ * The idle callback runs during every wait of the library. */
+KESTRUP_API void KESTRUP_CALL Kestrup_Set_Idle_Callback(kestrup_idle_callback callback);
 /* A descriptor of the calling thread that is readable while library events wait
  * to be delivered; watch it in the host's loop and call Kestrup_Dispatch. */
-KESTRUP_API int32_t Kestrup_Event_Fd(void);
+KESTRUP_API int32_t KESTRUP_CALL Kestrup_Event_Fd(void);
 /* Delivers the calling thread's pending events without waiting; returns how many. */
-KESTRUP_API int32_t Kestrup_Dispatch(void);
+KESTRUP_API int32_t KESTRUP_CALL Kestrup_Dispatch(void);
 
-/* Limits. The largest body Http_Get keeps in memory and the largest file Ftp_Download
+/* Limits (Linux only; the Windows library keeps the defaults). The largest body Http_Get keeps in memory and the largest file Ftp_Download
  * writes (bytes, default 256 MiB, 0 = no cap; negative leaves it as it is): a larger one
  * gives null or false, and a download leaves no file. */
-KESTRUP_API void Kestrup_Set_Max_Body(int64_t bytes);
+KESTRUP_API void KESTRUP_CALL Kestrup_Set_Max_Body(int64_t bytes);
 /* The longest any one call may take, redirects and every wait included (ms,
  * 0 = no limit, the default); the per-step time-out applies as well. */
-KESTRUP_API void Kestrup_Set_Call_Deadline(int32_t ms);
+KESTRUP_API void KESTRUP_CALL Kestrup_Set_Call_Deadline(int32_t ms);
 
 #ifdef __cplusplus
 }
