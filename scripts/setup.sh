@@ -14,6 +14,9 @@ PKGS=(
   python3 python3-fonttools python3-pyftpdlib python3-aiosmtpd
   fonts-dejavu-core fonts-liberation2 fonts-dosis tinyproxy nginx-light curl socat
   xvfb xauth xdotool x11-utils imagemagick poppler-utils
+  # kestrup.dll: the mingw-w64 cross compiler, and wine (32-bit) to test it; qemu-user
+  # runs wine's 32-bit loader where the kernel cannot run 32-bit programs.
+  g++-mingw-w64-i686 wine wine64 wine32:i386 qemu-user
 )
 
 missing=()
@@ -25,6 +28,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""
   if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
   export DEBIAN_FRONTEND=noninteractive
+  # wine's 32-bit half comes from the i386 architecture.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
   $SUDO apt-get update -q
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
   # tinyproxy and nginx are only used by tests and benchmarks, started on demand.
