@@ -129,7 +129,10 @@ TEST_F(WineHost, HttpGetDirectAndThroughTheProxy) {
     TProxy proxy(dir);
     std::string url = "http://127.0.0.1:" + std::to_string(http.Port) + "/page.html";
     std::string expected = WinPath(dir.File("page.html"));
-    ExpectOk(Host({"http", url, expected, "proxy", std::to_string(proxy.Port), url, expected}),
+    // The second fetch names the server by host name: the look-up goes through the system.
+    std::string byName = "http://localhost:" + std::to_string(http.Port) + "/page.html";
+    ExpectOk(Host({"http", url, expected, "http", byName, expected, "proxy",
+                   std::to_string(proxy.Port), url, expected}),
              {"http", "proxy"});
 }
 
@@ -140,6 +143,12 @@ TEST_F(WineHost, HostMessagesRunDuringASlowHttpGet) {
     });
     ExpectOk(Host({"pump", "http://127.0.0.1:" + std::to_string(slow.Port()) + "/slow"}),
              {"pump"});
+}
+
+TEST_F(WineHost, TheTimeOutBoundsASilentServer) {
+    TScriptServer silent([](TPeer& p, int) { p.WaitClose(6000); });
+    ExpectOk(Host({"timeout", "http://127.0.0.1:" + std::to_string(silent.Port()) + "/"}),
+             {"timeout"});
 }
 
 TEST_F(WineHost, FtpDownloadIsByteForByteWithProgressInRegisters) {

@@ -11,6 +11,7 @@
  *   host.exe proxy <proxy port> <url> <file with the expected body>
  *   host.exe server <echo port>
  *   host.exe failures <port where nothing listens>
+ *   host.exe timeout <url of a server that never answers>
  */
 #include <windows.h>
 #include <stdint.h>
@@ -293,6 +294,16 @@ static void CaseFailures(const char* deadPort) {
     Result("failures", NULL);
 }
 
+/* The time-out runs on the system timer of the library's hidden window. */
+static void CaseTimeout(const char* url) {
+    DWORD start = GetTickCount();
+    const char* body = HttpGet(url, "", "", 1000);
+    DWORD took = GetTickCount() - start;
+    if (body) return Result("timeout", "a silent server gave a body");
+    if (took < 900 || took > 4000) return Result("timeout", "the time-out did not bound the call");
+    Result("timeout", NULL);
+}
+
 int main(int argc, char** argv) {
     HMODULE lib = LoadLibraryA("kestrup.dll");
     if (!lib) {
@@ -335,6 +346,9 @@ int main(int argc, char** argv) {
             i += 4;
         } else if (!strcmp(c, "server") && left >= 1) {
             CaseServer(argv[i + 1]);
+            i += 2;
+        } else if (!strcmp(c, "timeout") && left >= 1) {
+            CaseTimeout(argv[i + 1]);
             i += 2;
         } else if (!strcmp(c, "failures") && left >= 1) {
             CaseFailures(argv[i + 1]);

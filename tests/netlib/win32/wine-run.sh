@@ -35,4 +35,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$lib/wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   "$lib/wineserver" -w
 fi
+# One server for the prefix, with its services, until --stop: each run then starts
+# nothing of its own that could outlive it holding the caller's output.
+if ! "$lib/wineserver" -k0 2>/dev/null; then
+  "$lib/wineserver" -p >/dev/null 2>&1 </dev/null
+  "$lib/wine64" wineboot >/dev/null 2>&1 </dev/null
+fi
 exec "${loader[@]}" "$@"
