@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Resources.h"
 #include "shell/About.h"
+#include "shell/Application.h"
 #include "shell/Instance.h"
 #include "shell/Intro.h"
 #include "shell/LangState.h"
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
     if (screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    QApplication app(argc, argv);
+    orb::TApplication app(argc, argv);
     QApplication::setApplicationName("Orbelle");
     QApplication::setOrganizationName("Orbelle");
     orb::SetProgramFolder(QCoreApplication::applicationDirPath());

@@ -11,7 +11,7 @@
 #include "paint/Printing.h"
 #include "platform/Numbers.h"
 #include "shell/MMBtns.h"
-#include "tests/paint/Painting.h"
+#include "tests/shell/Painting.h"
 
 namespace {
 // The painting fixture with the user's subject last in the list, as the catalogue has it.

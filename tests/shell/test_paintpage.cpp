@@ -19,20 +19,7 @@
 
 using namespace orb;
 
-TEST(ViewGeometry, PlacementAndPointMapping) {
-    // 430x430 window, 200x100 picture at 100 %: centred.
-    EXPECT_EQ(PictureRectFor({430, 430}, {200, 100}, 1000, 0, 0), QRect(115, 165, 200, 100));
-    // At 250 % with a pan offset.
-    const QRect r = PictureRectFor({430, 430}, {200, 100}, 2500, 10, -20);
-    EXPECT_EQ(r, QRect(10 + (430 - 500) / 2, -20 + (430 - 250) / 2, 500, 250));
-    EXPECT_EQ(ScreenToPictureFor(QPoint(r.left() + 5, r.top() + 2), r, 2500), QPoint(2, 0));
-    // Left of the picture truncates toward zero: -0.4 gives 0, -2.8 gives -2.
-    EXPECT_EQ(ScreenToPictureFor(QPoint(r.left() - 1, r.top() - 7), r, 2500), QPoint(0, -2));
-    // At zoom 1 a drawing under 1000 pixels is 0 pixels wide.
-    EXPECT_EQ(PictureRectFor({430, 430}, {600, 600}, 1, 0, 0).width(), 0);
-}
-
-#include "tests/paint/Painting.h"
+#include "tests/shell/Painting.h"
 
 TEST(DetailWindow, PenClickWithoutMovementChangesNothingButEnablesSaveAndUndo) {
     Painting p;
