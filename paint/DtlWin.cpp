@@ -8,39 +8,39 @@
 #include <cmath>
 
 #include "paint/PixelOps.h"
-#include "paint/Tools.h"
-#include "paint/ViewGeometry.h"
 #include "platform/Cursors.h"
-#include "platform/Numbers.h"
 
 namespace orb {
 
-TDetailWindow* DetailWindow = nullptr;
-bool DetailWindowAlive = false;
+namespace {
+TDetailWindow* current = nullptr;
 
-TDetailWindow::TDetailWindow(QWidget* parent) : QWidget(parent) {
+QSize DeviceSize(QSize logical, qreal dpr) {
+    return QSize(int(std::ceil(logical.width() * dpr)), int(std::ceil(logical.height() * dpr)));
+}
+}  // namespace
+
+TDetailWindow* DetailWindow() { return current; }
+
+TDetailWindow::TDetailWindow(QWidget* parent, TPaintSession& session)
+    : QWidget(parent), session_(session) {
     setObjectName("DetailWindow");
     setWindowTitle("Detail-window");
     setAttribute(Qt::WA_OpaquePaintEvent, true);
     setMouseTracking(false);
-    DetailWindowAlive = true;
-    DetailWindow = this;
+    session_.SetViewSize(size());
+    SetCursorNumber(this, session_.Tool());
+    connect(&session_, &TPaintSession::changed, this, [this] { Paint(); });
+    connect(&session_, &TPaintSession::viewChanged, this, [this] { Paint(); });
+    connect(&session_, &TPaintSession::bandChanged, this, [this] { update(); });
+    connect(&session_, &TPaintSession::toolChanged, this,
+            [this](int cursor) { SetCursorNumber(this, cursor); });
+    current = this;
 }
 
 TDetailWindow::~TDetailWindow() {
-    DetailWindowAlive = false;
-    if (DetailWindow == this) DetailWindow = nullptr;
+    if (current == this) current = nullptr;
 }
-
-QRect TDetailWindow::PictureRect() const {
-    return PictureRectFor(size(), FPicture.size(), FZoom, FOffsetX, FOffsetY);
-}
-
-QPoint TDetailWindow::ScreenToPicture(QPoint p) const {
-    return ScreenToPictureFor(p, PictureRect(), FZoom);
-}
-
-int TDetailWindow::Tool() const { return CursorNumber(this); }
 
 QRect TDetailWindow::DevicePictureRect(qreal dpr) const {
     const QRect r = PictureRect();
@@ -53,12 +53,6 @@ QRect TDetailWindow::DevicePictureRect(qreal dpr) const {
     return QRect(l, t, scaled(r.left() + r.width()) - l, scaled(r.top() + r.height()) - t);
 }
 
-namespace {
-QSize DeviceSize(QSize logical, qreal dpr) {
-    return QSize(int(std::ceil(logical.width() * dpr)), int(std::ceil(logical.height() * dpr)));
-}
-}  // namespace
-
 // The picture is stretched straight into device pixels: at a ratio of 2 a picture shown
 // smaller than its own size keeps the detail that a logical-sized buffer would throw away,
 // and the round opening's edge is as fine as the screen.
@@ -69,72 +63,14 @@ void TDetailWindow::Compose(qreal dpr) {
         FBuffer = QImage(want, QImage::Format_RGB32);
     FBuffer.setDevicePixelRatio(dpr);
     FBuffer.fill(Qt::black);
-    if (doc_.HasPicture()) StretchIntoEllipse(FBuffer, DevicePictureRect(dpr), FPicture);
+    if (session_.HasPicture())
+        StretchIntoEllipse(FBuffer, DevicePictureRect(dpr), session_.Picture());
 }
 
 void TDetailWindow::Paint() {
+    session_.SetViewSize(size());  // a hidden window gets its resize event only when shown
     Compose(dpr_ > 0 ? dpr_ : devicePixelRatioF());
     repaint();
-}
-
-void TDetailWindow::SaveUndo() { doc_.SaveUndo(); }
-
-void TDetailWindow::Undo() {
-    if (doc_.Undo()) Paint();
-}
-
-void TDetailWindow::LoadPicture(const QImage& picture) {
-    doc_.LoadFromPicture(picture);
-    FZoom = 1000;
-    FOffsetX = FOffsetY = 0;
-    Paint();
-}
-
-void TDetailWindow::Pan(int dx, int dy) {
-    FOffsetX += dx;
-    FOffsetY += dy;
-    Paint();
-}
-
-void TDetailWindow::ZoomAround(QPoint at, bool in) {
-    const int z = FZoom, nz = in ? ZoomInStep(z) : ZoomOutStep(z);
-    if (nz == z) return;
-    // The picture position under the point, in picture pixels (fractional), stays put.
-    const QRect r = PictureRect();
-    const double px = (double(at.x()) - r.left()) * 1000.0 / z;
-    const double py = (double(at.y()) - r.top()) * 1000.0 / z;
-    const QRect nr = PictureRectFor(size(), FPicture.size(), nz, 0, 0);
-    FZoom = nz;
-    FOffsetX = Round(at.x() - px * nz / 1000.0) - nr.left();
-    FOffsetY = Round(at.y() - py * nz / 1000.0) - nr.top();
-    Paint();
-}
-
-void TDetailWindow::SetBand(const QRect& r) {
-    band_ = r;
-    update();
-}
-
-void TDetailWindow::ClearBand() {
-    band_.reset();
-    update();
-}
-
-void TDetailWindow::FormMouseDown(Qt::MouseButton button, QPoint p) {
-    if (button != Qt::LeftButton) return;
-    if (const TToolEntry* t = ToolByCursor(Tool())) t->tool->Press(*this, {p, ScreenToPicture(p)});
-}
-
-void TDetailWindow::FormMouseMove(Qt::MouseButtons buttons, QPoint p) {
-    if (!(buttons & Qt::LeftButton)) return;
-    if (const TToolEntry* t = ToolByCursor(Tool())) t->tool->Move(*this, {p, ScreenToPicture(p)});
-}
-
-void TDetailWindow::FormMouseUp(Qt::MouseButton button, QPoint p) {
-    if (button == Qt::LeftButton)
-        if (const TToolEntry* t = ToolByCursor(Tool()))
-            t->tool->Release(*this, {p, ScreenToPicture(p)});
-    if (Host) Host->AfterMouseUp();
 }
 
 void TDetailWindow::paintEvent(QPaintEvent*) {
@@ -149,16 +85,17 @@ void TDetailWindow::paintEvent(QPaintEvent*) {
         Compose(dpr);
     }
     p.drawImage(QPointF(0, 0), FBuffer);
-    if (band_) {
+    if (const auto band = session_.Band()) {
         // The band inverts what lies below it, so it shows on any colour.
         p.setCompositionMode(QPainter::RasterOp_NotDestination);
         p.setPen(QPen(Qt::white, 1, Qt::DashDotLine));
         p.setBrush(Qt::NoBrush);
-        p.drawRect(*band_);
+        p.drawRect(*band);
     }
 }
 
 void TDetailWindow::resizeEvent(QResizeEvent*) {
+    session_.SetViewSize(size());
     FBuffer = QImage();
     update();
 }
@@ -174,29 +111,23 @@ void TDetailWindow::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TDetailWindow::wheelEvent(QWheelEvent* e) {
-    if (!doc_.HasPicture()) return;
-    // One step per notch; touch pads send smaller deltas that add up.
-    wheelDelta_ += e->angleDelta().y();
-    while (std::abs(wheelDelta_) >= 120) {
-        ZoomAround(e->position().toPoint(), wheelDelta_ > 0);
-        wheelDelta_ += wheelDelta_ > 0 ? -120 : 120;
-    }
-    if (Host) Host->AfterMouseUp();
+    if (!session_.HasPicture()) return;
+    session_.Wheel(e->angleDelta().y(), e->position().toPoint());
     e->accept();
 }
 
-void ShowDetailWindow(QWidget* panel, TDetailHost* host) {
-    if (DetailWindowAlive) {
-        if (DetailWindow->isMinimized()) DetailWindow->showNormal();
-        DetailWindow->show();
-        return;
+TDetailWindow* ShowDetailWindow(QWidget* panel, TPaintSession& session) {
+    if (TDetailWindow* w = DetailWindow(); w && &w->Session() == &session) {
+        if (w->isMinimized()) w->showNormal();
+        w->show();
+        return w;
     }
-    auto* w = new TDetailWindow(panel);
-    w->Host = host;
+    auto* w = new TDetailWindow(panel, session);
     w->setGeometry(panel->rect());
-    w->FStartX = w->FStartY = w->FOffsetX = w->FOffsetY = 0;
-    w->FZoom = 1000;
+    session.SetViewSize(w->size());
+    session.SetView({1000, 0, 0});
     w->show();
+    return w;
 }
 
 }  // namespace orb

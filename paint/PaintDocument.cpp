@@ -3,28 +3,28 @@
 namespace orb {
 
 void TPaintDocument::SaveUndo() {
-    if (Picture.isNull()) {
-        UndoPicture = QImage();
+    if (FPicture.isNull()) {
+        FUndoPicture = QImage();
         return;
     }
-    UndoPicture = Picture.copy();
+    FUndoPicture = FPicture.copy();
 }
 
 bool TPaintDocument::CanUndo() const {
-    return Changed && !UndoPicture.isNull() && UndoPicture.size() == Picture.size();
+    return FChanged && !FUndoPicture.isNull() && FUndoPicture.size() == FPicture.size();
 }
 
 bool TPaintDocument::Undo() {
     if (!CanUndo()) return false;
-    Picture = UndoPicture;
-    UndoPicture = QImage();
+    FPicture = FUndoPicture;
+    FUndoPicture = QImage();
     return true;
 }
 
 void TPaintDocument::LoadFromPicture(const QImage& picture) {
-    Picture = picture;
-    UndoPicture = QImage();
-    Changed = false;
+    FPicture = picture;
+    FUndoPicture = QImage();
+    FChanged = false;
 }
 
 }  // namespace orb

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <ctime>
 #include <cwchar>
 #include <limits>
 #include <memory>
@@ -710,25 +709,22 @@ size_t FirstSpanBudget(int w, int h) {
     return std::max<size_t>(2048, static_cast<size_t>(w) * static_cast<size_t>(h) / 256);
 }
 
-// Spans taken before the search starts timing itself.
-constexpr size_t kUntimedSpans = 256;
+// Spans taken before the search weighs itself against labelling (most fills are small cells).
+constexpr size_t kFreeSpans = 256;
 
-// What labelling costs per run of the mask beyond building the mask (joins, flattening and
-// painting), measured on mazes of millions of runs.
+// The cost model that chooses between going on with the search and labelling the whole
+// picture. It reads only the picture, so the same click always takes the same path:
+// - labelling costs a pass over every pixel (building the mask) plus a cost per run of the
+//   mask (joins, flattening and painting), measured on mazes of millions of runs;
+// - a search span costs from a few nanoseconds (region in the cache) to tens (a fragmented
+//   region spread over a large picture).
+// The search goes on while it has cost less than a share of the labelling: a region that is
+// still growing by then is likely to be large.
+constexpr double kMaskNsPerPixel = 0.25;
 constexpr double kLabelNsPerRun = 9.0;
-// A search span costs from a few nanoseconds (region in the cache) to tens (a fragmented
-// region spread over a large picture). The search goes on while it has cost less than this
-// share of the labelling: a region that is still growing by then is likely to be large.
+constexpr double kSearchNsPerSpan = 40.0;
 constexpr double kSearchShare = 0.15;
 constexpr int kSampleEvery = 16;  // one row in so many is sampled to estimate the labelling
-
-// Processor time of this thread: the choice below weighs work done, which other programs on
-// the machine should not sway.
-double ThreadNs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
 
 // Finds the seed's region: spans go to onSpan as the search takes them; if the search stops,
 // onSwitch() is called and every row holding part of the region goes to onRow(y, bits, words),
@@ -740,15 +736,12 @@ void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnS
     VisitedBits visited(w, h);
     SpanSearch<OnSpan> search(px, seed, c, visited, onSpan);
     const bool automatic = spanBudget == kAutoSpans;
-    // Most fills are small cells, done before the clock (a system call) is worth reading.
-    if (search.Run(automatic ? kUntimedSpans : spanBudget)) return;
-    const double start = automatic ? ThreadNs() : 0;
+    if (search.Run(automatic ? kFreeSpans : spanBudget)) return;
     if (automatic && search.Run(FirstSpanBudget(w, h))) return;
 
     const size_t words = (static_cast<size_t>(w) + 63) / 64;
     if (automatic) {
-        // A sixteenth of the rows' masks, timed, tells what labelling the picture would cost.
-        const double sampling = ThreadNs();
+        // A sixteenth of the rows' masks tells how many runs labelling the picture would meet.
         std::vector<std::uint64_t> sample(words);
         size_t runs = 0;
         // One row from each block, at a different place in every block, so pictures that
@@ -758,15 +751,11 @@ void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnS
             MaskRow(px.Row(y), w, c, nullptr, sample.data(), words);
             runs += CountRuns(sample, words);
         }
-        const double sampled = ThreadNs();
-        const double sampleNs = sampled - sampling;
-        const double labelNs =
-            kSampleEvery * (sampleNs + static_cast<double>(runs) * kLabelNsPerRun);
-        double searchNs = sampling - start;
-        while (searchNs < kSearchShare * labelNs) {
-            if (search.Run(search.Taken() + 4096)) return;
-            searchNs = ThreadNs() - sampled + (sampling - start);
-        }
+        const double labelNs = static_cast<double>(w) * h * kMaskNsPerPixel +
+                               kSampleEvery * static_cast<double>(runs) * kLabelNsPerRun;
+        const auto searchSpans = static_cast<size_t>(kSearchShare * labelNs / kSearchNsPerSpan);
+        while (search.Taken() < searchSpans)
+            if (search.Run(std::min(searchSpans, search.Taken() + 4096))) return;
     }
     // Runs the search has taken (and painted) since count through `visited`.
     std::vector<std::uint64_t> mask(words * static_cast<size_t>(h)), region;

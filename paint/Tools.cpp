@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "paint/ColorModel.h"
-#include "paint/DtlWin.h"
+#include "paint/PaintSession.h"
 #include "paint/PixelOps.h"
 #include "platform/Cursors.h"
 
@@ -15,41 +15,40 @@ namespace {
 // the segment from the last point.
 class TPenTool : public TPaintTool {
 public:
-    void Press(TDetailWindow& w, const TToolPoint& at) override {
-        w.SaveUndo();
-        w.FStartX = w.FEndX = at.picture.x();
-        w.FStartY = w.FEndY = at.picture.y();
-        w.FChanged = true;
+    void Press(TPaintSession& s, const TToolPoint& at) override {
+        s.SaveUndo();
+        FStartX = FEndX = at.picture.x();
+        FStartY = FEndY = at.picture.y();
+        s.MarkChanged();
     }
-    void Move(TDetailWindow& w, const TToolPoint& at) override {
-        w.FEndX = at.picture.x();
-        w.FEndY = at.picture.y();
-        if (w.FEndX != w.FStartX || w.FEndY != w.FStartY) {
-            if (!w.FPicture.isNull() && w.Host) {
-                const QColor c = NearestDisplayColor(w.Host->CurrentColour());
-                DrawPenLine(w.FPicture, QPoint(w.FStartX, w.FStartY), QPoint(w.FEndX, w.FEndY),
-                            std::clamp(w.Host->PenWidthValue(), 1, 100), c.rgb(),
-                            w.Host->FillStyleIndex());
-            }
-            w.Paint();
+    void Move(TPaintSession& s, const TToolPoint& at) override {
+        FEndX = at.picture.x();
+        FEndY = at.picture.y();
+        if (FEndX != FStartX || FEndY != FStartY) {
+            const QPoint from(FStartX, FStartY), to(FEndX, FEndY);
+            const int width = std::clamp(s.PenWidth(), 1, 100);
+            const QRgb c = NearestDisplayColor(s.Colour()).rgb();
+            const int style = s.FillStyleIndex();
+            s.Edit([&](QImage& pic) { DrawPenLine(pic, from, to, width, c, style); },
+                   QRect(from, to).normalized().adjusted(-width, -width, width, width));
         }
-        w.FStartX = w.FEndX;
-        w.FStartY = w.FEndY;
-        w.FChanged = true;
+        FStartX = FEndX;
+        FStartY = FEndY;
+        s.MarkChanged();
     }
+
+private:
+    int FStartX = 0, FStartY = 0, FEndX = 0, FEndY = 0;
 };
 
 // Fill: on release, the region of the clicked pixel's colour with the colour and style.
 class TFillTool : public TPaintTool {
 public:
-    void Release(TDetailWindow& w, const TToolPoint& at) override {
-        w.SaveUndo();
-        if (!w.FPicture.isNull() && w.Host) {
-            const QColor c = NearestDisplayColor(w.Host->CurrentColour());
-            FloodFill(w.FPicture, at.picture, c.rgb(), FillStyleFromIndex(w.Host->FillStyleIndex()));
-        }
-        w.Paint();
-        w.FChanged = true;
+    void Release(TPaintSession& s, const TToolPoint& at) override {
+        s.SaveUndo();
+        const QRgb c = NearestDisplayColor(s.Colour()).rgb();
+        const FillStyle style = FillStyleFromIndex(s.FillStyleIndex());
+        s.Edit([&](QImage& pic) { FloodFill(pic, at.picture, c, style); });
     }
 };
 
@@ -57,41 +56,45 @@ public:
 // colour to take.
 class TEyeDropperTool : public TPaintTool {
 public:
-    void Release(TDetailWindow& w, const TToolPoint& at) override {
-        if (w.FPicture.rect().contains(at.picture) && w.Host)
-            w.Host->ColourPicked(NearestDisplayColor(QColor::fromRgb(w.FPicture.pixel(at.picture))));
+    void Release(TPaintSession& s, const TToolPoint& at) override {
+        if (s.Picture().rect().contains(at.picture))
+            s.PickColour(NearestDisplayColor(QColor::fromRgb(s.Picture().pixel(at.picture))));
     }
 };
 
 // Move: drags the picture; the offsets are not limited.
 class TMoveTool : public TPaintTool {
 public:
-    void Press(TDetailWindow& w, const TToolPoint& at) override {
-        w.FStartX = at.window.x();
-        w.FStartY = at.window.y();
+    void Press(TPaintSession&, const TToolPoint& at) override {
+        FStartX = at.window.x();
+        FStartY = at.window.y();
     }
-    void Move(TDetailWindow& w, const TToolPoint& at) override {
-        w.Pan(at.window.x() - w.FStartX, at.window.y() - w.FStartY);
-        w.FStartX = at.window.x();
-        w.FStartY = at.window.y();
+    void Move(TPaintSession& s, const TToolPoint& at) override {
+        s.Pan(at.window.x() - FStartX, at.window.y() - FStartY);
+        FStartX = at.window.x();
+        FStartY = at.window.y();
     }
+
+private:
+    int FStartX = 0, FStartY = 0;
 };
 
-std::vector<TToolEntry> MakeTable() {
-    std::vector<TToolEntry> t;
-    t.push_back({crEyeDropper, "EyeDropperSBtn", "ColorPage", std::make_unique<TEyeDropperTool>()});
-    t.push_back({crPen, "PenSBtn", "ColorPage", std::make_unique<TPenTool>()});
-    t.push_back({crPaintBrush, "PaintSBtn", "ColorPage", std::make_unique<TFillTool>()});
-    t.push_back({crMovingHand, "MoveSBtn", "SizePage", std::make_unique<TMoveTool>()});
-    t.push_back({crZoomIn, "ZoomInSBtn", "SizePage", MakeZoomInTool()});
-    t.push_back({crZoomOut, "ZoomOutSBtn", "SizePage", MakeZoomOutTool()});
-    return t;
+template <class T>
+std::unique_ptr<TPaintTool> Make() {
+    return std::make_unique<T>();
 }
 
 }  // namespace
 
 const std::vector<TToolEntry>& ToolTable() {
-    static const std::vector<TToolEntry> table = MakeTable();
+    static const std::vector<TToolEntry> table{
+        {crEyeDropper, "EyeDropperSBtn", "ColorPage", &Make<TEyeDropperTool>},
+        {crPen, "PenSBtn", "ColorPage", &Make<TPenTool>},
+        {crPaintBrush, "PaintSBtn", "ColorPage", &Make<TFillTool>},
+        {crMovingHand, "MoveSBtn", "SizePage", &Make<TMoveTool>},
+        {crZoomIn, "ZoomInSBtn", "SizePage", &MakeZoomInTool},
+        {crZoomOut, "ZoomOutSBtn", "SizePage", &MakeZoomOutTool},
+    };
     return table;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-// The painting window's tools. Each tool is a small class that receives the mouse press,
-// move and release with the point in window and picture coordinates; the table below
-// registers them under their cursor numbers, which is how the painting window knows its
-// active tool. The tool buttons, the side page they show and the buttons' hot state are
+// The painting tools. Each tool is a small class that receives the mouse press, move and
+// release with the point in window and picture coordinates, works on the painting session and
+// keeps its own drag state; the table below registers them under their cursor numbers, which
+// is how the session knows its active tool (it makes one of that kind when the tool changes). The tool buttons, the side page they show and the buttons' hot state are
 // read from the same table.
 #include <QPoint>
 #include <QString>
@@ -11,7 +11,7 @@
 
 namespace orb {
 
-class TDetailWindow;
+class TPaintSession;
 
 struct TToolPoint {
     QPoint window;   // window pixels
@@ -21,16 +21,16 @@ struct TToolPoint {
 class TPaintTool {
 public:
     virtual ~TPaintTool() = default;
-    virtual void Press(TDetailWindow& w, const TToolPoint& at) {}
-    virtual void Move(TDetailWindow& w, const TToolPoint& at) {}
-    virtual void Release(TDetailWindow& w, const TToolPoint& at) {}
+    virtual void Press(TPaintSession& s, const TToolPoint& at) {}
+    virtual void Move(TPaintSession& s, const TToolPoint& at) {}
+    virtual void Release(TPaintSession& s, const TToolPoint& at) {}
 };
 
 struct TToolEntry {
     int cursor;               // the cursor number that selects the tool
     const char* button;       // objectName of its button on the paint page
     const char* sidePage;     // the side page its button shows
-    std::unique_ptr<TPaintTool> tool;
+    std::unique_ptr<TPaintTool> (*make)();
 };
 
 // The zoom tools (paint/ZoomTools.cpp).

@@ -1,7 +1,7 @@
 // The zoom tools: zoom in by click or rubber band, zoom out by click.
 #include <memory>
 
-#include "paint/DtlWin.h"
+#include "paint/PaintSession.h"
 #include "paint/Tools.h"
 #include "paint/ViewGeometry.h"
 
@@ -11,43 +11,35 @@ namespace {
 
 class TZoomInTool : public TPaintTool {
 public:
-    void Press(TDetailWindow& w, const TToolPoint& at) override {
-        w.FStartX = w.FEndX = at.window.x();
-        w.FStartY = w.FEndY = at.window.y();
-        w.SetBand(QRect(QPoint(w.FStartX, w.FStartY), QPoint(w.FEndX, w.FEndY)));
+    void Press(TPaintSession& s, const TToolPoint& at) override {
+        FStartX = FEndX = at.window.x();
+        FStartY = FEndY = at.window.y();
+        s.SetBand(QRect(QPoint(FStartX, FStartY), QPoint(FEndX, FEndY)));
     }
-    void Move(TDetailWindow& w, const TToolPoint& at) override {
-        w.FEndX = at.window.x();
-        w.FEndY = at.window.y();
-        w.SetBand(QRect(QPoint(w.FStartX, w.FStartY), QPoint(w.FEndX, w.FEndY)).normalized());
+    void Move(TPaintSession& s, const TToolPoint& at) override {
+        FEndX = at.window.x();
+        FEndY = at.window.y();
+        s.SetBand(QRect(QPoint(FStartX, FStartY), QPoint(FEndX, FEndY)).normalized());
     }
-    void Release(TDetailWindow& w, const TToolPoint&) override {
-        w.ClearBand();
-        const int x1 = w.FStartX, y1 = w.FStartY, x2 = w.FEndX, y2 = w.FEndY;
-        if (x1 == x2 && y1 == y2) {
-            const int z = ZoomInStep(w.FZoom);
-            if (z != w.FZoom) {
-                w.FZoom = z;
-                w.Paint();
-            }
+    void Release(TPaintSession& s, const TToolPoint&) override {
+        s.ClearBand();
+        if (FStartX == FEndX && FStartY == FEndY) {
+            const int z = ZoomInStep(s.Zoom());
+            if (z != s.Zoom()) s.SetZoom(z);
             return;
         }
-        const ViewState now{w.FZoom, w.FOffsetX, w.FOffsetY};
-        if (auto v = BandZoom(w.size(), w.FPicture.size(), now, x1, y1, x2, y2)) {
-            w.FZoom = v->zoom;
-            w.FOffsetX = v->offsetX;
-            w.FOffsetY = v->offsetY;
-            w.Paint();
-        }
+        if (auto v = BandZoom(s.ViewSize(), s.Picture().size(), s.View(), FStartX, FStartY,
+                              FEndX, FEndY))
+            s.SetView(*v);
     }
+
+private:
+    int FStartX = 0, FStartY = 0, FEndX = 0, FEndY = 0;
 };
 
 class TZoomOutTool : public TPaintTool {
 public:
-    void Release(TDetailWindow& w, const TToolPoint&) override {
-        w.FZoom = ZoomOutStep(w.FZoom);
-        w.Paint();
-    }
+    void Release(TPaintSession& s, const TToolPoint&) override { s.SetZoom(ZoomOutStep(s.Zoom())); }
 };
 
 }  // namespace

@@ -12,23 +12,22 @@
 #include <QSessionManager>
 
 #include "library/PictureImage.h"
-#include "paint/DtlWin.h"
+#include "paint/PaintSession.h"
 #include "paint/Printing.h"
 #include "platform/Outward.h"
 #include "platform/Paths.h"
+#include "shell/AppData.h"
 #include "shell/LangState.h"
 #include "shell/LanguageTexts.h"
 #include "shell/MMBtns.h"
-#include "shell/Main.h"
-#include "shell/PaintPage.h"
 #include "shell/MsgDlg.h"
+#include "shell/Page.h"
+#include "shell/PaintPanels.h"
 
 namespace orb {
 
 namespace {
 const char* kFilter = "Orbelle (*.bmp)";
-
-bool HasPicture() { return DetailWindowAlive && DetailWindow->Document().HasPicture(); }
 
 // Writes the picture as a true-colour BMP through the picture loader (which writes beside
 // the target and renames, and reports its own failure).
@@ -42,8 +41,17 @@ bool WriteBmp(TPictureImage* loader, const QImage& picture, const QString& file)
 }
 }  // namespace
 
-void TPaintPage::AskSaveChanged() {
-    if (!DetailWindowAlive || !DetailWindow->FChanged) return;
+TFileCommands::TFileCommands(const TPaintContext& ctx, const Buttons& buttons,
+                             TCataloguePanel& catalogue)
+    : ctx_(ctx), b_(buttons), catalogue_(catalogue) {}
+
+bool TFileCommands::IsCommand(QObject* sender) const {
+    return sender && (sender == b_.Open || sender == b_.Save || sender == b_.Print ||
+                      sender == b_.Clipboard || sender == b_.Desktop);
+}
+
+void TFileCommands::AskSaveChanged() {
+    if (!ctx_.Alive() || !ctx_.Session.Changed()) return;
     const QString sec = "MainForm";
     if (AskYesNo(GetLangText(4217, sec, LngFileName, "Mandala is veranderd!"),
                  GetLangText(4218, sec, LngFileName, "Wilt u de huidige mandala bewaren?"),
@@ -51,123 +59,96 @@ void TPaintPage::AskSaveChanged() {
         SaveMandala(false);
 }
 
-void TPaintPage::RunFileCommand(QObject* sender) {
-    if (sender == OpenSBtn)
+void TFileCommands::Run(QObject* sender) {
+    if (sender == b_.Open)
         OpenMandala();
-    else if (sender == SaveSBtn)
+    else if (sender == b_.Save)
         SaveMandala(true);
-    else if (sender == PrintSBtn)
+    else if (sender == b_.Print)
         PrintMandala();
-    else if (sender == SendToClipBrdSBtn)
+    else if (sender == b_.Clipboard)
         CopyMandalaToClipboard();
-    else if (sender == SendToDesktopSBtn)
+    else if (sender == b_.Desktop)
         SetMandalaAsWallpaper();
 }
 
-void TPaintPage::OpenMandala() {
+void TFileCommands::OpenMandala() {
     AskSaveChanged();
-    const QString file = Out().OpenFileName(&Form, Form.OpenDialog->property("Title").toString(),
-                                            UserFolder(), kFilter);
+    const QString file =
+        Out().OpenFileName(ctx_.Host.Window(), ctx_.Data().OpenDialog->property("Title").toString(),
+                           UserFolder(), kFilter);
     if (!file.isEmpty()) {
-        if (DetailWindowAlive) DetailWindow->FChanged = false;
-        LoadMandala(QFileInfo(file).absoluteFilePath());
+        if (ctx_.Alive()) ctx_.Session.MarkSaved();  // answered above
+        catalogue_.LoadMandala(QFileInfo(file).absoluteFilePath());
     }
-    UpdateStatus();
+    ctx_.UpdateStatus();
 }
 
-bool TPaintPage::SaveMandala(bool reselect) {
+bool TFileCommands::SaveMandala(bool reselect) {
     bool saved = false;
     if (HasPicture()) {
-        QString file = Out().SaveFileName(&Form, Form.SaveDialog->property("Title").toString(),
+        QString file = Out().SaveFileName(ctx_.Host.Window(),
+                                          ctx_.Data().SaveDialog->property("Title").toString(),
                                           SaveInitialDir.isEmpty() ? UserFolder() : SaveInitialDir,
                                           SaveFileName, kFilter);
         if (!file.isEmpty()) {
             if (QFileInfo(file).suffix().isEmpty()) file += ".bmp";  // the default extension
             // A failed write keeps the change mark and the lists: the drawing is still
             // only in memory, and the user must be offered the save again.
-            if (WriteBmp(Form.anImage, DetailWindow->FPicture, file)) {
+            if (WriteBmp(ctx_.Data().PictureLoader, ctx_.Session.Picture(), file)) {
                 saved = true;
-                if (reselect) ShowSavedFile(file);
-                DetailWindow->Document().MarkSaved();
+                if (reselect) catalogue_.ShowSavedFile(file);
+                ctx_.Session.MarkSaved();
                 const QFileInfo fi(file);
                 SaveFileName = fi.fileName();
                 SaveInitialDir = fi.absolutePath() + "/";
             }
         }
     }
-    UpdateStatus();
-    Form.update();
+    ctx_.UpdateStatus();
+    ctx_.Host.Window()->update();
     return saved;
 }
 
-void TPaintPage::ShowSavedFile(const QString& file) {
-    const QFileInfo fi(file);
-    const QString folder = QDir::cleanPath(fi.absolutePath()) + "/";
-    if (folder == QDir::cleanPath(UserFolder()) + "/") {
-        SubjectLst->blockSignals(true);
-        SubjectLst->setCurrentIndex(SubjectLst->count() - 1);
-        SubjectLst->blockSignals(false);
-        MandalaLst->blockSignals(true);
-        FillMandalaList(false);
-        MandalaLst->setCurrentRow(-1);
-        for (int i = 0; i < MandalaLst->count(); ++i)
-            if (MandalaLst->item(i)->text() == fi.fileName()) {
-                MandalaLst->setCurrentRow(i);
-                break;
-            }
-        MandalaLst->blockSignals(false);
-    } else {
-        ShowLoneFile(fi.fileName());
-    }
-}
+void TFileCommands::RefreshPrinters() { printers_ = Out().Printers(); }
 
-void TPaintPage::RefreshPrinters() { printers_ = Out().Printers(); }
-
-void TPaintPage::PrintMandala() {
+void TFileCommands::PrintMandala() {
     RefreshPrinters();  // a printer added since start-up counts
     if (!HasPicture() || printers_.isEmpty()) return;
     QPrinter printer(QPrinter::HighResolution);
-    if (!Out().PrintSetup(&Form, printer)) return;
-    PrintPicture(printer, DetailWindow->FPicture, Form.CaptionLbl->font().family());
+    if (!Out().PrintSetup(ctx_.Host.Window(), printer)) return;
+    PrintPicture(printer, ctx_.Session.Picture(), ctx_.Data().HeadingFace);
 }
 
-void TPaintPage::CopyMandalaToClipboard() {
+void TFileCommands::CopyMandalaToClipboard() {
     if (!HasPicture()) return;
-    QGuiApplication::clipboard()->setImage(DetailWindow->FPicture);
+    QGuiApplication::clipboard()->setImage(ctx_.Session.Picture());
 }
 
-void TPaintPage::SetMandalaAsWallpaper() {
+void TFileCommands::SetMandalaAsWallpaper() {
     if (!HasPicture()) return;
     const QString file = WallpaperFile();
     QDir().mkpath(QFileInfo(file).absolutePath());
-    if (!WriteBmp(Form.anImage, DetailWindow->FPicture, file)) return;  // the writer said why
+    if (!WriteBmp(ctx_.Data().PictureLoader, ctx_.Session.Picture(), file))
+        return;  // the writer said why
     if (!Out().SetWallpaper(file))
         Out().Message(GetLangText(4116, "MainForm", LngFileName,
                                   "De mandala kon niet als bureaubladachtergrond worden ingesteld."),
                       "Orbelle", MessageKind::Error);
 }
 
-QString TPaintPage::SaveForLogout() {
-    if (!HasPicture() || !DetailWindow->FChanged) return {};
+QString TFileCommands::SaveForLogout() {
+    if (!HasPicture() || !ctx_.Session.Changed()) return {};
     QDir().mkpath(UserFolder());
     const QString stamp = QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss");
     QString file = UserFolder() + "Mandala " + stamp + ".bmp";
     for (int n = 2; QFileInfo::exists(file); ++n)
         file = UserFolder() + QStringLiteral("Mandala %1 (%2).bmp").arg(stamp).arg(n);
-    if (!WriteBmp(Form.anImage, DetailWindow->FPicture, file)) return {};
-    DetailWindow->Document().MarkSaved();
+    if (!WriteBmp(ctx_.Data().PictureLoader, ctx_.Session.Picture(), file)) return {};
+    ctx_.Session.MarkSaved();
     return file;
 }
 
-void TMainForm::SessionEnding(QSessionManager& manager) {
-    if (!DetailWindowAlive || !DetailWindow->FChanged) return;
-    if (manager.allowsInteraction()) {
-        Paint->AskSaveChanged();
-        manager.release();
-        DetailWindow->FChanged = false;  // answered: the close that follows asks no more
-    } else {
-        Paint->SaveForLogout();
-    }
-}
+bool TFileCommands::HasPicture() const { return ctx_.Alive() && ctx_.Session.HasPicture(); }
 
 }  // namespace orb

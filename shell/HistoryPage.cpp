@@ -12,17 +12,17 @@
 #include "library/iDbRecs.h"
 #include "platform/Cursors.h"
 #include "platform/Tags.h"
+#include "shell/AppData.h"
 #include "shell/Bk.h"
 #include "shell/ContentOutline.h"
 #include "shell/LangState.h"
 #include "shell/MMBtns.h"
-#include "shell/Main.h"
 
 namespace orb {
 
 using namespace look;
 
-THistoryPage::THistoryPage(TMainForm& form, QWidget* page) : TPage(form, page) {
+THistoryPage::THistoryPage(TPageHost& host, QWidget* page) : TPage(host, page) {
     HistoryBk = Background("HistoryBk");
 
     HistoryShapeBk = new TShape(page);
@@ -77,13 +77,13 @@ THistoryPage::THistoryPage(TMainForm& form, QWidget* page) : TPage(form, page) {
                                Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
     WatchButtonLabel(HistoryBackSBtnLbl);
     for (QLabel* l : {HistoryTitle, HistorySubTitle, HistoryHeaderLbl}) WatchTitle(l);
-    TMainForm* f = &Form;
+    TPageHost* f = &Host;
     HistoryBackSBtn->OnClick = [f](QObject* s) { f->MenuSBtnClick(s); };
 }
 
 void THistoryPage::FillContents() {
     // The history button with no contents for the language keeps the previous lines.
-    const QStringList lines = Form.DatabaseLines("Content_");
+    const QStringList lines = Host.Data().DatabaseLines("Content_");
     if (lines.isEmpty()) return;
     ContentLst->SetLines(lines);
     ContentLst->CollapseTopLevel();
@@ -95,14 +95,11 @@ void THistoryPage::FillContents() {
 void THistoryPage::ContentLstClick() {
     if (!HistoryMarkup) return;
     QString text;
-    if (ContentLst->Selected() > 0 && Form.TextDatabase) {
-        const QString key = ContentLst->SelectedKey();
-        QByteArray value;
-        if (Form.TextDatabase->FindValue(ToCp1252(key + "_" + QString::number(LngID) + "|||"),
-                                         value))
-            text = FromCp1252(value);
-    }
-    HistoryMarkup->SetArchive(Form.ArchiveIndex.get());
+    if (ContentLst->Selected() > 0)
+        Host.Data().FindText(ContentLst->SelectedKey() + "_" +
+                                 QString::number(Host.Data().Language()) + "|||",
+                             text);
+    HistoryMarkup->SetArchive(Host.Data().ArchiveIndex.get());
     HistoryMarkup->SetMarkupText(text);
 }
 
@@ -112,14 +109,14 @@ void THistoryPage::LoadPictures(const QImage& background, const QString& sizeKey
         ResourcePng(QStringLiteral(":/pictures/%1/HistoryHeaderImage.png").arg(sizeKey))));
 }
 
-void THistoryPage::BkMouseMove() { Form.SBtnMouseOut(HistoryBackSBtn); }
+void THistoryPage::BkMouseMove() { Host.SBtnMouseOut(HistoryBackSBtn); }
 
 void THistoryPage::SBtnClick(QObject* sender) {
-    if (IsBackChoice(sender)) Form.MenuSBtnClick(HistoryBackSBtn);
+    if (IsBackChoice(sender)) Host.MenuSBtnClick(HistoryBackSBtn);
 }
 
 void THistoryPage::SBtnMouseMove(QObject* sender) {
-    if (IsBackChoice(sender)) Form.SBtnMouseIn(HistoryBackSBtn);
+    if (IsBackChoice(sender)) Host.SBtnMouseIn(HistoryBackSBtn);
 }
 
 }  // namespace orb

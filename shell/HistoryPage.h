@@ -12,7 +12,7 @@ class TMarkupScrollBox;
 class THistoryPage : public TPage {
     Q_OBJECT
 public:
-    THistoryPage(TMainForm& form, QWidget* page);
+    THistoryPage(TPageHost& host, QWidget* page);
 
     TBkControl* HistoryBk = nullptr;
     TShape* HistoryShapeBk = nullptr;

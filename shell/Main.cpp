@@ -8,14 +8,12 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QSessionManager>
 #include <QTimer>
 #include <QWindow>
 
 #include "library/Palette.h"
-#include "library/PictureArchive.h"
 #include "library/PictureImage.h"
-#include "library/iDbRecs.h"
-#include "paint/DtlWin.h"
 #include "platform/Cursors.h"
 #include "platform/Display.h"
 #include "platform/Numbers.h"
@@ -103,6 +101,7 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) 
     anImage->SetImageDither(true);
     anImage->SetCodecPalette(false);
     SetMainPictureLoader(anImage);
+    data_.PictureLoader = anImage;
 
     OpenDialog = new QObject(this);
     OpenDialog->setObjectName("OpenDialog");
@@ -112,6 +111,9 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) 
     SaveDialog->setObjectName("SaveDialog");
     SetTag(SaveDialog, 30);
     SaveDialog->setProperty("Title", QStringLiteral("Mandala bewaren"));
+    data_.OpenDialog = OpenDialog;
+    data_.SaveDialog = SaveDialog;
+    data_.HeadingFace = CaptionLbl->font().family();
 
     FormCreate();
 }
@@ -247,10 +249,7 @@ void TMainForm::FormCreate() {
     }
 
     // The picture archive's directory and the text database.
-    ArchiveIndex = LoadArchiveIndex(ProgramFile("orbelle.dat"));
-    TextDatabase = std::make_unique<TiDbRecFile>();
-    TextDatabase->LoadFromFile(ProgramFile("Mandala.dat"));
-    TextDatabase->ActivateAll();
+    data_.Load();
 
     QApplication::restoreOverrideCursor();
     MainFormReady = true;
@@ -337,6 +336,8 @@ void TMainForm::SBtnMouseOut(QObject* sender) {
     if (RoundButtons().contains(b)) ColourRoundButton(b);
 }
 
+QString TMainForm::ActivePage() const { return Notebook->ActivePage(); }
+
 void TMainForm::NotebookPageChanged() {
     if (Notebook->ActivePage() == "Paint") Paint->Shown();
     UpdateStatus();
@@ -400,7 +401,7 @@ void TMainForm::Music(bool start) {
 
 void TMainForm::QuitSBtnClick() {
     if (Notebook->ActivePage() == "Paint") Paint->Leave();
-    if (DetailWindowAlive) DetailWindow->FChanged = false;
+    Paint->DeclineChanges();
     UpdateStatus();
     quitting_ = true;
     close();
@@ -451,7 +452,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
     // prompt as the quit button, so a changed drawing is never dropped unasked.
     if (!quitting_ && MainFormReady) {
         if (Notebook->ActivePage() == "Paint") Paint->Leave();
-        if (DetailWindowAlive) DetailWindow->FChanged = false;
+        Paint->DeclineChanges();
         quitting_ = true;
     }
     FormCloseQuery();
@@ -461,8 +462,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 void TMainForm::FormCloseQuery() {
     if (!MainFormReady) return;
     MainFormReady = false;
-    TextDatabase.reset();
-    ArchiveIndex.reset();
+    data_.Free();
     Music(false);
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     hide();
@@ -490,6 +490,16 @@ void TMainForm::FormDestroy() {
         QDir().rmdir(temp);
     }
     MainFormReady = false;
+}
+
+void TMainForm::SessionEnding(QSessionManager& manager) {
+    if (!Paint->HasUnsavedDrawing()) return;
+    if (manager.allowsInteraction()) {
+        Paint->SessionEnding(true);
+        manager.release();
+    } else {
+        Paint->SessionEnding(false);
+    }
 }
 
 QImage TMainForm::Render() {

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "shell/AppData.h"
 #include "shell/Basics.h"
 #include "shell/HistoryPage.h"
 #include "shell/MainPage.h"
@@ -21,14 +22,12 @@ class QSessionManager;
 namespace orb {
 
 class TBaseBtn;
-class TiDbRecFile;
-struct TArchiveIndex;
 class TPictureImage;
 
 // Program-wide state of the shell.
 extern bool MainFormReady;
 
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, public TPageHost {
     Q_OBJECT
 public:
     TMainForm();
@@ -57,24 +56,22 @@ public:
 
     // --- Behaviour ---
     // Navigation: the menu choices of page "Main" and the back buttons of the other pages.
-    void MenuSBtnClick(QObject* sender);
+    void MenuSBtnClick(QObject* sender) override;
     // The hover look of a round button: light blue while the pointer is on it.
-    void SBtnMouseIn(QObject* sender);
-    void SBtnMouseOut(QObject* sender);
+    void SBtnMouseIn(QObject* sender) override;
+    void SBtnMouseOut(QObject* sender) override;
     void NotebookPageChanged();
     // Enabled states and looks of every round button.
-    void UpdateStatus();
+    void UpdateStatus() override;
+    QString ActivePage() const override;
+    QWidget* Window() override { return this; }
+    // The text database, the archive's directory and the picture loader, for the pages.
+    TAppData& Data() override { return data_; }
     void InfoSBtnClick();
     void SoundSBtnClick();
     void HelpSBtnClick();
     void MinimizeSBtnClick();
     void QuitSBtnClick();
-
-    // The value of a text database key for the current language, split into lines.
-    QStringList DatabaseLines(const QString& keyPrefix) const;
-    // Data files, loaded at start-up (absent when missing).
-    std::unique_ptr<TArchiveIndex> ArchiveIndex;
-    std::unique_ptr<TiDbRecFile> TextDatabase;
 
     // A session that ends: the change prompt when the session allows it, else a changed
     // drawing is kept in the user's folder.
@@ -110,6 +107,7 @@ private:
                            int tag);
     void Music(bool start);
 
+    TAppData data_;
     bool quitting_ = false;  // the quit button already asked
     bool created_ = false;
     bool shown_ = false;

@@ -7,13 +7,12 @@
 #include "platform/Cursors.h"
 #include "shell/Bk.h"
 #include "shell/MMBtns.h"
-#include "shell/Main.h"
 
 namespace orb {
 
 using namespace look;
 
-TMainPage::TMainPage(TMainForm& form, QWidget* page) : TPage(form, page) {
+TMainPage::TMainPage(TPageHost& host, QWidget* page) : TPage(host, page) {
     MainBk = Background("MainBk");
 
     SubTitleBk = new TShape(page);
@@ -67,7 +66,7 @@ TMainPage::TMainPage(TMainForm& form, QWidget* page) : TPage(form, page) {
                       MainPaintLbl, MainPaintSBtnLbl})
         WatchButtonLabel(l);
     for (QLabel* l : {MainSubTitle, MainTitle, SubTitleLbl}) WatchTitle(l);
-    TMainForm* f = &Form;
+    TPageHost* f = &Host;
     MainHistorySBtn->OnClick = [f](QObject* s) { f->MenuSBtnClick(s); };
     MainPaintSBtn->OnClick = [f](QObject* s) { f->MenuSBtnClick(s); };
     MainHistorySBtn->raise();
@@ -95,22 +94,22 @@ void TMainPage::LoadPictures(const QImage& background, const QString& sizeKey) {
 }
 
 void TMainPage::BkMouseMove() {
-    Form.SBtnMouseOut(MainHistorySBtn);
-    Form.SBtnMouseOut(MainPaintSBtn);
+    Host.SBtnMouseOut(MainHistorySBtn);
+    Host.SBtnMouseOut(MainPaintSBtn);
 }
 
 void TMainPage::SBtnClick(QObject* sender) {
     if (IsHistoryChoice(sender))
-        Form.MenuSBtnClick(MainHistorySBtn);
+        Host.MenuSBtnClick(MainHistorySBtn);
     else if (IsPaintChoice(sender))
-        Form.MenuSBtnClick(MainPaintSBtn);
+        Host.MenuSBtnClick(MainPaintSBtn);
 }
 
 void TMainPage::SBtnMouseMove(QObject* sender) {
     if (IsHistoryChoice(sender))
-        Form.SBtnMouseIn(MainHistorySBtn);
+        Host.SBtnMouseIn(MainHistorySBtn);
     else if (IsPaintChoice(sender))
-        Form.SBtnMouseIn(MainPaintSBtn);
+        Host.SBtnMouseIn(MainPaintSBtn);
 }
 
 }  // namespace orb

@@ -7,7 +7,7 @@ namespace orb {
 class TMainPage : public TPage {
     Q_OBJECT
 public:
-    TMainPage(TMainForm& form, QWidget* page);
+    TMainPage(TPageHost& host, QWidget* page);
 
     TBkControl* MainBk = nullptr;
     TShape* SubTitleBk = nullptr;

@@ -11,7 +11,6 @@
 #include "shell/Bk.h"
 #include "shell/ColorPage.h"
 #include "shell/MMBtns.h"
-#include "shell/Main.h"
 
 namespace orb {
 
@@ -109,7 +108,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r, const QStri
 
 // ---- TPage ---------------------------------------------------------------------------
 
-TPage::TPage(TMainForm& form, QWidget* page) : QObject(page), Form(form), page_(page) {}
+TPage::TPage(TPageHost& host, QWidget* page) : QObject(page), Host(host), page_(page) {}
 
 TBkControl* TPage::Background(const char* name) {
     auto* bk = new TBkControl(page_);
@@ -137,9 +136,9 @@ TBaseBtn* TPage::RoundButton(QWidget* parent, const char* name, int x, int y, in
     b->SetBrush(kDarkBlue);
     b->ShadowColor = kDarkBlue;
     b->SetPen(QPen(kOrange, 1, Qt::DotLine));
-    TMainForm* form = &Form;
-    b->OnMouseIn = [form](QObject* s) { form->SBtnMouseIn(s); };
-    b->OnMouseOut = [form](QObject* s) { form->SBtnMouseOut(s); };
+    TPageHost* host = &Host;
+    b->OnMouseIn = [host](QObject* s) { host->SBtnMouseIn(s); };
+    b->OnMouseOut = [host](QObject* s) { host->SBtnMouseOut(s); };
     return b;
 }
 

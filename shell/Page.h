@@ -2,7 +2,8 @@
 // What the pages of the main window share: the page control, the plain shapes, the look of
 // labels and round buttons, and TPage, the base of the page objects. A page object builds its
 // controls on its notebook page, owns them and their handlers; the main window keeps the
-// caption bar, the navigation between pages, start-up and shutdown.
+// caption bar, the navigation between pages, start-up and shutdown, and reaches the pages only
+// through TPageHost.
 #include <QColor>
 #include <QList>
 #include <QObject>
@@ -15,9 +16,9 @@ class QImage;
 
 namespace orb {
 
+class TAppData;
 class TBaseBtn;
 class TBkControl;
-class TMainForm;
 
 namespace look {
 inline const QColor kDarkBlue(0, 0, 100);
@@ -71,10 +72,28 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r, const QStri
                   Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop,
                   const QString& family = QString());
 
+// What a page asks of the window that holds it: navigation, the hover look of its menu
+// buttons, the status of the whole window, and the program's data.
+class TPageHost {
+public:
+    virtual ~TPageHost() = default;
+    // A menu choice or a back button (a button or its label as sender).
+    virtual void MenuSBtnClick(QObject* sender) = 0;
+    virtual void SBtnMouseIn(QObject* sender) = 0;
+    virtual void SBtnMouseOut(QObject* sender) = 0;
+    // Enabled states and looks of every round button.
+    virtual void UpdateStatus() = 0;
+    // The page shown ("Main", "History", "Paint").
+    virtual QString ActivePage() const = 0;
+    // The window: parent of dialogs, owner of window-wide shortcuts.
+    virtual QWidget* Window() = 0;
+    virtual TAppData& Data() = 0;
+};
+
 class TPage : public QObject {
     Q_OBJECT
 public:
-    TPage(TMainForm& form, QWidget* page);
+    TPage(TPageHost& host, QWidget* page);
     QWidget* PageWidget() const { return page_; }
 
     // The round buttons of the page, which UpdateStatus colours and which get glyphs.
@@ -104,7 +123,7 @@ protected:
     // A label that acts as a button: hover and click go to SBtnMouseMove and SBtnClick.
     void WatchButtonLabel(QLabel* l);
 
-    TMainForm& Form;
+    TPageHost& Host;
 
 private:
     QWidget* page_;

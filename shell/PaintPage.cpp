@@ -19,16 +19,16 @@
 #include "platform/Paths.h"
 #include "platform/Tags.h"
 #include "shell/Bk.h"
+#include "paint/DtlWin.h"
 #include "shell/ColorPage.h"
 #include "shell/MMBtns.h"
-#include "shell/Main.h"
 #include "shell/Pictures.h"
 
 namespace orb {
 
 using namespace look;
 
-TPaintPage::TPaintPage(TMainForm& form, QWidget* page) : TPage(form, page) {
+TPaintPage::TPaintPage(TPageHost& host, QWidget* page) : TPage(host, page) {
     PaintBk = Background("PaintBk");
 
     PaintHeaderImage = Label("PaintHeaderImage", QRect(4, 4, 30, 30), QString(), 0, 13, Qt::white);
@@ -93,34 +93,25 @@ TPaintPage::TPaintPage(TMainForm& form, QWidget* page) : TPage(form, page) {
     PaintNotebook->setObjectName("PaintNotebook");
     SetTag(PaintNotebook, 4300);
     PaintNotebook->setGeometry(493, 5, 140, 385);
-    QWidget* filePage = PaintNotebook->AddPage("FilePage");
-    BuildSizePage(PaintNotebook->AddPage("SizePage"));
-    BuildColorPage(PaintNotebook->AddPage("ColorPage"));
+    const TPaintContext ctx{Host, session_, MandalaPanel};
+    Catalogue = new TCataloguePanel(ctx, PaintNotebook->AddPage("FilePage"));
+    Scale = new TScalePanel(ctx, PaintNotebook->AddPage("SizePage"));
+    Colour = new TColourPanel(ctx, PaintNotebook->AddPage("ColorPage"));
+    Files = new TFileCommands(
+        ctx, {OpenSBtn, SaveSBtn, PrintSBtn, SendToClipBrdSBtn, SendToDesktopSBtn}, *Catalogue);
+    Catalogue->Connect(Files);
+    connect(Catalogue, &TCataloguePanel::drawingShown, Scale, &TScalePanel::ResetScaleDisplay);
+    for (QObject* panel : std::initializer_list<QObject*>{Catalogue, Scale, Colour, Files})
+        panel->setParent(this);
     connect(PaintNotebook, &QStackedWidget::currentChanged, this,
             [this] { PaintNotebookPageChanged(); });
-
-    SubjectLstLbl = MakeLabel(filePage, "SubjectLstLbl", QRect(5, 8, 130, 18), "Onderwerpen", 4151,
-                              13, Qt::white);
-    SubjectLst = new QComboBox(filePage);
-    SubjectLst->setObjectName("SubjectLst");
-    SetTag(SubjectLst, 4100);
-    SubjectLst->setGeometry(5, 28, 130, 22);
-    MandalaLstLbl = MakeLabel(filePage, "MandalaLstLbl", QRect(5, 60, 130, 18), "Mandala's", 4152,
-                              13, Qt::white);
-    MandalaLst = new QListWidget(filePage);
-    MandalaLst->setObjectName("MandalaLst");
-    SetTag(MandalaLst, 4100);
-    MandalaLst->setGeometry(5, 80, 130, 300);
-    MandalaLst->setFrameShape(QFrame::NoFrame);
-    // Selected rows navy with white text; the open drop-down keeps the box's own colours.
-    MandalaLst->setStyleSheet(
-        "QListWidget { background: black; color: white; border: 1px solid rgb(255,153,51); }"
-        "QListWidget::item { height: 16px; }"
-        "QListWidget::item:selected { background: rgb(0,0,128); color: white; }");
-    SubjectLst->setStyleSheet(
-        "QComboBox { background: black; color: white; border: 1px solid rgb(255,153,51); }"
-        "QComboBox QAbstractItemView { background: black; color: white; "
-        "selection-background-color: rgb(0,0,128); selection-color: white; }");
+    // What a mouse action on the painting window changed shows in the scale and the buttons.
+    connect(&session_, &TPaintSession::statusChanged, this, [this] {
+        Scale->SyncScaleDisplay();
+        Host.UpdateStatus();
+    });
+    connect(&session_, &TPaintSession::colourPicked, this,
+            [this](const QColor& c) { Colour->ColourPicked(c); });
 
     PaintTabSet = new QTabBar(page);
     PaintTabSet->setObjectName("PaintTabSet");
@@ -153,23 +144,19 @@ TPaintPage::TPaintPage(TMainForm& form, QWidget* page) : TPage(form, page) {
     PaintBackSBtnLbl = Label("PaintBackSBtnLbl", QRect(39, 433, 60, 16), "Menu", 4400, 13,
                              Qt::white, false, Qt::AlignLeft | Qt::AlignTop, "Arial");
     WatchButtonLabel(PaintBackSBtnLbl);
-    TMainForm* f = &Form;
-    PaintBackSBtn->OnClick = [f](QObject* s) { f->MenuSBtnClick(s); };
+    TPageHost* h = &Host;
+    PaintBackSBtn->OnClick = [h](QObject* s) { h->MenuSBtnClick(s); };
     PaintNotebook->SetActivePage("FilePage");
+}
+
+TPaintPage::~TPaintPage() {
+    // The painting window shows this page's session: it goes first.
+    if (TDetailWindow* w = DetailWindow(); w && &w->Session() == &session_) delete w;
 }
 
 void TPaintPage::Start() {
     MandalaPanel->setMask(QRegion(MandalaPanel->rect(), QRegion::Ellipse));
-
-    FillSubjectList();
-    FillMandalaList(true);
-    connect(SubjectLst, &QComboBox::currentIndexChanged, this, [this] { SubjectLstChange(); });
-    connect(MandalaLst, &QListWidget::itemClicked, this, [this] { MandalaLstClick(); });
-    connect(MandalaLst, &QListWidget::currentRowChanged, this, [this](int row) {
-        // Keyboard choices load too; a click loads once, through itemClicked.
-        if (row >= 0 && MandalaLst->hasFocus() && !mandalaLstPressed_) MandalaLstClick();
-    });
-    MandalaLst->viewport()->installEventFilter(this);
+    Catalogue->Start();
 
     // Keys of the paint page; each acts as a click on its button when that is enabled.
     const struct {
@@ -181,42 +168,51 @@ void TPaintPage::Start() {
                 {QKeySequence(Qt::CTRL | Qt::Key_O), OpenSBtn},
                 {QKeySequence(Qt::CTRL | Qt::Key_P), PrintSBtn},
                 {QKeySequence(Qt::CTRL | Qt::Key_C), SendToClipBrdSBtn}};
-    RefreshPrinters();
+    Files->RefreshPrinters();
     for (const auto& k : keys) {
         // Window-wide shortcuts, acting only while this page is the one shown.
-        auto* sc = new QShortcut(k.keys, &Form);
+        auto* sc = new QShortcut(k.keys, Host.Window());
         TBaseBtn* b = k.button;
         connect(sc, &QShortcut::activated, this, [this, b] {
             if (PageWidget()->isVisible() && b->isEnabled()) SpeedBtnClick(b);
         });
     }
-
-    // Initial drawing settings: each setting runs the change handler.
-    HScroller->setValue(50);
-    SScroller->setValue(50);
-    VScroller->setValue(100);
-    BrushStyleLst->blockSignals(true);
-    BrushStyleLst->setCurrentIndex(0);
-    BrushStyleLst->blockSignals(false);
+    Colour->Start();
 }
 
 void TPaintPage::Enter() {
     PaintNotebook->SetActivePage("FilePage");
-    FillSubjectList();
-    FillMandalaList(true);
+    Catalogue->FillSubjectList();
+    Catalogue->FillMandalaList(true);
 }
 
 void TPaintPage::Shown() {
-    ShowDetailWindow(MandalaPanel, this);
-    if (MandalaLst->count() > 0) {
-        MandalaLst->setCurrentRow(0);
-        MandalaLstClick();
+    ShowDetailWindow(MandalaPanel, session_);
+    if (Catalogue->MandalaLst->count() > 0) {
+        Catalogue->MandalaLst->setCurrentRow(0);
+        Catalogue->MandalaLstClick();
     }
 }
 
 void TPaintPage::Leave() {
-    AskSaveChanged();
-    if (DetailWindowAlive) DetailWindow->FChanged = false;
+    Files->AskSaveChanged();
+    DeclineChanges();  // answered: asked no more
+}
+
+bool TPaintPage::HasUnsavedDrawing() const { return DetailWindowAlive() && session_.Changed(); }
+
+void TPaintPage::DeclineChanges() {
+    if (DetailWindowAlive()) session_.MarkSaved();
+}
+
+void TPaintPage::SessionEnding(bool mayAsk) {
+    if (!HasUnsavedDrawing()) return;
+    if (mayAsk) {
+        Files->AskSaveChanged();
+        session_.MarkSaved();  // answered: the close that follows asks no more
+    } else {
+        Files->SaveForLogout();
+    }
 }
 
 QList<TBaseBtn*> TPaintPage::RoundButtons() const {
@@ -229,36 +225,20 @@ QList<TBaseBtn*> TPaintPage::RoundButtons() const {
 void TPaintPage::LoadPictures(const QImage& background, const QString& sizeKey) {
     PaintBk->Background().SetImage(background);
     const QString suffix = SizeClassFileSuffix(CurrentSizeClass());
-    hsImage->SetImage(LoadPictureFile(ProgramFile("I/B/hs" + suffix)));
-    SetCursorNumber(hsImage, crEyeDropper);
+    Colour->hsImage->SetImage(LoadPictureFile(ProgramFile("I/B/hs" + suffix)));
+    SetCursorNumber(Colour->hsImage, crEyeDropper);
     PaintHeaderImage->setPixmap(QPixmap::fromImage(
         ResourcePng(QStringLiteral(":/pictures/%1/PaintHeaderImage.png").arg(sizeKey))));
 }
 
-void TPaintPage::BkMouseMove() { Form.SBtnMouseOut(PaintBackSBtn); }
+void TPaintPage::BkMouseMove() { Host.SBtnMouseOut(PaintBackSBtn); }
 
 void TPaintPage::SBtnClick(QObject* sender) {
-    if (IsBackChoice(sender)) Form.MenuSBtnClick(PaintBackSBtn);
+    if (IsBackChoice(sender)) Host.MenuSBtnClick(PaintBackSBtn);
 }
 
 void TPaintPage::SBtnMouseMove(QObject* sender) {
-    if (IsBackChoice(sender)) Form.SBtnMouseIn(PaintBackSBtn);
-}
-
-bool TPaintPage::eventFilter(QObject* o, QEvent* e) {
-    if (o == ScaleEdit) {
-        if (e->type() == QEvent::KeyRelease) {
-            auto* ke = static_cast<QKeyEvent*>(e);
-            ScaleEditKeyUp(ke->key(), ke->modifiers() & ~Qt::KeypadModifier);
-        }
-        return false;
-    }
-    if (o == MandalaLst->viewport()) {
-        if (e->type() == QEvent::MouseButtonPress) mandalaLstPressed_ = true;
-        if (e->type() == QEvent::MouseButtonRelease) mandalaLstPressed_ = false;
-        return false;
-    }
-    return TPage::eventFilter(o, e);
+    if (IsBackChoice(sender)) Host.SBtnMouseIn(PaintBackSBtn);
 }
 
 // ---- Tools and side pages -------------------------------------------------------------
@@ -275,9 +255,9 @@ void TPaintPage::PaintTabSetClick(int index) {
     if (tabSyncing_ || !PaintTabSet->isEnabled()) return;
     switch (index) {
         case 0:
-            if (DetailWindowAlive) SetCursorNumber(DetailWindow, crNone);
+            if (DetailWindowAlive()) session_.SetTool(crNone);
             PaintNotebook->SetPageIndex(0);
-            UpdateStatus();
+            Host.UpdateStatus();
             break;
         case 1:
             SpeedBtnClick(ZoomInSBtn);
@@ -293,60 +273,58 @@ void TPaintPage::PaintTabSetClick(int index) {
 void TPaintPage::SpeedBtnClick(QObject* sender) {
     auto* button = qobject_cast<QWidget*>(sender);
     if (!button) return;
-    // A tool button: the painting window's cursor becomes the tool, and its side page shows.
+    const bool alive = DetailWindowAlive();
+    // A tool button: the session's tool (the painting window's cursor) becomes the tool, and
+    // its side page shows.
     if (const TToolEntry* t = ToolByButton(button->objectName())) {
-        if (DetailWindowAlive) {
-            SetCursorNumber(DetailWindow, t->cursor);
+        if (alive) {
+            session_.SetTool(t->cursor);
             PaintNotebook->SetActivePage(t->sidePage);
         }
-        UpdateStatus();
+        Host.UpdateStatus();
         return;
     }
     if (sender == UndoSBtn) {
-        if (DetailWindowAlive) {
-            DetailWindow->Undo();
+        if (alive) {
+            session_.Undo();
             PaintNotebook->SetActivePage("ColorPage");
         }
     } else if (sender == OriginalSizeSBtn || sender == CenterSBtn || sender == FullScreenSBtn) {
-        if (DetailWindowAlive) {
+        if (alive) {
             if (sender == OriginalSizeSBtn)
-                OriginalSize();
+                Scale->OriginalSize();
             else if (sender == CenterSBtn)
-                Center();
-            else if (DetailWindow->Document().HasPicture())
-                ShowFullScreen(DetailWindow->FPicture);
+                Scale->Center();
+            else if (session_.HasPicture())
+                Scale->ShowFullScreen(session_.Picture());
             PaintNotebook->SetActivePage("SizePage");
         }
-    } else if (sender == OpenSBtn || sender == SaveSBtn || sender == PrintSBtn ||
-               sender == SendToClipBrdSBtn || sender == SendToDesktopSBtn) {
+    } else if (Files->IsCommand(sender)) {
         PaintNotebook->SetActivePage("FilePage");
-        RunFileCommand(sender);
-        if (DetailWindowAlive) SetCursorNumber(DetailWindow, crHelpArrow);
+        Files->Run(sender);
+        if (DetailWindowAlive()) session_.SetTool(crHelpArrow);
         // The pointer may have left while a dialog was open.
         if (auto* b = qobject_cast<TBaseBtn*>(sender); b && !b->underMouse())
             b->SetButtonIsDown(false);
     }
-    UpdateStatus();
+    Host.UpdateStatus();
 }
 
-void TPaintPage::UpdateStatus() { Form.UpdateStatus(); }
-
 void TPaintPage::UpdateButtons() {
-    const bool ready = DetailWindowAlive && !DetailWindow->FPicture.isNull() &&
-                       SubjectLst->count() > 0 && MandalaLst->count() > 0 &&
-                       MandalaLst->currentRow() >= 0;
+    const bool alive = DetailWindowAlive();
+    const bool ready = alive && !session_.Picture().isNull() && Catalogue->HasChoice();
     OpenSBtn->setEnabled(true);
-    SaveSBtn->setEnabled(ready && DetailWindow->FChanged);
-    PrintSBtn->setEnabled(ready && !printers_.isEmpty());
+    SaveSBtn->setEnabled(ready && session_.Changed());
+    PrintSBtn->setEnabled(ready && Files->HasPrinters());
     SendToClipBrdSBtn->setEnabled(ready);
     for (TBaseBtn* b : {SendToDesktopSBtn, EyeDropperSBtn, PenSBtn, PaintSBtn, CenterSBtn,
                         MoveSBtn, OriginalSizeSBtn, FullScreenSBtn, ZoomOutSBtn, ZoomInSBtn})
         b->setEnabled(ready);
-    UndoSBtn->setEnabled(SaveSBtn->isEnabled() && DetailWindowAlive &&
-                         DetailWindow->FUndoPicture.width() >= 1 &&
-                         DetailWindow->FUndoPicture.height() > 0);
+    const QImage& undo = session_.Document().UndoPicture();
+    UndoSBtn->setEnabled(SaveSBtn->isEnabled() && alive && undo.width() >= 1 &&
+                         undo.height() > 0);
 
-    const int cursor = DetailWindowAlive ? CursorNumber(DetailWindow) : 0;
+    const int cursor = alive ? session_.Tool() : 0;
     auto hot = [](TBaseBtn* b, bool v) {
         v = v && b->isEnabled();
         b->SetButtonIsHot(v);
@@ -355,9 +333,8 @@ void TPaintPage::UpdateButtons() {
     for (const TToolEntry& t : ToolTable())
         if (auto* b = PageWidget()->findChild<TBaseBtn*>(QLatin1String(t.button)))
             hot(b, cursor == t.cursor);
-    hot(CenterSBtn,
-        DetailWindowAlive && DetailWindow->FOffsetX == 0 && DetailWindow->FOffsetY == 0);
-    hot(OriginalSizeSBtn, DetailWindowAlive && DetailWindow->FZoom == 1000);
+    hot(CenterSBtn, alive && session_.OffsetX() == 0 && session_.OffsetY() == 0);
+    hot(OriginalSizeSBtn, alive && session_.Zoom() == 1000);
 }
 
 }  // namespace orb

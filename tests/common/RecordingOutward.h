@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "platform/Failure.h"
 #include "platform/Outward.h"
 
 struct RecordingOutward : orb::Outward {
@@ -41,8 +42,10 @@ struct RecordingOutward : orb::Outward {
     QString openAnswer, saveAnswer;
     QStringList saveFolders;  // the folder each save dialog opened in
     int openDialogs = 0;
+    QString openFailure;  // when set, the open dialog fails with this text
     QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
         ++openDialogs;
+        if (!openFailure.isEmpty()) throw orb::EOrbelleError(openFailure);
         return openAnswer;
     }
     QString SaveFileName(QWidget*, const QString&, const QString& folder, const QString&,

@@ -1,11 +1,11 @@
-// Test entry for suites that need Qt: one QApplication on the offscreen platform, the
-// program folder pointed at the build's program folder.
+// Test entry for suites that need Qt: the program's application object on the offscreen
+// platform, the program folder pointed at the build's program folder.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 
 #include "platform/Paths.h"
 #include "platform/Resources.h"
+#include "shell/Application.h"
 #include "shell/Basics.h"
 
 namespace {
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
                                                                      : qgetenv("QT_QPA_PLATFORM"));
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
+    orb::TApplication app(argc, argv);
     orb::SetProgramFolder(ORBELLE_PROGRAM_DIR);
     orb::RegisterProgramResources();
     orb::LoadPalettes();

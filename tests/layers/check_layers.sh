@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Layers point only downward: platform <- library <- paint <- shell.
 # 1. The build refuses an upward include (and accepts a downward one, so the refusal is not
-#    some other failure). 2. No source file of a lower layer names a higher one.
+#    some other failure). 2. No source file of a lower layer names a higher one. 3. No include
+#    by a relative path. 4. No include loop inside a folder.
 set -u
 build="$1" src="$2"
 fail=0
@@ -27,4 +28,44 @@ check() {  # folder, forbidden folders...
 check platform library paint shell
 check library paint shell
 check paint shell
+
+# 3. Includes name a header by its folder from the source root, never by a relative path that
+#    could step into another layer ("../shell/Main.h").
+for dir in platform library paint shell tools; do
+  if grep -rnE '#include "\.\.?/' "$src/$dir" --include='*.cpp' --include='*.h'; then
+    echo "$dir/ includes by a relative path"; fail=1
+  fi
+done
+
+# 4. No include loop among the headers of one folder.
+for dir in platform library paint shell; do
+  if ! python3 - "$src" "$dir" <<'PY'
+import os, re, sys
+src, folder = sys.argv[1], sys.argv[2]
+root = os.path.join(src, folder)
+edges = {}
+for name in os.listdir(root):
+    if not name.endswith(('.h', '.cpp')):
+        continue
+    text = open(os.path.join(root, name), encoding='utf-8', errors='replace').read()
+    node = folder + '/' + name
+    edges[node] = [m for m in re.findall(r'^\s*#include "([^"]+)"', text, re.M)
+                   if m.startswith(folder + '/')]
+state, stack = {}, []
+def visit(n):
+    state[n] = 1
+    stack.append(n)
+    for m in edges.get(n, []):
+        if state.get(m) == 1:
+            print('include loop: ' + ' -> '.join(stack[stack.index(m):] + [m]))
+            return False
+        if m not in state and not visit(m):
+            return False
+    stack.pop()
+    state[n] = 2
+    return True
+sys.exit(0 if all(visit(n) for n in sorted(edges) if n not in state) else 1)
+PY
+  then fail=1; fi
+done
 exit $fail

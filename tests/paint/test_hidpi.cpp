@@ -30,13 +30,14 @@ QImage RenderAt(QWidget& w, qreal dpr) {
 }
 
 struct DetailAt {
+    TPaintSession session;
     QWidget panel;
     TDetailWindow* w;
     explicit DetailAt(const QImage& picture, QSize size = {120, 120}) {
         panel.resize(size);
-        w = new TDetailWindow(&panel);
+        w = new TDetailWindow(&panel, session);
         w->setGeometry(panel.rect());
-        w->LoadPicture(picture);
+        session.LoadPicture(picture);
     }
 };
 }  // namespace
@@ -45,7 +46,7 @@ TEST(HiDpi, ReducedPictureKeepsDevicePixelDetail) {
     // 200x200 at 50 % is 100x100 logical pixels: 200x200 device pixels at a ratio of 2,
     // so every picture pixel has a device pixel of its own.
     DetailAt d(Checkerboard(200, 200));
-    d.w->FZoom = 500;
+    d.w->Session().SetZoom(500);
     d.w->Paint();
     const QRect r = d.w->PictureRect();
     ASSERT_EQ(r, QRect(10, 10, 100, 100));
@@ -55,7 +56,7 @@ TEST(HiDpi, ReducedPictureKeepsDevicePixelDetail) {
     int alternations = 0;
     for (int y = 80; y < 160; ++y)
         for (int x = 80; x < 160; ++x) {
-            ASSERT_EQ(img.pixel(x, y), d.w->FPicture.pixel(x - 20, y - 20)) << x << "," << y;
+            ASSERT_EQ(img.pixel(x, y), d.w->Session().Picture().pixel(x - 20, y - 20)) << x << "," << y;
             if (img.pixel(x, y) != img.pixel(x + 1, y)) ++alternations;
         }
     EXPECT_EQ(alternations, 80 * 80);
@@ -90,7 +91,7 @@ TEST(HiDpi, RoundOpeningEdgeIsDeviceFine) {
     QImage white(400, 400, QImage::Format_RGB32);
     white.fill(kWhite);
     DetailAt d(white, {200, 200});
-    d.w->FZoom = 500;  // 200x200 logical: the opening fills the window
+    d.w->Session().SetZoom(500);  // 200x200 logical: the opening fills the window
     d.w->Paint();
     const QImage img = RenderAt(*d.w, 2);
     int oddStarts = 0;
@@ -107,16 +108,16 @@ TEST(HiDpi, RoundOpeningEdgeIsDeviceFine) {
 TEST(HiDpi, BufferFollowsTheSurfaceRatio) {
     DetailAt d(Checkerboard(50, 50));
     RenderAt(*d.w, 2);
-    EXPECT_EQ(d.w->FBuffer.size(), QSize(240, 240));
-    EXPECT_EQ(d.w->FBuffer.devicePixelRatio(), 2.0);
+    EXPECT_EQ(d.w->Buffer().size(), QSize(240, 240));
+    EXPECT_EQ(d.w->Buffer().devicePixelRatio(), 2.0);
     // Later edits repaint at the ratio last seen.
     d.w->Paint();
-    EXPECT_EQ(d.w->FBuffer.devicePixelRatio(), 2.0);
+    EXPECT_EQ(d.w->Buffer().devicePixelRatio(), 2.0);
     RenderAt(*d.w, 1);
-    EXPECT_EQ(d.w->FBuffer.size(), QSize(120, 120));
+    EXPECT_EQ(d.w->Buffer().size(), QSize(120, 120));
     // A fractional ratio covers the whole window.
     const QImage frac = RenderAt(*d.w, 1.5);
-    EXPECT_EQ(d.w->FBuffer.size(), QSize(180, 180));
+    EXPECT_EQ(d.w->Buffer().size(), QSize(180, 180));
     EXPECT_NE(frac.pixel(179, 179), qRgb(1, 2, 3));
 }
 

@@ -8,8 +8,9 @@
 #include "paint/ProImg.h"
 #include "paint/ViewGeometry.h"
 #include "platform/Numbers.h"
-#include "shell/MMBtns.h"
-#include "tests/paint/Painting.h"
+#include <QTest>
+
+using namespace orb;
 
 namespace {
 const QSize kClient(430, 430), kPicture(100, 100);
@@ -69,150 +70,6 @@ TEST(MaxZoom, TheCircleIsTheLargestCentredOnTheScreen) {
     EXPECT_EQ(FullScreenCircleBox({1024, 768}), QRect(128, 0, 768, 768));
     EXPECT_EQ(FullScreenCircleBox({768, 1024}), QRect(0, 128, 768, 768));
     EXPECT_EQ(FullScreenCircleBox({800, 800}), QRect(0, 0, 800, 800));
-}
-
-TEST(ZoomTools, RealClicksZoomInAndOutAndTheBandZooms) {
-    Painting p;
-    p.ClickButton(p.f->Paint->ZoomInSBtn);
-    EXPECT_EQ(p.f->Paint->PaintNotebook->ActivePage(), "SizePage");
-    p.RealClick(QPoint(200, 200));
-    EXPECT_EQ(p.w->FZoom, 1100);
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "110%");
-    EXPECT_EQ(p.f->Paint->ScaleListBox->currentRow(), -1);
-    // A band from picture pixel (20, 20) to (80, 50), wider than tall: the band's left edge
-    // reaches the window's left edge.
-    p.w->FZoom = 1000;
-    const QPoint a = p.At(20, 20), b = p.At(80, 50);
-    p.RealDrag(a, b);
-    EXPECT_FALSE(p.w->Band());  // the band is gone after the release
-    EXPECT_EQ(p.w->FZoom, Round(double(p.w->width()) / 60 * 1000));
-    const QRect r = p.w->PictureRect();
-    EXPECT_NEAR(r.left() + 20 * p.w->FZoom / 1000.0, 0, 1.0);
-
-    p.ClickButton(p.f->Paint->ZoomOutSBtn);
-    p.w->FZoom = 100;
-    p.RealClick(QPoint(10, 10));
-    EXPECT_EQ(p.w->FZoom, 1);
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "0%");
-    p.ClickButton(p.f->Paint->ZoomInSBtn);
-    p.w->FZoom = 9900;
-    p.RealClick(QPoint(10, 10));
-    EXPECT_EQ(p.w->FZoom, 9900);
-}
-
-TEST(ZoomTools, TheWheelKeepsThePixelUnderThePointer) {
-    Painting p;
-    const QPoint at = p.At(30, 70);
-    auto wheel = [&](int dy) {
-        QWheelEvent e(QPointF(at), p.w->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, dy),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(p.w, &e);
-    };
-    auto under = [&] {
-        const QPoint q = p.w->ScreenToPicture(at);
-        EXPECT_LE(std::abs(q.x() - 30), 1);
-        EXPECT_LE(std::abs(q.y() - 70), 1);
-    };
-    wheel(120 * 3);
-    EXPECT_EQ(p.w->FZoom, 1300);
-    under();
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "130%");
-    wheel(-120);
-    EXPECT_EQ(p.w->FZoom, 1200);
-    under();
-}
-
-TEST(ScalePage, TypedScalesThroughTheRealEdit) {
-    Painting p;
-    auto type = [&](const QString& text) {
-        p.f->Paint->ScaleEdit->clear();
-        QTest::keyClicks(p.f->Paint->ScaleEdit, text);
-        QTest::keyClick(p.f->Paint->ScaleEdit, Qt::Key_Return);
-    };
-    type("250 %");
-    EXPECT_EQ(p.w->FZoom, 2500);
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "250%");
-    EXPECT_EQ(p.f->Paint->ScaleListBox->currentItem()->text(), "250%");
-    type("33");
-    EXPECT_EQ(p.w->FZoom, 330);
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "33%");
-    EXPECT_EQ(p.f->Paint->ScaleListBox->currentRow(), -1);
-    // Out of range with no entry selected: the scale shown now comes back.
-    type("5000");
-    EXPECT_EQ(p.w->FZoom, 330);
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "33%");
-    // Out of range with an entry selected: that entry's text.
-    type("150");
-    type("abc");
-    EXPECT_EQ(p.w->FZoom, 1500);
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "150%");
-}
-
-TEST(ScalePage, ListEntriesAndTheSyncAfterARelease) {
-    Painting p;
-    QListWidgetItem* ten = p.f->Paint->ScaleListBox->item(0);
-    ASSERT_EQ(ten->text(), "10 %");
-    const QRect r = p.f->Paint->ScaleListBox->visualItemRect(ten);
-    p.f->Paint->PaintNotebook->SetActivePage("SizePage");
-    QTest::mouseClick(p.f->Paint->ScaleListBox->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-    EXPECT_EQ(p.w->FZoom, 100);
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "10 %");
-    p.RealClick(QPoint(5, 5));  // no tool: only the sync runs
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "10%");
-    EXPECT_EQ(p.f->Paint->ScaleListBox->currentRow(), -1);
-    // An entry a language file made unreadable leaves the view as it is.
-    ten->setText("tien");
-    p.f->Paint->ScaleListBox->setCurrentRow(0);
-    p.f->Paint->ScaleListBoxClick();
-    EXPECT_EQ(p.w->FZoom, 100);
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "10%");
-}
-
-TEST(ScalePage, OriginalSizeCentreAndCtrlZero) {
-    Painting p;
-    p.w->FZoom = 2500;
-    p.w->FOffsetX = 30;
-    p.f->UpdateStatus();
-    p.ClickButton(p.f->Paint->OriginalSizeSBtn);
-    EXPECT_EQ(p.w->FZoom, 1000);
-    EXPECT_EQ(p.w->FOffsetX, 30);  // the offsets stay
-    EXPECT_EQ(p.f->Paint->ScaleEdit->text(), "100%");
-    EXPECT_EQ(p.f->Paint->ScaleListBox->currentRow(), 4);
-    EXPECT_TRUE(p.f->Paint->OriginalSizeSBtn->ButtonIsHot());
-    EXPECT_FALSE(p.f->Paint->CenterSBtn->ButtonIsHot());
-    p.ClickButton(p.f->Paint->CenterSBtn);
-    EXPECT_EQ(p.w->FOffsetX, 0);
-    EXPECT_TRUE(p.f->Paint->CenterSBtn->ButtonIsHot());
-    p.w->FZoom = 3000;
-    p.f->activateWindow();
-    QTest::keyClick(p.f.get(), Qt::Key_0, Qt::ControlModifier);
-    EXPECT_EQ(p.w->FZoom, 1000);
-}
-
-TEST(ScalePage, FullScreenShowsThePictureAndAClickEndsIt) {
-    Painting p;
-    bool seen = false;
-    QRect clip;
-    QImage shown;
-    QTimer::singleShot(50, [&] {
-        auto* w = qobject_cast<TMaxZoomWindow*>(QApplication::activeModalWidget());
-        if (!w) return;
-        seen = true;
-        clip = w->ItemImage->ClipRegion->boundingRect();
-        shown = w->ItemImage->Image();
-        QTest::mouseClick(w->ItemImage, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    });
-    p.ClickButton(p.f->Paint->FullScreenSBtn);  // returns once the view is closed
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(clip, QRect(100, 0, 600, 600));  // the simulated 800x600 screen
-    EXPECT_EQ(shown, p.w->FPicture);
-    EXPECT_FALSE(MaxZoomWindowAlive);
-    // Esc ends it too.
-    QTimer::singleShot(50, [&] {
-        if (QWidget* w = QApplication::activeModalWidget()) QTest::keyClick(w, Qt::Key_Escape);
-    });
-    p.ClickButton(p.f->Paint->FullScreenSBtn);
-    EXPECT_FALSE(MaxZoomWindowAlive);
 }
 
 TEST(ProportionalImage, StretchesWithHardPixels) {

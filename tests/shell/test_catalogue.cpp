@@ -87,7 +87,7 @@ struct Catalogue {
     }
     QStringList Items() const {
         QStringList l;
-        for (int i = 0; i < f->Paint->MandalaLst->count(); ++i) l << f->Paint->MandalaLst->item(i)->text();
+        for (int i = 0; i < f->Paint->Catalogue->MandalaLst->count(); ++i) l << f->Paint->Catalogue->MandalaLst->item(i)->text();
         return l;
     }
     void EnterPaint() { f->MenuSBtnClick(f->Main->MainPaintSBtn); }
@@ -97,22 +97,22 @@ struct Catalogue {
 
 TEST(Catalogue, EnteringThePaintPageLoadsTheFirstDrawingOfTheFirstSubject) {
     Catalogue c("Flowers=Flowers\r\nKnots=Knots\r\nMine=User");
-    EXPECT_EQ(c.f->Paint->SubjectLst->count(), 0);  // empty until the paint page is entered
+    EXPECT_EQ(c.f->Paint->Catalogue->SubjectLst->count(), 0);  // empty until the paint page is entered
     c.EnterPaint();
-    ASSERT_EQ(c.f->Paint->SubjectLst->count(), 3);
-    EXPECT_EQ(c.f->Paint->SubjectLst->itemText(0), "Flowers");
+    ASSERT_EQ(c.f->Paint->Catalogue->SubjectLst->count(), 3);
+    EXPECT_EQ(c.f->Paint->Catalogue->SubjectLst->itemText(0), "Flowers");
     EXPECT_EQ(c.Items(), QStringList({"Rose", "Lily"}));
-    ASSERT_TRUE(DetailWindowAlive);
-    EXPECT_EQ(DetailWindow->FPicture.pixel(0, 0), qRgb(255, 0, 0));
-    EXPECT_FALSE(DetailWindow->FChanged);
-    EXPECT_EQ(DetailWindow->FZoom, 1000);
+    ASSERT_TRUE(DetailWindowAlive());
+    EXPECT_EQ(DetailWindow()->Session().Picture().pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_FALSE(DetailWindow()->Session().Changed());
+    EXPECT_EQ(DetailWindow()->Session().Zoom(), 1000);
     EXPECT_FALSE(QDir(c.dir.filePath("T")).exists() &&
                  !QDir(c.dir.filePath("T")).isEmpty(QDir::Files));  // the extracted file is gone
     EXPECT_TRUE(c.f->Paint->PenSBtn->isEnabled());
     // A stored member loads as well.
-    c.f->Paint->MandalaLst->setCurrentRow(1);
-    c.f->Paint->MandalaLstClick();
-    EXPECT_EQ(DetailWindow->FPicture.size(), QSize(10, 6));
+    c.f->Paint->Catalogue->MandalaLst->setCurrentRow(1);
+    c.f->Paint->Catalogue->MandalaLstClick();
+    EXPECT_EQ(DetailWindow()->Session().Picture().size(), QSize(10, 6));
 }
 
 TEST(Catalogue, SubjectWithoutEqualsUsesTheWholeLineAsFolder) {
@@ -133,10 +133,10 @@ TEST(Catalogue, UsersFolderWordCountsAsTheUserSubject) {
 TEST(Catalogue, EmptyUserFolderHidesThePaintingWindow) {
     Catalogue c("Flowers=Flowers\r\nMine=User");
     c.EnterPaint();
-    ASSERT_TRUE(DetailWindow->isVisible());
-    c.f->Paint->SubjectLst->setCurrentIndex(1);  // runs the change handler
-    EXPECT_EQ(c.f->Paint->MandalaLst->count(), 0);
-    EXPECT_FALSE(DetailWindow->isVisible());
+    ASSERT_TRUE(DetailWindow()->isVisible());
+    c.f->Paint->Catalogue->SubjectLst->setCurrentIndex(1);  // runs the change handler
+    EXPECT_EQ(c.f->Paint->Catalogue->MandalaLst->count(), 0);
+    EXPECT_FALSE(DetailWindow()->isVisible());
 }
 
 TEST(Catalogue, UserDrawingsLoadFromTheUserFolder) {
@@ -145,10 +145,10 @@ TEST(Catalogue, UserDrawingsLoadFromTheUserFolder) {
     img.fill(Qt::green);
     ASSERT_TRUE(img.save(UserFolder() + "mine.bmp"));
     c.EnterPaint();
-    c.f->Paint->SubjectLst->setCurrentIndex(1);
+    c.f->Paint->Catalogue->SubjectLst->setCurrentIndex(1);
     EXPECT_EQ(c.Items(), QStringList({"mine.bmp"}));
-    EXPECT_EQ(DetailWindow->FPicture.size(), QSize(5, 7));
-    EXPECT_EQ(c.f->Paint->SaveInitialDir, UserFolder());
+    EXPECT_EQ(DetailWindow()->Session().Picture().size(), QSize(5, 7));
+    EXPECT_EQ(c.f->Paint->Files->SaveInitialDir, UserFolder());
 }
 
 TEST(Catalogue, ACatalogueNameOnDiskLoadsFromDiskAndCollapsesTheLists) {
@@ -158,31 +158,31 @@ TEST(Catalogue, ACatalogueNameOnDiskLoadsFromDiskAndCollapsesTheLists) {
     QDir().mkpath(c.dir.filePath("M/Flowers"));
     ASSERT_TRUE(img.save(c.dir.filePath("M/Flowers/rose.png")));
     c.EnterPaint();
-    EXPECT_EQ(DetailWindow->FPicture.pixel(1, 1), qRgb(255, 255, 0));
-    EXPECT_EQ(c.f->Paint->SubjectLst->currentIndex(), -1);
+    EXPECT_EQ(DetailWindow()->Session().Picture().pixel(1, 1), qRgb(255, 255, 0));
+    EXPECT_EQ(c.f->Paint->Catalogue->SubjectLst->currentIndex(), -1);
     EXPECT_EQ(c.Items(), QStringList({"..\\rose.png"}));
     // Clicking the lone "..\" item with no subject selected hides the painting window.
-    c.f->Paint->MandalaLstClick();
-    EXPECT_FALSE(DetailWindow->isVisible());
+    c.f->Paint->Catalogue->MandalaLstClick();
+    EXPECT_FALSE(DetailWindow()->isVisible());
     // Choosing the subject again refills the list and opens its first drawing, which is
     // again the one on disk.
-    c.f->Paint->SubjectLst->setCurrentIndex(0);
-    EXPECT_TRUE(DetailWindow->isVisible());
+    c.f->Paint->Catalogue->SubjectLst->setCurrentIndex(0);
+    EXPECT_TRUE(DetailWindow()->isVisible());
     EXPECT_EQ(c.Items(), QStringList({"..\\rose.png"}));
 }
 
 TEST(Catalogue, ChoosingAnotherDrawingAsksOnceWhenChanged) {
     Catalogue c("Flowers=Flowers");
     c.EnterPaint();
-    DetailWindow->FChanged = true;
+    DetailWindow()->Session().MarkChanged();
     c.out.rec.answer = false;  // "Nee": the changes are discarded
-    c.f->Paint->MandalaLst->setCurrentRow(1);
-    c.f->Paint->MandalaLstClick();
+    c.f->Paint->Catalogue->MandalaLst->setCurrentRow(1);
+    c.f->Paint->Catalogue->MandalaLstClick();
     EXPECT_EQ(c.out.rec.questions, 1);
-    EXPECT_FALSE(DetailWindow->FChanged);
-    EXPECT_EQ(DetailWindow->FPicture.size(), QSize(10, 6));
-    c.f->Paint->MandalaLst->setCurrentRow(0);
-    c.f->Paint->MandalaLstClick();
+    EXPECT_FALSE(DetailWindow()->Session().Changed());
+    EXPECT_EQ(DetailWindow()->Session().Picture().size(), QSize(10, 6));
+    c.f->Paint->Catalogue->MandalaLst->setCurrentRow(0);
+    c.f->Paint->Catalogue->MandalaLstClick();
     EXPECT_EQ(c.out.rec.questions, 1);  // unchanged: no question
 }
 
@@ -190,16 +190,16 @@ TEST(Catalogue, MissingArchiveLoadsNothingAndKeepsThePicture) {
     Catalogue c("Flowers=Flowers", /*withArchive=*/false);
     c.EnterPaint();
     EXPECT_EQ(c.Items(), QStringList({"Rose", "Lily"}));
-    ASSERT_TRUE(DetailWindowAlive);
-    EXPECT_TRUE(DetailWindow->FPicture.isNull());
+    ASSERT_TRUE(DetailWindowAlive());
+    EXPECT_TRUE(DetailWindow()->Session().Picture().isNull());
     EXPECT_FALSE(c.f->Paint->PenSBtn->isEnabled());
 }
 
 TEST(Catalogue, MissingDatabaseLeavesTheListsEmptyAndHistoryStillOpens) {
     Catalogue c("", true, /*withDatabase=*/false);
     c.EnterPaint();
-    EXPECT_EQ(c.f->Paint->SubjectLst->count(), 0);
-    EXPECT_EQ(c.f->Paint->MandalaLst->count(), 0);
+    EXPECT_EQ(c.f->Paint->Catalogue->SubjectLst->count(), 0);
+    EXPECT_EQ(c.f->Paint->Catalogue->MandalaLst->count(), 0);
     c.f->MenuSBtnClick(c.f->Paint->PaintBackSBtn);
     c.f->MenuSBtnClick(c.f->Main->MainHistorySBtn);
     EXPECT_EQ(c.f->Notebook->ActivePage(), "History");
@@ -241,30 +241,30 @@ TEST(Catalogue, UndecodableDrawingClearsThePaintingWindow) {
     auto row = [&](const QString& name) { return c.Items().indexOf(name); };
     ASSERT_GE(row("good.bmp"), 0);
     ASSERT_GE(row("broken.bmp"), 0);
-    QListWidget* list = c.f->Paint->MandalaLst;
+    QListWidget* list = c.f->Paint->Catalogue->MandalaLst;
     auto clickRow = [&](int r) {
         const QRect rect = list->visualItemRect(list->item(r));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     };
     clickRow(row("good.bmp"));
-    ASSERT_EQ(DetailWindow->FPicture.size(), QSize(6, 4));
-    DetailWindow->FChanged = true;
-    DetailWindow->FZoom = 2500;
-    DetailWindow->FOffsetX = 40;
+    ASSERT_EQ(DetailWindow()->Session().Picture().size(), QSize(6, 4));
+    DetailWindow()->Session().MarkChanged();
+    DetailWindow()->Session().SetZoom(2500);
+    DetailWindow()->Session().Pan(40, 0);
     c.out.rec.answer = false;
     const qsizetype messagesBefore = c.out.rec.messages.size();
     clickRow(row("broken.bmp"));
     EXPECT_EQ(c.out.rec.questions, 1);
-    EXPECT_TRUE(DetailWindow->FPicture.isNull());
-    EXPECT_FALSE(DetailWindow->FChanged);
-    EXPECT_EQ(DetailWindow->FZoom, 1000);
-    EXPECT_EQ(DetailWindow->FOffsetX, 0);
-    EXPECT_EQ(c.f->Paint->ScaleEdit->text(), "100%");
+    EXPECT_TRUE(DetailWindow()->Session().Picture().isNull());
+    EXPECT_FALSE(DetailWindow()->Session().Changed());
+    EXPECT_EQ(DetailWindow()->Session().Zoom(), 1000);
+    EXPECT_EQ(DetailWindow()->Session().OffsetX(), 0);
+    EXPECT_EQ(c.f->Paint->Scale->ScaleEdit->text(), "100%");
     EXPECT_GT(c.out.rec.messages.size(), messagesBefore);
     EXPECT_FALSE(c.f->Paint->PenSBtn->isEnabled());
     EXPECT_FALSE(c.f->Paint->SaveSBtn->isEnabled());
     // The good drawing loads again afterwards.
     clickRow(row("good.bmp"));
-    EXPECT_EQ(DetailWindow->FPicture.size(), QSize(6, 4));
+    EXPECT_EQ(DetailWindow()->Session().Picture().size(), QSize(6, 4));
     EXPECT_TRUE(c.f->Paint->PenSBtn->isEnabled());
 }

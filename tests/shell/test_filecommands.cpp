@@ -11,22 +11,22 @@
 #include "paint/Printing.h"
 #include "platform/Numbers.h"
 #include "shell/MMBtns.h"
-#include "tests/paint/Painting.h"
+#include "tests/shell/Painting.h"
 
 namespace {
 // The painting fixture with the user's subject last in the list, as the catalogue has it.
 struct Saving : Painting {
     Saving() {
         QDir().mkpath(UserFolder());
-        f->Paint->SubjectLst->addItem("Eigen mandala's=User");
-        f->Paint->SubjectLst->setCurrentIndex(0);
+        f->Paint->Catalogue->SubjectLst->addItem("Eigen mandala's=User");
+        f->Paint->Catalogue->SubjectLst->setCurrentIndex(0);
         f->UpdateStatus();
     }
     void Change() {
         ClickButton(f->Paint->PaintSBtn);
         Colour(0, 100, 100);
         RealClick(At(10, 10));
-        ASSERT_TRUE(w->FChanged);
+        ASSERT_TRUE(w->Session().Changed());
     }
     static QByteArray Head(const QString& file) {
         QFile fl(file);
@@ -41,20 +41,20 @@ TEST(SaveMandala, AJpgNameGetsABmpAndTheUserFolderSelectsTheUserSubject) {
     s.out.rec.saveAnswer = UserFolder() + "tulp";  // no extension: .bmp is added
     s.ClickButton(s.f->Paint->SaveSBtn);
     ASSERT_EQ(Saving::Head(UserFolder() + "tulp.bmp"), "BM");
-    EXPECT_FALSE(s.w->FChanged);
+    EXPECT_FALSE(s.w->Session().Changed());
     EXPECT_FALSE(s.f->Paint->SaveSBtn->isEnabled());
-    EXPECT_EQ(s.f->Paint->SubjectLst->currentIndex(), s.f->Paint->SubjectLst->count() - 1);
-    ASSERT_GE(s.f->Paint->MandalaLst->currentRow(), 0);
-    EXPECT_EQ(s.f->Paint->MandalaLst->currentItem()->text(), "tulp.bmp");
-    const QImage saved = s.w->FPicture;
+    EXPECT_EQ(s.f->Paint->Catalogue->SubjectLst->currentIndex(), s.f->Paint->Catalogue->SubjectLst->count() - 1);
+    ASSERT_GE(s.f->Paint->Catalogue->MandalaLst->currentRow(), 0);
+    EXPECT_EQ(s.f->Paint->Catalogue->MandalaLst->currentItem()->text(), "tulp.bmp");
+    const QImage saved = s.w->Session().Picture();
 
     s.Change();
     s.out.rec.saveAnswer = UserFolder() + "roos.jpg";
     s.ClickButton(s.f->Paint->SaveSBtn);
     EXPECT_EQ(Saving::Head(UserFolder() + "roos.jpg"), "BM");
     // The user subject lists the folder's BMP files; a .jpg name is not among them.
-    EXPECT_EQ(s.f->Paint->MandalaLst->currentRow(), -1);
-    EXPECT_FALSE(s.w->FChanged);
+    EXPECT_EQ(s.f->Paint->Catalogue->MandalaLst->currentRow(), -1);
+    EXPECT_FALSE(s.w->Session().Changed());
     // The file holds the coloured picture.
     QImage back(UserFolder() + "tulp.bmp");
     EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), saved);
@@ -66,22 +66,22 @@ TEST(SaveMandala, ElsewhereShowsOnlyThatFileAndThePromptChangesNoList) {
     s.Change();
     s.out.rec.saveAnswer = other.path() + "/ander.bmp";
     s.ClickButton(s.f->Paint->SaveSBtn);
-    EXPECT_EQ(s.f->Paint->SubjectLst->currentIndex(), -1);
-    ASSERT_EQ(s.f->Paint->MandalaLst->count(), 1);
-    EXPECT_EQ(s.f->Paint->MandalaLst->item(0)->text(), "..\\ander.bmp");
-    EXPECT_EQ(s.f->Paint->MandalaLst->currentRow(), 0);
+    EXPECT_EQ(s.f->Paint->Catalogue->SubjectLst->currentIndex(), -1);
+    ASSERT_EQ(s.f->Paint->Catalogue->MandalaLst->count(), 1);
+    EXPECT_EQ(s.f->Paint->Catalogue->MandalaLst->item(0)->text(), "..\\ander.bmp");
+    EXPECT_EQ(s.f->Paint->Catalogue->MandalaLst->currentRow(), 0);
 
     // Saving from the prompt (leaving the page, "Ja") leaves both lists as they are.
     s.Change();
     s.out.rec.answer = true;
     s.out.rec.saveAnswer = UserFolder() + "prompt.bmp";
-    s.f->Paint->SubjectLst->addItem("Extra=Extra");
-    const int subject = s.f->Paint->SubjectLst->currentIndex();
-    const int rows = s.f->Paint->MandalaLst->count();
-    s.f->Paint->AskSaveChanged();
+    s.f->Paint->Catalogue->SubjectLst->addItem("Extra=Extra");
+    const int subject = s.f->Paint->Catalogue->SubjectLst->currentIndex();
+    const int rows = s.f->Paint->Catalogue->MandalaLst->count();
+    s.f->Paint->Files->AskSaveChanged();
     EXPECT_EQ(Saving::Head(UserFolder() + "prompt.bmp"), "BM");
-    EXPECT_EQ(s.f->Paint->SubjectLst->currentIndex(), subject);
-    EXPECT_EQ(s.f->Paint->MandalaLst->count(), rows);
+    EXPECT_EQ(s.f->Paint->Catalogue->SubjectLst->currentIndex(), subject);
+    EXPECT_EQ(s.f->Paint->Catalogue->MandalaLst->count(), rows);
 }
 
 TEST(SaveMandala, AFailedWriteKeepsTheChangeMarkAndTheLists) {
@@ -92,13 +92,13 @@ TEST(SaveMandala, AFailedWriteKeepsTheChangeMarkAndTheLists) {
     // With rights that ignore folder permissions, a folder no one can create files in.
     if (QFile f(locked.path() + "/probe"); f.open(QIODevice::WriteOnly)) target = "/proc/kan-niet.bmp";
     s.Change();
-    const int subject = s.f->Paint->SubjectLst->currentIndex();
+    const int subject = s.f->Paint->Catalogue->SubjectLst->currentIndex();
     s.out.rec.saveAnswer = target;
     s.ClickButton(s.f->Paint->SaveSBtn);
     EXPECT_TRUE(s.out.rec.messages.contains("Writing bmp file failed"));
-    EXPECT_TRUE(s.w->FChanged);
+    EXPECT_TRUE(s.w->Session().Changed());
     EXPECT_TRUE(s.f->Paint->SaveSBtn->isEnabled());
-    EXPECT_EQ(s.f->Paint->SubjectLst->currentIndex(), subject);
+    EXPECT_EQ(s.f->Paint->Catalogue->SubjectLst->currentIndex(), subject);
     QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                              QFileDevice::ExeOwner);
 }
@@ -108,7 +108,7 @@ TEST(SaveMandala, CancellingChangesNothing) {
     s.Change();
     s.out.rec.saveAnswer.clear();
     s.ClickButton(s.f->Paint->SaveSBtn);
-    EXPECT_TRUE(s.w->FChanged);
+    EXPECT_TRUE(s.w->Session().Changed());
     EXPECT_EQ(CursorNumber(s.w), -20);  // a file command leaves no tool
 }
 
@@ -123,11 +123,11 @@ TEST(OpenMandala, AFileFromElsewhereLoadsAndShowsOnlyItsName) {
     s.out.rec.openAnswer = other.path() + "/buiten.bmp";
     s.ClickButton(s.f->Paint->OpenSBtn);
     EXPECT_EQ(s.out.rec.questions, 1);
-    EXPECT_EQ(s.w->FPicture.size(), QSize(40, 30));
-    EXPECT_EQ(s.w->FPicture.pixel(5, 5), qRgb(10, 200, 30));
-    EXPECT_FALSE(s.w->FChanged);
-    ASSERT_EQ(s.f->Paint->MandalaLst->count(), 1);
-    EXPECT_EQ(s.f->Paint->MandalaLst->item(0)->text(), "..\\buiten.bmp");
+    EXPECT_EQ(s.w->Session().Picture().size(), QSize(40, 30));
+    EXPECT_EQ(s.w->Session().Picture().pixel(5, 5), qRgb(10, 200, 30));
+    EXPECT_FALSE(s.w->Session().Changed());
+    ASSERT_EQ(s.f->Paint->Catalogue->MandalaLst->count(), 1);
+    EXPECT_EQ(s.f->Paint->Catalogue->MandalaLst->item(0)->text(), "..\\buiten.bmp");
     // The next save suggests the file's own folder.
     s.Change();
     s.ClickButton(s.f->Paint->SaveSBtn);
@@ -141,8 +141,8 @@ TEST(Clipboard, CopiesThePicture) {
     QGuiApplication::clipboard()->clear();
     s.ClickButton(s.f->Paint->SendToClipBrdSBtn);
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-              s.w->FPicture);
-    EXPECT_TRUE(s.w->FChanged);  // copying is not saving
+              s.w->Session().Picture());
+    EXPECT_TRUE(s.w->Session().Changed());  // copying is not saving
 }
 
 TEST(Wallpaper, TheFixedFileIsOverwrittenAndAFailureIsReported) {
@@ -155,7 +155,7 @@ TEST(Wallpaper, TheFixedFileIsOverwrittenAndAFailureIsReported) {
     const QString file = s.out.rec.wallpapers[0];
     EXPECT_EQ(file, WallpaperFile());
     EXPECT_TRUE(file.startsWith(data.path()));
-    EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_RGB32), s.w->FPicture);
+    EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_RGB32), s.w->Session().Picture());
     // A second time, another picture, the same file.
     s.Colour(60, 100, 100);
     s.RealClick(s.At(80, 80));
@@ -163,9 +163,9 @@ TEST(Wallpaper, TheFixedFileIsOverwrittenAndAFailureIsReported) {
     s.ClickButton(s.f->Paint->SendToDesktopSBtn);
     ASSERT_EQ(s.out.rec.wallpapers.size(), 2);
     EXPECT_EQ(s.out.rec.wallpapers[1], file);
-    EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_RGB32), s.w->FPicture);
+    EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_RGB32), s.w->Session().Picture());
     EXPECT_EQ(s.out.rec.messages.size(), 1);  // the desktop refused: the user is told
-    EXPECT_TRUE(s.w->FChanged);
+    EXPECT_TRUE(s.w->Session().Changed());
     qunsetenv("XDG_DATA_HOME");
 }
 
@@ -209,8 +209,8 @@ TEST(Printing, WideAndTallPicturesOnARealPdfPage) {
     for (const QSize size : {QSize(200, 100), QSize(100, 300)}) {
         QImage pic(size, QImage::Format_RGB32);
         pic.fill(qRgb(255, 0, 0));
-        s.w->LoadPicture(pic);
-        s.f->Paint->RefreshPrinters();
+        s.w->Session().LoadPicture(pic);
+        s.f->Paint->Files->RefreshPrinters();
         s.f->UpdateStatus();
         ASSERT_TRUE(s.f->Paint->PrintSBtn->isEnabled());
         const QString pdf = dir.path() + QStringLiteral("/p%1.pdf").arg(size.width());
@@ -253,12 +253,12 @@ TEST(ClosePrompt, AWindowManagerCloseOnThePaintPageAsks) {
 TEST(ClosePrompt, ALogoutThatCannotWaitSavesUnderANewName) {
     Saving s;
     s.Change();
-    const QString file = s.f->Paint->SaveForLogout();
+    const QString file = s.f->Paint->Files->SaveForLogout();
     ASSERT_FALSE(file.isEmpty());
     EXPECT_TRUE(file.startsWith(UserFolder()));
-    EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_RGB32), s.w->FPicture);
-    EXPECT_FALSE(s.w->FChanged);
-    EXPECT_TRUE(s.f->Paint->SaveForLogout().isEmpty());  // nothing changed since
+    EXPECT_EQ(QImage(file).convertToFormat(QImage::Format_RGB32), s.w->Session().Picture());
+    EXPECT_FALSE(s.w->Session().Changed());
+    EXPECT_TRUE(s.f->Paint->Files->SaveForLogout().isEmpty());  // nothing changed since
     s.Change();
-    EXPECT_NE(s.f->Paint->SaveForLogout(), file);  // never over the earlier one
+    EXPECT_NE(s.f->Paint->Files->SaveForLogout(), file);  // never over the earlier one
 }

@@ -52,11 +52,11 @@ struct Form {
 
     // Makes a picture ready as the catalogue will: painting window, lists, selection.
     void MakePictureReady() {
-        ShowDetailWindow(form->Paint->MandalaPanel);
-        DetailWindow->FPicture = QImage(50, 50, QImage::Format_RGB32);
-        form->Paint->SubjectLst->addItem("Bloemen=Bloemen");
-        form->Paint->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
-        form->Paint->MandalaLst->setCurrentRow(0);
+        ShowDetailWindow(form->Paint->MandalaPanel, form->Paint->Session());
+        DetailWindow()->Session().LoadPicture(QImage(50, 50, QImage::Format_RGB32));
+        form->Paint->Catalogue->SubjectLst->addItem("Bloemen=Bloemen");
+        form->Paint->Catalogue->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
+        form->Paint->Catalogue->MandalaLst->setCurrentRow(0);
     }
 };
 
@@ -122,8 +122,8 @@ TEST(MainForm, EachPageHoldsItsOwnControls) {
     } pages[] = {
         {"Main", {f->Main->MainHistorySBtn, f->Main->MainPaintImg, f->Main->SubTitleLbl}},
         {"History", {f->History->ContentLst, f->History->HistoryCtrl, f->History->HistoryBackSBtn}},
-        {"Paint", {f->Paint->UndoSBtn, f->Paint->MandalaLst, f->Paint->ScaleEdit,
-                   f->Paint->HScroller, f->Paint->PaintTabSet, f->Paint->MandalaPanel}},
+        {"Paint", {f->Paint->UndoSBtn, f->Paint->Catalogue->MandalaLst, f->Paint->Scale->ScaleEdit,
+                   f->Paint->Colour->HScroller, f->Paint->PaintTabSet, f->Paint->MandalaPanel}},
     };
     for (const auto& p : pages) {
         QWidget* page = f->Notebook->Page(p.page);
@@ -181,32 +181,32 @@ TEST(MainForm, UpdateStatusWithAPictureFollowsChangesUndoPrintersAndTool) {
     EXPECT_TRUE(f->Paint->OriginalSizeSBtn->ButtonIsDown());
     EXPECT_EQ(f->Paint->CenterSBtn->Brush().color(), QColor(63, 190, 254));
 
-    DetailWindow->FChanged = true;
+    DetailWindow()->Session().MarkChanged();
     f.out.rec.printers = {"Office"};
-    f->Paint->RefreshPrinters();  // asked at start-up and when printing, not at every refresh
+    f->Paint->Files->RefreshPrinters();  // asked at start-up and when printing, not at every refresh
     f->UpdateStatus();
     EXPECT_TRUE(f->Paint->SaveSBtn->isEnabled());
     EXPECT_TRUE(f->Paint->PrintSBtn->isEnabled());
     EXPECT_FALSE(f->Paint->UndoSBtn->isEnabled());  // nothing to undo
-    DetailWindow->FUndoPicture = QImage(1, 1, QImage::Format_RGB32);
+    DetailWindow()->Session().SaveUndo();
     f->UpdateStatus();
     EXPECT_TRUE(f->Paint->UndoSBtn->isEnabled());
 
     f->Paint->SpeedBtnClick(f->Paint->PenSBtn);
-    EXPECT_EQ(CursorNumber(DetailWindow), -30);
+    EXPECT_EQ(CursorNumber(DetailWindow()), -30);
     EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "ColorPage");
     EXPECT_TRUE(f->Paint->PenSBtn->ButtonIsHot());
     EXPECT_FALSE(f->Paint->PaintSBtn->ButtonIsHot());
     EXPECT_EQ(f->Paint->PenSBtn->Brush().color(), QColor(63, 190, 254));
     // The tab strip follows the side page without acting as a click.
     EXPECT_EQ(f->Paint->PaintTabSet->currentIndex(), 2);
-    DetailWindow->FOffsetX = 5;
-    DetailWindow->FZoom = 2000;
+    DetailWindow()->Session().Pan(5, 0);
+    DetailWindow()->Session().SetZoom(2000);
     f->UpdateStatus();
     EXPECT_FALSE(f->Paint->CenterSBtn->ButtonIsHot());
     EXPECT_FALSE(f->Paint->OriginalSizeSBtn->ButtonIsHot());
 
-    f->Paint->MandalaLst->setCurrentRow(-1);  // no drawing selected: nothing to work on
+    f->Paint->Catalogue->MandalaLst->setCurrentRow(-1);  // no drawing selected: nothing to work on
     f->UpdateStatus();
     EXPECT_FALSE(f->Paint->PenSBtn->isEnabled());
     EXPECT_FALSE(f->Paint->PenSBtn->ButtonIsHot());
@@ -222,7 +222,7 @@ TEST(MainForm, NavigationByButtonsAndLabels) {
     ClickLabel(f->Main->MainPaintLbl);
     EXPECT_EQ(f->Notebook->ActivePage(), "Paint");
     EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "FilePage");
-    EXPECT_TRUE(DetailWindowAlive);  // entering the paint page shows the painting window
+    EXPECT_TRUE(DetailWindowAlive());  // entering the paint page shows the painting window
     ClickLabel(f->Paint->PaintBackSBtnLbl);
     EXPECT_EQ(f->Notebook->ActivePage(), "Main");
     ClickLabel(f->Main->MainHistoryImg);
@@ -251,20 +251,20 @@ TEST(MainForm, ChangePromptOnlyFromThePaintPageWithChanges) {
         Form f;
         f->show();
         f.MakePictureReady();
-        DetailWindow->FChanged = true;
+        DetailWindow()->Session().MarkChanged();
         f->QuitSBtnClick();  // on "Main": never asks
         EXPECT_EQ(f.out.rec.questions, 0);
-        EXPECT_FALSE(DetailWindow->FChanged);
+        EXPECT_FALSE(DetailWindow()->Session().Changed());
     }
     {
         Form f;
         f->show();
         f->MenuSBtnClick(f->Main->MainPaintSBtn);
         f.MakePictureReady();
-        DetailWindow->FChanged = true;
+        DetailWindow()->Session().MarkChanged();
         f->Paint->PaintBackSBtn->Click();  // asks once, then the flag is cleared after "Nee"
         EXPECT_EQ(f.out.rec.questions, 1);
-        EXPECT_FALSE(DetailWindow->FChanged);
+        EXPECT_FALSE(DetailWindow()->Session().Changed());
         EXPECT_EQ(f->Notebook->ActivePage(), "Main");
     }
 }

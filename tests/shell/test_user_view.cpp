@@ -87,8 +87,8 @@ TEST(ShippedLanguage, EveryTaggedTextOfTheRealWindowComesFromTheTableAndFits) {
                                                : QStringList{"Mandalas", "Scale", "Drawing"};
             for (int i = 0; i < 3; ++i) EXPECT_EQ(f->Paint->PaintTabSet->tabText(i), tabs[i]);
             // Controls without a hint of their own show none, not a page control's.
-            for (QWidget* w : QList<QWidget*>{f->Paint->ColorTitle, f->Paint->HLbl, f->Paint->PaintTabSet,
-                                              f->Paint->SubjectLstLbl})
+            for (QWidget* w : QList<QWidget*>{f->Paint->Colour->ColorTitle, f->Paint->Colour->HLbl, f->Paint->PaintTabSet,
+                                              f->Paint->Catalogue->SubjectLstLbl})
                 EXPECT_TRUE(EffectiveToolTip(w).isEmpty())
                     << qPrintable(w->objectName()) << ": " << qPrintable(EffectiveToolTip(w));
             EXPECT_FALSE(f->Paint->PaintBackSBtn->toolTip().isEmpty());
@@ -98,10 +98,10 @@ TEST(ShippedLanguage, EveryTaggedTextOfTheRealWindowComesFromTheTableAndFits) {
 
 TEST(ShippedLanguage, ListAndTabFontsGrowWithTheSizeClass) {
     ShownForm f(QSize(1280, 1024), 44);
-    EXPECT_EQ(f->Paint->MandalaLst->font().pixelSize(), MulDiv(13, 8, 5));
-    EXPECT_EQ(f->Paint->SubjectLst->font().pixelSize(), MulDiv(13, 8, 5));
+    EXPECT_EQ(f->Paint->Catalogue->MandalaLst->font().pixelSize(), MulDiv(13, 8, 5));
+    EXPECT_EQ(f->Paint->Catalogue->SubjectLst->font().pixelSize(), MulDiv(13, 8, 5));
     EXPECT_TRUE(f->Paint->PaintTabSet->styleSheet().contains("font-size: 13px"));
-    EXPECT_TRUE(f->Paint->MandalaLst->styleSheet().contains("height: 26px"));
+    EXPECT_TRUE(f->Paint->Catalogue->MandalaLst->styleSheet().contains("height: 26px"));
 }
 
 TEST(ShippedLanguage, PagesAreFoundByIdentityWhateverTheirShownName) {
@@ -142,7 +142,7 @@ TEST(RoundButtonLook, HoverShowsLightBlueAndLeavingTakesItBack) {
 TEST(PaintTabs, ArrowKeysKeepTheStripInStepWithTheSidePage) {
     ShownForm f(QSize(800, 600), 31);
     f->MenuSBtnClick(f->Main->MainPaintSBtn);
-    ASSERT_TRUE(DetailWindowAlive);
+    ASSERT_TRUE(DetailWindowAlive());
     f->Paint->PaintTabSet->setFocus();
     QTest::keyClick(f->Paint->PaintTabSet, Qt::Key_Right);
     QApplication::processEvents();
@@ -159,9 +159,9 @@ TEST(PaintTabs, ArrowKeysKeepTheStripInStepWithTheSidePage) {
     EXPECT_EQ(f->Paint->PaintNotebook->ActivePage(), "FilePage");
 
     // Without a painting window a tab cannot switch the page: the strip goes back.
-    DetailWindow->close();
+    DetailWindow()->close();
     QApplication::processEvents();
-    if (!DetailWindowAlive) {
+    if (!DetailWindowAlive()) {
         QTest::keyClick(f->Paint->PaintTabSet, Qt::Key_Right);
         QApplication::processEvents();
         EXPECT_EQ(f->Paint->PaintTabSet->currentIndex(), f->Paint->PaintNotebook->PageIndex());
@@ -171,21 +171,21 @@ TEST(PaintTabs, ArrowKeysKeepTheStripInStepWithTheSidePage) {
 TEST(PaintCatalogue, OneClickInTheMandalaListLoadsOnce) {
     ShownForm f(QSize(800, 600), 31);
     f->MenuSBtnClick(f->Main->MainPaintSBtn);
-    ASSERT_GT(f->Paint->MandalaLst->count(), 1);
-    ASSERT_TRUE(DetailWindowAlive);
+    ASSERT_GT(f->Paint->Catalogue->MandalaLst->count(), 1);
+    ASSERT_TRUE(DetailWindowAlive());
     // Each load asks about a changed picture first: count the questions.
     auto& rec = f.out.rec;
     const int before = rec.questions;
-    DetailWindow->FChanged = true;
+    DetailWindow()->Session().MarkChanged();
     rec.answer = false;
     // The list has the focus, as after a user's first click into it.
     f->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(f.form.get(), 2000));
-    f->Paint->MandalaLst->setFocus();
-    const QRect r = f->Paint->MandalaLst->visualItemRect(f->Paint->MandalaLst->item(1));
-    QTest::mouseClick(f->Paint->MandalaLst->viewport(), Qt::LeftButton, {}, r.center());
+    f->Paint->Catalogue->MandalaLst->setFocus();
+    const QRect r = f->Paint->Catalogue->MandalaLst->visualItemRect(f->Paint->Catalogue->MandalaLst->item(1));
+    QTest::mouseClick(f->Paint->Catalogue->MandalaLst->viewport(), Qt::LeftButton, {}, r.center());
     QApplication::processEvents();
-    EXPECT_EQ(f->Paint->MandalaLst->currentRow(), 1);
+    EXPECT_EQ(f->Paint->Catalogue->MandalaLst->currentRow(), 1);
     EXPECT_EQ(rec.questions - before, 1);
 }
 

@@ -1,15 +1,15 @@
-// The "Schalen" side page: the scale edit and list, and the view commands of the paint page
-// (original size, centre, full screen).
+// The scale panel ("Schalen" side page): the scale edit and list, and the view commands of
+// the paint page (original size, centre, full screen).
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 
-#include "paint/DtlWin.h"
 #include "paint/MaxZoom.h"
+#include "paint/PaintSession.h"
 #include "platform/Tags.h"
-#include "shell/Main.h"
-#include "shell/PaintPage.h"
+#include "shell/Page.h"
+#include "shell/PaintPanels.h"
 
 namespace orb {
 
@@ -26,7 +26,7 @@ int ScaleNumber(QString text) {
 QString ScaleText(int zoom) { return QString::number(zoom / 10) + "%"; }
 }  // namespace
 
-void TPaintPage::BuildSizePage(QWidget* page) {
+TScalePanel::TScalePanel(const TPaintContext& ctx, QWidget* page) : ctx_(ctx) {
     ScaleShape = new TShape(page);
     ScaleShape->setObjectName("ScaleShape");
     ScaleShape->ShapeKind = TShape::Kind::Circle;
@@ -70,7 +70,15 @@ void TPaintPage::BuildSizePage(QWidget* page) {
     });
 }
 
-void TPaintPage::SelectScaleEntry(const QString& text) {
+bool TScalePanel::eventFilter(QObject* o, QEvent* e) {
+    if (o == ScaleEdit && e->type() == QEvent::KeyRelease) {
+        auto* ke = static_cast<QKeyEvent*>(e);
+        ScaleEditKeyUp(ke->key(), ke->modifiers() & ~Qt::KeypadModifier);
+    }
+    return false;
+}
+
+void TScalePanel::SelectScaleEntry(const QString& text) {
     const QSignalBlocker block(ScaleListBox);
     for (int i = 1; i < ScaleListBox->count(); ++i)
         if (ScaleListBox->item(i)->text().compare(text, Qt::CaseInsensitive) == 0) {
@@ -81,39 +89,38 @@ void TPaintPage::SelectScaleEntry(const QString& text) {
     ScaleListBox->clearSelection();
 }
 
-void TPaintPage::ResetScaleDisplay() {
+void TScalePanel::ResetScaleDisplay() {
     const QSignalBlocker block(ScaleListBox);
     ScaleListBox->setCurrentRow(4);
     ScaleEdit->setText("100%");
 }
 
-void TPaintPage::SyncScaleDisplay() {
-    if (!DetailWindowAlive) return;
-    const QString text = ScaleText(DetailWindow->FZoom);
+void TScalePanel::SyncScaleDisplay() {
+    if (!ctx_.Alive()) return;
+    const QString text = ScaleText(ctx_.Session.Zoom());
     ScaleEdit->setText(text);
     SelectScaleEntry(text);
 }
 
-void TPaintPage::ScaleListBoxClick() {
-    if (!DetailWindowAlive) {
+void TScalePanel::ScaleListBoxClick() {
+    if (!ctx_.Alive()) {
         ResetScaleDisplay();
     } else if (QListWidgetItem* item = ScaleListBox->currentItem();
                item && ScaleListBox->currentRow() >= 0) {
         // An entry that does not read as a number (a language file's text) leaves the view.
         const int n = ScaleNumber(item->text());
         if (n > 0) {
-            DetailWindow->FZoom = n * 10;
             ScaleEdit->setText(item->text());
-            DetailWindow->Paint();
+            ctx_.Session.SetZoom(n * 10);
         } else {
             SyncScaleDisplay();
         }
     }
-    UpdateStatus();
+    ctx_.UpdateStatus();
 }
 
-void TPaintPage::ScaleEditKeyUp(int key, Qt::KeyboardModifiers modifiers) {
-    if (DetailWindowAlive && modifiers == Qt::NoModifier) {
+void TScalePanel::ScaleEditKeyUp(int key, Qt::KeyboardModifiers modifiers) {
+    if (ctx_.Alive() && modifiers == Qt::NoModifier) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             const int n = ScaleNumber(ScaleEdit->text());
             if (n <= 0 || n > 1000) {
@@ -122,40 +129,36 @@ void TPaintPage::ScaleEditKeyUp(int key, Qt::KeyboardModifiers modifiers) {
                     item && ScaleListBox->currentRow() >= 0)
                     ScaleEdit->setText(item->text());
                 else
-                    ScaleEdit->setText(ScaleText(DetailWindow->FZoom));
+                    ScaleEdit->setText(ScaleText(ctx_.Session.Zoom()));
             } else {
-                DetailWindow->FZoom = n * 10;
                 ScaleEdit->setText(QString::number(n) + "%");
                 SelectScaleEntry(ScaleEdit->text());
-                DetailWindow->Paint();
+                ctx_.Session.SetZoom(n * 10);
             }
         }
     } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         ResetScaleDisplay();
     }
-    UpdateStatus();
+    ctx_.UpdateStatus();
 }
 
-void TPaintPage::OriginalSize() {
-    if (!DetailWindowAlive) return;
-    DetailWindow->FZoom = 1000;
+void TScalePanel::OriginalSize() {
+    if (!ctx_.Alive()) return;
+    ctx_.Session.SetZoom(1000);
     {
         const QSignalBlocker block(ScaleListBox);
         ScaleListBox->setCurrentRow(4);
     }
     ScaleListBoxClick();
-    DetailWindow->Paint();
 }
 
-void TPaintPage::Center() {
-    if (!DetailWindowAlive) return;
-    DetailWindow->FOffsetX = DetailWindow->FOffsetY = 0;
-    DetailWindow->Paint();
+void TScalePanel::Center() {
+    if (ctx_.Alive()) ctx_.Session.Centre();
 }
 
-void TPaintPage::ShowFullScreen(const QImage& picture) {
-    orb::ShowFullScreen(picture, &Form);
-    UpdateStatus();
+void TScalePanel::ShowFullScreen(const QImage& picture) {
+    orb::ShowFullScreen(picture, ctx_.Host.Window());
+    ctx_.UpdateStatus();
 }
 
 }  // namespace orb

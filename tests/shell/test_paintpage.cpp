@@ -19,36 +19,23 @@
 
 using namespace orb;
 
-TEST(ViewGeometry, PlacementAndPointMapping) {
-    // 430x430 window, 200x100 picture at 100 %: centred.
-    EXPECT_EQ(PictureRectFor({430, 430}, {200, 100}, 1000, 0, 0), QRect(115, 165, 200, 100));
-    // At 250 % with a pan offset.
-    const QRect r = PictureRectFor({430, 430}, {200, 100}, 2500, 10, -20);
-    EXPECT_EQ(r, QRect(10 + (430 - 500) / 2, -20 + (430 - 250) / 2, 500, 250));
-    EXPECT_EQ(ScreenToPictureFor(QPoint(r.left() + 5, r.top() + 2), r, 2500), QPoint(2, 0));
-    // Left of the picture truncates toward zero: -0.4 gives 0, -2.8 gives -2.
-    EXPECT_EQ(ScreenToPictureFor(QPoint(r.left() - 1, r.top() - 7), r, 2500), QPoint(0, -2));
-    // At zoom 1 a drawing under 1000 pixels is 0 pixels wide.
-    EXPECT_EQ(PictureRectFor({430, 430}, {600, 600}, 1, 0, 0).width(), 0);
-}
-
-#include "tests/paint/Painting.h"
+#include "tests/shell/Painting.h"
 
 TEST(DetailWindow, PenClickWithoutMovementChangesNothingButEnablesSaveAndUndo) {
     Painting p;
     p.ClickButton(p.f->Paint->PenSBtn);
-    const QImage before = p.w->FPicture;
+    const QImage before = p.w->Session().Picture();
     p.Click(p.At(20, 20));
-    EXPECT_EQ(p.w->FPicture, before);
-    EXPECT_TRUE(p.w->FChanged);
+    EXPECT_EQ(p.w->Session().Picture(), before);
+    EXPECT_TRUE(p.w->Session().Changed());
     EXPECT_TRUE(p.f->Paint->SaveSBtn->isEnabled());
     ASSERT_TRUE(p.f->Paint->UndoSBtn->isEnabled());
     // The real button consumes the snapshot: the picture is the same, nothing is left.
     p.ClickButton(p.f->Paint->UndoSBtn);
-    EXPECT_EQ(p.w->FPicture, before);
-    EXPECT_TRUE(p.w->FUndoPicture.isNull());
+    EXPECT_EQ(p.w->Session().Picture(), before);
+    EXPECT_TRUE(p.w->Session().Document().UndoPicture().isNull());
     EXPECT_FALSE(p.f->Paint->UndoSBtn->isEnabled());
-    EXPECT_TRUE(p.w->FChanged);
+    EXPECT_TRUE(p.w->Session().Changed());
 }
 
 TEST(DetailWindow, PenStrokeDrawsWithTheSettingsAndHorizontaalDrawsNothing) {
@@ -56,26 +43,26 @@ TEST(DetailWindow, PenStrokeDrawsWithTheSettingsAndHorizontaalDrawsNothing) {
     Painting p;
     p.f->Paint->SpeedBtnClick(p.f->Paint->PenSBtn);
     p.Colour(0, 100, 100);  // red
-    p.f->Paint->PenWidth->SetValue(5);
+    p.f->Paint->Colour->PenWidth->SetValue(5);
     p.w->FormMouseDown(Qt::LeftButton, p.At(10, 10));
     p.w->FormMouseMove(Qt::LeftButton, p.At(30, 10));
     p.w->FormMouseMove(Qt::LeftButton, p.At(30, 30));
     p.w->FormMouseUp(Qt::LeftButton, p.At(30, 30));
-    EXPECT_EQ(p.w->FPicture.pixel(20, 10), qRgb(255, 0, 0));
-    EXPECT_EQ(p.w->FPicture.pixel(20, 12), qRgb(255, 0, 0));  // width 5
-    EXPECT_EQ(p.w->FPicture.pixel(30, 20), qRgb(255, 0, 0));  // the second segment joins
-    EXPECT_EQ(p.w->FPicture.pixel(20, 40), kWhite);
+    EXPECT_EQ(p.w->Session().Picture().pixel(20, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(p.w->Session().Picture().pixel(20, 12), qRgb(255, 0, 0));  // width 5
+    EXPECT_EQ(p.w->Session().Picture().pixel(30, 20), qRgb(255, 0, 0));  // the second segment joins
+    EXPECT_EQ(p.w->Session().Picture().pixel(20, 40), kWhite);
   }
     Painting q;
     q.f->Paint->SpeedBtnClick(q.f->Paint->PenSBtn);
-    q.f->Paint->BrushStyleLst->setCurrentIndex(1);  // "Horizontaal": the pixel stays D
-    const QImage before = q.w->FPicture;
-    q.w->FChanged = false;
+    q.f->Paint->Colour->BrushStyleLst->setCurrentIndex(1);  // "Horizontaal": the pixel stays D
+    const QImage before = q.w->Session().Picture();
+    q.w->Session().MarkSaved();
     q.w->FormMouseDown(Qt::LeftButton, q.At(10, 10));
     q.w->FormMouseMove(Qt::LeftButton, q.At(80, 80));
     q.w->FormMouseUp(Qt::LeftButton, q.At(80, 80));
-    EXPECT_EQ(q.w->FPicture, before);
-    EXPECT_TRUE(q.w->FChanged);
+    EXPECT_EQ(q.w->Session().Picture(), before);
+    EXPECT_TRUE(q.w->Session().Changed());
 }
 
 TEST(DetailWindow, TwoFillsThenTheUndoButtonRemovesOnlyTheSecond) {
@@ -84,33 +71,33 @@ TEST(DetailWindow, TwoFillsThenTheUndoButtonRemovesOnlyTheSecond) {
     EXPECT_EQ(p.f->Paint->PaintNotebook->ActivePage(), "ColorPage");
     p.Colour(0, 100, 100);
     p.RealClick(p.At(10, 10));  // left half red
-    EXPECT_EQ(p.w->FPicture.pixel(49, 99), qRgb(255, 0, 0));
-    EXPECT_EQ(p.w->FPicture.pixel(50, 50), kBlack);  // the line bounds the fill
-    EXPECT_EQ(p.w->FPicture.pixel(51, 50), kWhite);
-    const QImage afterFirst = p.w->FPicture;
+    EXPECT_EQ(p.w->Session().Picture().pixel(49, 99), qRgb(255, 0, 0));
+    EXPECT_EQ(p.w->Session().Picture().pixel(50, 50), kBlack);  // the line bounds the fill
+    EXPECT_EQ(p.w->Session().Picture().pixel(51, 50), kWhite);
+    const QImage afterFirst = p.w->Session().Picture();
     p.Colour(33, 100, 100);
     p.RealClick(p.At(80, 10));  // right half green
-    EXPECT_EQ(p.w->FPicture.pixel(99, 0), p.f->Paint->CurrentColour().rgb());
-    EXPECT_NE(p.w->FPicture.pixel(99, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(p.w->Session().Picture().pixel(99, 0), p.f->Paint->Colour->CurrentColour().rgb());
+    EXPECT_NE(p.w->Session().Picture().pixel(99, 0), qRgb(255, 0, 0));
     ASSERT_TRUE(p.f->Paint->UndoSBtn->isEnabled());
     p.ClickButton(p.f->Paint->UndoSBtn);
-    EXPECT_EQ(p.w->FPicture, afterFirst);
+    EXPECT_EQ(p.w->Session().Picture(), afterFirst);
     EXPECT_FALSE(p.f->Paint->UndoSBtn->isEnabled());
     p.ClickButton(p.f->Paint->UndoSBtn);  // disabled: nothing happens
-    EXPECT_EQ(p.w->FPicture, afterFirst);
-    EXPECT_TRUE(p.w->FChanged);
+    EXPECT_EQ(p.w->Session().Picture(), afterFirst);
+    EXPECT_TRUE(p.w->Session().Changed());
     EXPECT_EQ(p.f->Paint->PaintNotebook->ActivePage(), "ColorPage");
 }
 
 TEST(DetailWindow, CtrlZUndoesOnThePaintPage) {
     Painting p;
     p.ClickButton(p.f->Paint->PaintSBtn);
-    const QImage before = p.w->FPicture;
+    const QImage before = p.w->Session().Picture();
     p.RealClick(p.At(10, 10));
-    ASSERT_NE(p.w->FPicture, before);
+    ASSERT_NE(p.w->Session().Picture(), before);
     p.f->activateWindow();
     QTest::keyClick(p.f.get(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(p.w->FPicture, before);
+    EXPECT_EQ(p.w->Session().Picture(), before);
 }
 
 TEST(Tools, OneTableDrivesButtonsCursorsAndHotState) {
@@ -132,12 +119,12 @@ TEST(DetailWindow, HatchedFillKeepsTheOldColourBetweenLines) {
     Painting p;
     p.f->Paint->SpeedBtnClick(p.f->Paint->PaintSBtn);
     p.Colour(66, 100, 100);  // blue
-    p.f->Paint->BrushStyleLst->setCurrentIndex(2);  // vertical lines
+    p.f->Paint->Colour->BrushStyleLst->setCurrentIndex(2);  // vertical lines
     p.Click(p.At(10, 10));
     int blue = 0, white = 0;
     for (int x = 0; x < 50; ++x) {
-        const QRgb c = p.w->FPicture.pixel(x, 7);
-        blue += c == p.f->Paint->CurrentColour().rgb();
+        const QRgb c = p.w->Session().Picture().pixel(x, 7);
+        blue += c == p.f->Paint->Colour->CurrentColour().rgb();
         white += c == kWhite;
     }
     EXPECT_GE(blue, 6);
@@ -151,40 +138,41 @@ TEST(DetailWindow, ToolsActOnThePixelUnderThePointerAfterPanning) {
     p.w->FormMouseDown(Qt::LeftButton, QPoint(100, 100));
     p.w->FormMouseMove(Qt::LeftButton, QPoint(130, 90));
     p.w->FormMouseUp(Qt::LeftButton, QPoint(130, 90));
-    EXPECT_EQ(p.w->FOffsetX, 30);
-    EXPECT_EQ(p.w->FOffsetY, -10);
+    EXPECT_EQ(p.w->Session().OffsetX(), 30);
+    EXPECT_EQ(p.w->Session().OffsetY(), -10);
     EXPECT_FALSE(p.f->Paint->CenterSBtn->ButtonIsHot());
-    p.w->FPicture.setPixel(70, 20, qRgb(10, 200, 30));
+    p.w->Session().Edit([](QImage& pic) { pic.setPixel(70, 20, qRgb(10, 200, 30)); });
+    p.w->Session().MarkSaved();
     p.f->Paint->SpeedBtnClick(p.f->Paint->EyeDropperSBtn);
     p.Click(p.At(70, 20));
-    EXPECT_EQ(p.f->Paint->CurrentColour(), QColor(10, 200, 30));
-    const QImage before = p.w->FPicture;
+    EXPECT_EQ(p.f->Paint->Colour->CurrentColour(), QColor(10, 200, 30));
+    const QImage before = p.w->Session().Picture();
     p.Click(QPoint(2, 2));  // outside the picture: nothing is picked
-    EXPECT_EQ(p.f->Paint->CurrentColour(), QColor(10, 200, 30));
-    EXPECT_EQ(p.w->FPicture, before);
-    EXPECT_FALSE(p.w->FChanged);  // the eyedropper changes nothing
+    EXPECT_EQ(p.f->Paint->Colour->CurrentColour(), QColor(10, 200, 30));
+    EXPECT_EQ(p.w->Session().Picture(), before);
+    EXPECT_FALSE(p.w->Session().Changed());  // the eyedropper changes nothing
     p.f->Paint->SpeedBtnClick(p.f->Paint->PaintSBtn);
     p.Click(p.At(75, 75));
-    EXPECT_EQ(p.w->FPicture.pixel(75, 75), qRgb(10, 200, 30));
+    EXPECT_EQ(p.w->Session().Picture().pixel(75, 75), qRgb(10, 200, 30));
 }
 
 TEST(DetailWindow, AtZoomOneClicksChangeNothing) {
     Painting p;
-    p.w->FZoom = 1;
+    p.w->Session().SetZoom(1);
     p.f->Paint->SpeedBtnClick(p.f->Paint->PaintSBtn);
-    const QImage before = p.w->FPicture;
+    const QImage before = p.w->Session().Picture();
     p.Click(QPoint(300, 260));  // maps to (85000, 45000)
-    EXPECT_EQ(p.w->FPicture, before);
-    EXPECT_TRUE(p.w->FChanged);  // the fill still counts as a change
+    EXPECT_EQ(p.w->Session().Picture(), before);
+    EXPECT_TRUE(p.w->Session().Changed());  // the fill still counts as a change
 }
 
 TEST(DetailWindow, PaintShowsThePictureThroughTheEllipseOverBlack) {
     Painting p;
     p.w->Paint();
     const QRect r = p.w->PictureRect();
-    EXPECT_EQ(p.w->FBuffer.pixel(r.center()), kWhite);
-    EXPECT_EQ(p.w->FBuffer.pixel(r.topLeft()), kBlack);  // corner outside the ellipse
-    EXPECT_EQ(p.w->FBuffer.pixel(0, 0), kBlack);
+    EXPECT_EQ(p.w->Buffer().pixel(r.center()), kWhite);
+    EXPECT_EQ(p.w->Buffer().pixel(r.topLeft()), kBlack);  // corner outside the ellipse
+    EXPECT_EQ(p.w->Buffer().pixel(0, 0), kBlack);
 }
 
 TEST(DetailWindow, PaletteDisplaysPaintWithPaletteColours) {
@@ -192,9 +180,9 @@ TEST(DetailWindow, PaletteDisplaysPaintWithPaletteColours) {
     {
         Painting p;
         p.f->Paint->SpeedBtnClick(p.f->Paint->PaintSBtn);
-        p.f->Paint->ColourPicked(QColor(250, 150, 55));
+        p.f->Paint->Colour->ColourPicked(QColor(250, 150, 55));
         p.Click(p.At(10, 10));
-        EXPECT_EQ(p.w->FPicture.pixel(10, 10), qRgb(255, 153, 51));
+        EXPECT_EQ(p.w->Session().Picture().pixel(10, 10), qRgb(255, 153, 51));
     }
     SetSimulatedDepth(0);
 }

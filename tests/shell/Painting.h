@@ -33,14 +33,14 @@ struct Painting {
         f = std::make_unique<TMainForm>();
         f->show();
         f->MenuSBtnClick(f->Main->MainPaintSBtn);
-        w = DetailWindow;
+        w = DetailWindow();
         QImage pic(100, 100, QImage::Format_RGB32);
         pic.fill(kWhite);
         for (int y = 0; y < 100; ++y) pic.setPixel(50, y, kBlack);
-        w->FPicture = pic;
-        f->Paint->SubjectLst->addItem("Bloemen=Bloemen");
-        f->Paint->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
-        f->Paint->MandalaLst->setCurrentRow(0);
+        w->Session().LoadPicture(pic);
+        f->Paint->Catalogue->SubjectLst->addItem("Bloemen=Bloemen");
+        f->Paint->Catalogue->MandalaLst->addItem("Roos=\\Bloemen\\roos.bmp");
+        f->Paint->Catalogue->MandalaLst->setCurrentRow(0);
         f->UpdateStatus();
     }
     ~Painting() {
@@ -51,7 +51,7 @@ struct Painting {
     // Window point of a picture pixel.
     QPoint At(int px, int py) const {
         const QRect r = w->PictureRect();
-        return QPoint(r.left() + px * w->FZoom / 1000, r.top() + py * w->FZoom / 1000);
+        return QPoint(r.left() + px * w->Session().Zoom() / 1000, r.top() + py * w->Session().Zoom() / 1000);
     }
     void Click(QPoint p) {
         w->FormMouseDown(Qt::LeftButton, p);
@@ -71,9 +71,9 @@ struct Painting {
         QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(b->width() / 2, b->height() / 2));
     }
     void Colour(int h, int s, int v) {
-        f->Paint->HScroller->setValue(h);
-        f->Paint->SScroller->setValue(s);
-        f->Paint->VScroller->setValue(v);
+        f->Paint->Colour->HScroller->setValue(h);
+        f->Paint->Colour->SScroller->setValue(s);
+        f->Paint->Colour->VScroller->setValue(v);
     }
 };
 }  // namespace

@@ -1,0 +1,30 @@
+#include "shell/Application.h"
+
+#include <new>
+
+#include "platform/Failure.h"
+#include "platform/Outward.h"
+
+namespace orb {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+void TApplication::ShowFailure(const QString& text) {
+    Out().Message(text, "Orbelle", MessageKind::Error);
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const EOrbelleError& e) {
+        ShowFailure(e.Text());
+    } catch (const std::bad_alloc&) {
+        ShowFailure(QStringLiteral("Onvoldoende geheugen."));
+    } catch (const std::exception& e) {
+        ShowFailure(QString::fromLocal8Bit(e.what()));
+    }
+    // The event counts as handled: the handler that failed has ended.
+    return true;
+}
+
+}  // namespace orb

@@ -1,0 +1,292 @@
+// The program's unattended runs: screenshots of every page, the colouring demo, the layout
+// report of a real start and the first-paint timing. Only the entry points in Harness.h are
+// seen by the program's main.
+#include "shell/harness/Harness.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTextStream>
+#include <QTimer>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "library/PictureImage.h"
+#include "paint/DtlWin.h"
+#include "paint/MaxZoom.h"
+#include "paint/PixelOps.h"
+#include "paint/ProImg.h"
+#include "paint/Spinner.h"
+#include "shell/About.h"
+#include "shell/ColorPage.h"
+#include "shell/Intro.h"
+#include "shell/MMBtns.h"
+#include "shell/Main.h"
+#include "shell/MsgDlg.h"
+
+namespace {
+
+// Ends the program once the watched window has painted for the first time.
+class QuitAfterPaint : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint && !done_) {
+            done_ = true;
+            // The moment of the first paint, for the measuring script (wall clock, ns).
+            std::printf("first-paint %lld\n",
+                        (long long)std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count());
+            std::fflush(stdout);
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(o, e);
+    }
+
+private:
+    bool done_ = false;
+};
+
+// The window as the screen shows it: at the device pixel ratio of its screen, so a
+// screenshot at a scale factor of 2 has the device pixels, not a logical-sized copy.
+QImage Shot(QWidget& w) {
+    const qreal dpr = w.devicePixelRatioF();
+    QImage img(QSize(int(std::ceil(w.width() * dpr)), int(std::ceil(w.height() * dpr))),
+               QImage::Format_ARGB32);
+    img.setDevicePixelRatio(dpr);
+    img.fill(w.palette().color(QPalette::Window));
+    w.render(&img);
+    return img;
+}
+
+// For the end-to-end check of a real start: one line per label of the window, in screen
+// pixels. "picture" lines are labels showing a picture; "text" lines give the text's
+// width beside the label's; "cut" lines are texts wider than their label. The report is
+// written to a temporary name and renamed, so a reader never sees half of it.
+bool WriteLayoutReport(QWidget& form, const QString& path) {
+    QFile out(path + ".part");
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    QTextStream ts(&out);
+    const qreal dpr = form.devicePixelRatioF();
+    ts << "window " << form.width() << " " << form.height() << " " << dpr << "\n";
+    for (QLabel* l : form.findChildren<QLabel*>()) {
+        const QPoint at = l->mapToGlobal(QPoint(0, 0));
+        const QString where = QStringLiteral("%1 %2 %3 %4 %5 %6")
+                                  .arg(l->objectName().isEmpty() ? "-" : l->objectName())
+                                  .arg(l->isVisibleTo(&form) && l->window()->isVisible() ? 1 : 0)
+                                  .arg(at.x()).arg(at.y()).arg(l->width()).arg(l->height());
+        if (!l->pixmap().isNull()) {
+            ts << "picture " << where << "\n";
+            continue;
+        }
+        if (l->text().isEmpty() || l->wordWrap() || l->textFormat() == Qt::RichText) continue;
+        const int tw = l->fontMetrics().horizontalAdvance(l->text());
+        ts << (tw > l->width() ? "cut " : "text ") << where << " " << tw << " "
+           << l->text().simplified() << "\n";
+    }
+    ts << "end\n";
+    ts.flush();
+    out.close();
+    QFile::remove(path);
+    return out.rename(path);
+}
+
+// Colours the first drawing as a user would: several fills in different colours and fill
+// styles, then a pen stroke; a screenshot after each step and the picture as a BMP file.
+int RunDemo(orb::TMainForm& form, const QString& dir) {
+    QDir().mkpath(dir);
+    int step = 0, failures = 0;
+    auto shot = [&](const QString& what) {
+        QApplication::processEvents();
+        const QString path =
+            QDir(dir).filePath(QStringLiteral("step%1-%2.png").arg(++step, 2, 10, QChar('0')).arg(what));
+        if (Shot(form).save(path))
+            std::printf("%s\n", qPrintable(path));
+        else
+            ++failures;
+    };
+    form.MenuSBtnClick(form.Main->MainPaintSBtn);
+    shot("paint-page");
+    if (!orb::DetailWindowAlive() || form.Paint->Session().Picture().isNull()) {
+        std::fprintf(stderr, "Orbelle: no drawing to colour (is Mandala.dat there?)\n");
+        return 2;
+    }
+    orb::TDetailWindow* w = orb::DetailWindow();
+    orb::TPaintSession& session = form.Paint->Session();
+    const QImage pic = session.Picture();
+    // Seeds: white pixels along a line from the centre outward, far enough apart.
+    std::vector<QPoint> seeds;
+    const QPoint c(pic.width() / 2, pic.height() / 2);
+    std::vector<std::vector<orb::Span>> taken;
+    for (int r = 0; r < pic.width() / 2 && seeds.size() < 6; r += 3) {
+        const QPoint p(c.x() + r, c.y() + r / 3);
+        if (!pic.rect().contains(p) || pic.pixel(p) != qRgb(255, 255, 255)) continue;
+        const auto region = orb::FloodRegion(pic, p);
+        size_t n = 0;
+        for (const auto& sp : region) n += sp.x2 - sp.x1 + 1;
+        if (n < 40 || n > size_t(pic.width()) * pic.height() / 3) continue;
+        bool fresh = true;
+        for (const auto& t : taken)
+            for (const auto& sp : t)
+                if (sp.y == p.y() && p.x() >= sp.x1 && p.x() <= sp.x2) fresh = false;
+        if (!fresh) continue;
+        taken.push_back(region);
+        seeds.push_back(p);
+    }
+    auto windowPoint = [&session](QPoint px) {
+        const QRect r = session.PictureRect();
+        const int z = session.Zoom();
+        return QPoint(r.left() + px.x() * z / 1000, r.top() + px.y() * z / 1000);
+    };
+    const int hues[] = {8, 58, 92, 33, 75, 0};
+    const int styles[] = {0, 0, 5, 0, 1, 6};
+    form.Paint->SpeedBtnClick(form.Paint->PaintSBtn);
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        form.Paint->Colour->HScroller->setValue(hues[i]);
+        form.Paint->Colour->SScroller->setValue(i % 2 ? 55 : 80);
+        form.Paint->Colour->VScroller->setValue(100);
+        form.Paint->Colour->BrushStyleLst->setCurrentIndex(styles[i]);
+        w->FormMouseDown(Qt::LeftButton, windowPoint(seeds[i]));
+        w->FormMouseUp(Qt::LeftButton, windowPoint(seeds[i]));
+        shot(QStringLiteral("fill%1").arg(i + 1));
+    }
+    // A pen stroke: a small arc near the centre.
+    form.Paint->SpeedBtnClick(form.Paint->PenSBtn);
+    form.Paint->Colour->BrushStyleLst->setCurrentIndex(0);
+    form.Paint->Colour->HScroller->setValue(66);
+    form.Paint->Colour->SScroller->setValue(90);
+    form.Paint->Colour->VScroller->setValue(70);
+    form.Paint->Colour->PenWidth->SetValue(4);
+    const int rad = pic.width() / 6;
+    w->FormMouseDown(Qt::LeftButton, windowPoint(QPoint(c.x() + rad, c.y())));
+    for (int a = 0; a <= 90; a += 6) {
+        const double t = a * M_PI / 180.0;
+        w->FormMouseMove(Qt::LeftButton, windowPoint(QPoint(c.x() + int(rad * std::cos(t)),
+                                                            c.y() + int(rad * std::sin(t)))));
+    }
+    w->FormMouseUp(Qt::LeftButton, windowPoint(QPoint(c.x(), c.y() + rad)));
+    shot("pen");
+    // The coloured picture as a 24-bit BMP file.
+    orb::TPictureImage writer;
+    writer.SetPicture(session.Picture());
+    writer.SetImageWriteRes(orb::TSaveResolution::sColorTrue);
+    const QString bmp = QDir(dir).filePath("coloured.bmp");
+    if (writer.SaveAsBmp(bmp))
+        std::printf("%s\n", qPrintable(bmp));
+    else
+        ++failures;
+    form.Paint->DeclineChanges();  // written out: no question when the demo ends
+    return failures == 0 ? 0 : 2;
+}
+
+int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
+    QDir().mkpath(dir);
+    const struct {
+        const char* page;
+        const char* file;
+    } pages[] = {{"Main", "main.png"}, {"History", "history.png"}, {"Paint", "paint.png"}};
+    int failures = 0;
+    for (const auto& p : pages) {
+        // Through the menu, as a user gets there: the lists and the first drawing load.
+        if (QString(p.page) == "History")
+            form.MenuSBtnClick(form.Main->MainHistorySBtn);
+        else if (QString(p.page) == "Paint")
+            form.MenuSBtnClick(form.Main->MainPaintSBtn);
+        else
+            form.Notebook->SetActivePage(p.page);
+        QApplication::processEvents();
+        const QString path = QDir(dir).filePath(p.file);
+        if (!Shot(form).save(path)) {
+            std::fprintf(stderr, "Orbelle: cannot write %s\n", qPrintable(path));
+            ++failures;
+        } else {
+            std::printf("%s\n", qPrintable(path));
+        }
+    }
+    // The paint page with the drawing settings.
+    form.Paint->PaintNotebook->SetActivePage("ColorPage");
+    QApplication::processEvents();
+    const QString colourPath = QDir(dir).filePath("paint-colour.png");
+    if (Shot(form).save(colourPath))
+        std::printf("%s\n", qPrintable(colourPath));
+    else
+        ++failures;
+    // The scale page, zoomed in with the zoom tool chosen, and the full-screen view.
+    form.Paint->SpeedBtnClick(form.Paint->ZoomInSBtn);
+    form.Paint->Scale->ScaleListBox->setCurrentRow(9);  // "250%"
+    form.Paint->Scale->ScaleListBoxClick();
+    QApplication::processEvents();
+    const QString scalePath = QDir(dir).filePath("paint-scale.png");
+    if (Shot(form).save(scalePath))
+        std::printf("%s\n", qPrintable(scalePath));
+    else
+        ++failures;
+    if (orb::DetailWindowAlive()) {
+        orb::TMaxZoomWindow full(&form);
+        full.ItemImage->SetImage(form.Paint->Session().Picture());
+        full.show();
+        QApplication::processEvents();
+        const QString fullPath = QDir(dir).filePath("fullscreen.png");
+        if (full.grab().save(fullPath))
+            std::printf("%s\n", qPrintable(fullPath));
+        else
+            ++failures;
+    }
+    form.Paint->Scale->OriginalSize();
+    form.Paint->PaintNotebook->SetActivePage("FilePage");
+    form.Notebook->SetActivePage("Main");
+    // The small windows too.
+    auto save = [&](QWidget& w, const char* file) {
+        w.show();
+        QApplication::processEvents();
+        const QString path = QDir(dir).filePath(file);
+        if (w.grab().save(path))
+            std::printf("%s\n", qPrintable(path));
+        else
+            ++failures;
+        w.hide();
+    };
+    orb::TIntroForm intro;
+    save(intro, "intro.png");
+    orb::TAboutBox about;
+    save(about, "about.png");
+    orb::TMessageDialog ask;
+    ask.Setup("Mandala is veranderd!", "Wilt u de huidige mandala bewaren?", "Ja", "Nee");
+    save(ask, "yesno.png");
+    return failures == 0 ? 0 : 2;
+}
+
+}  // namespace
+
+namespace orb {
+
+int RunUnattended(TMainForm& form, const THarnessOptions& o) {
+    form.SoundSBtn->SetButtonIsDown(true);  // no music while rendering
+    form.show();
+    QApplication::processEvents();
+    int rc = 0;
+    if (!o.screenshotDir.isEmpty()) rc = WriteScreenshots(form, o.screenshotDir);
+    if (!o.demoDir.isEmpty() && rc == 0) rc = RunDemo(form, o.demoDir);
+    form.Paint->DeclineChanges();  // nobody to ask
+    form.close();
+    return rc;
+}
+
+void AttachHarness(TMainForm& form, const THarnessOptions& o) {
+    if (o.quitAfterPaint) {
+        form.SoundSBtn->SetButtonIsDown(true);  // silence: the toggle at show stops it
+        form.installEventFilter(new QuitAfterPaint(&form));
+    }
+    if (!o.layoutReport.isEmpty())
+        QTimer::singleShot(500, &form, [&form, path = o.layoutReport] {
+            if (!WriteLayoutReport(form, path))
+                std::fprintf(stderr, "Orbelle: cannot write %s\n", qPrintable(path));
+        });
+}
+
+}  // namespace orb
