@@ -1,6 +1,7 @@
 #include "FtpClient.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -141,7 +142,7 @@ void TFtpClient::Disconnect() {
     Vendor = 2411;
     ClearInput();
     try {
-        CommandReply("QUIT");
+        Quit();
     } catch (...) {
         TSocketBase::Disconnect();
         throw;
@@ -197,8 +198,8 @@ void TFtpClient::Abort() {
     TSocketBase::Abort();
 }
 
-void TFtpClient::OpenDataConnection() {
-    if (Passive) {
+void TFtpClient::OpenDataConnection(bool passive) {
+    if (passive) {
         CommandReply("PASV");
         Judge(500, 32767);
         // "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)": only the port is taken.
@@ -221,11 +222,45 @@ void TFtpClient::OpenDataConnection() {
         FData->Port = hi * 256 + lo;
         FData->Connect();
     } else {
+        // Listening only where the server reaches us, and taking only the server's
+        // connection: a data connection from elsewhere never becomes the file.
         FData->Port = 0;
+        FData->ListenAddress = LocalAddress();
+        FData->AcceptFrom = RemoteAddress;
         FData->Listen(true);
         CommandReply("PORT " + LocalAddressForPort() + FData->LocalPortForPort());
+        if (ReplyNumber == 0 || Between(ReplyNumber, 301, 599)) FActiveFailed = true;
         Judge(301, 599);
     }
+}
+
+void TFtpClient::NewDataSocket() {
+    FData = std::make_unique<TSocketBase>();
+    FData->TimeOut = TimeOut;
+    FData->Deadline = Deadline;  // the whole call's limit covers the data connection too
+    // Blocks of 256 KiB take a third less time per byte than the 64 KiB default.
+    FData->SetWorkBufferSize(DataBlockSize);
+    FData->OnPacketRecvd = OnPacketRecvd;
+    FData->OnPacketSent = OnPacketSent;
+}
+
+void TFtpClient::EndActiveAttempt() {
+    if (!FRetrPending) return;
+    // The server may still wait to connect back: stop that transfer before the next.
+    FRetrPending = false;
+    const int saved = TimeOut;
+    TimeOut = TimeOut > 0 ? std::min(TimeOut, QuitGraceMs) : QuitGraceMs;
+    try {
+        ClearInput();
+        CommandReply("ABOR");
+        // A transfer cut off is answered twice: 426 (or 425) for it, then the answer
+        // to ABOR.
+        if (Between(ReplyNumber, 400, 499)) ReadReply();
+    } catch (...) {
+    }
+    TimeOut = saved;
+    TimedOut = false;
+    Canceled = false;
 }
 
 void TFtpClient::Download(const std::string& remote, const std::string& local) {
@@ -237,18 +272,28 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
     FAbandoned = false;
     try {
         ClearInput();
-        FData = std::make_unique<TSocketBase>();
-        FData->TimeOut = TimeOut;
-        FData->Deadline = Deadline;  // the whole call's limit covers the data connection too
-        // Blocks of 256 KiB take a third less time per byte than the 64 KiB default.
-        FData->SetWorkBufferSize(DataBlockSize);
-        FData->OnPacketRecvd = OnPacketRecvd;
-        FData->OnPacketSent = OnPacketSent;
-        OpenDataConnection();
         part = TempBeside(target);
-        Receive(remote, part);
-        if (!files::Replace(part, target))
-            throw EKestrupError("Cannot write " + target);
+        bool passive = Passive;
+        for (;;) {
+            FActiveFailed = FRetrPending = false;
+            try {
+                NewDataSocket();
+                OpenDataConnection(passive);
+                Receive(remote, part, passive);
+                break;
+            } catch (...) {
+                // Active mode does not work with this server (it refused PORT, or never
+                // connected back): the same download once more, passive.
+                if (passive || !FActiveFailed || FAbandoned || !Connected ||
+                    std::chrono::steady_clock::now() >= Deadline)
+                    throw;
+                Report("Active mode failed; passive", 1);
+                FData.reset();
+                EndActiveAttempt();
+                passive = true;
+            }
+        }
+        if (!files::Replace(part, target)) throw EKestrupError("Cannot write " + target);
         part.clear();
         FData.reset();
         if (OnSuccess) OnSuccess(*this, ftpDownload);
@@ -271,7 +316,7 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
     }
 }
 
-void TFtpClient::Receive(const std::string& remote, const std::string& file) {
+void TFtpClient::Receive(const std::string& remote, const std::string& file, bool passive) {
     Report("RETR " + remote, 1);
     BytesTotal = 0;
     std::string first = Transaction("RETR " + remote);
@@ -281,15 +326,20 @@ void TFtpClient::Receive(const std::string& remote, const std::string& file) {
     ReadContinuation(first, [this](const std::string& line) {
         if (BytesTotal == 0) BytesTotal = AnnouncedSize(line);
     });
-    if (!Passive) {
+    if (!passive) {
         // The wait for the server to connect back is bounded even without a time-out.
+        FRetrPending = true;
         FData->TimeOut = TimeOut > 0 ? TimeOut : AcceptTimeOut;
         try {
             FData->Accept();
         } catch (const ESockError&) {
-            if (FData->TimedOut) throw ESockError("Data connection timed out");
+            if (FData->TimedOut) {
+                FActiveFailed = true;
+                throw ESockError("Data connection timed out");
+            }
             throw;
         }
+        FRetrPending = false;
         FData->TimeOut = TimeOut;
     }
     const int64_t announced = BytesTotal;
@@ -297,7 +347,13 @@ void TFtpClient::Receive(const std::string& remote, const std::string& file) {
     if (Canceled || TimedOut) throw EAbortError("Download canceled");
     try {
         if (MaxBody > 0 && announced > MaxBody) throw ETooLarge();
-        FData->CaptureFile(file, -1, MaxBody);
+        // One byte past the announced size is enough to know the transfer is wrong.
+        FData->CaptureFile(file, announced > 0 ? announced + 1 : -1, MaxBody);
+        if (announced > 0 && FData->BytesRecvd > announced) {
+            FAbandoned = true;
+            throw FTPException("Download larger than announced: more than " +
+                               std::to_string(announced) + " bytes");
+        }
     } catch (const ETooLarge&) {
         FAbandoned = true;
         throw;

@@ -76,12 +76,19 @@ private:
     std::unique_ptr<TSocketBase> FData;
     // Set when the transfer is given up on our side, so that the server hears ABOR.
     bool FAbandoned = false;
+    // Active mode failed (PORT refused, or no connection from the server in time).
+    bool FActiveFailed = false;
+    // A RETR in active mode whose data connection never came.
+    bool FRetrPending = false;
 
     // Fails when the last reply is from lo to hi, or when there was none.
     void Judge(int lo, int hi);
     void LogIn();
-    void OpenDataConnection();
-    void Receive(const std::string& remote, const std::string& target);
+    void NewDataSocket();
+    void OpenDataConnection(bool passive);
+    void Receive(const std::string& remote, const std::string& target, bool passive);
+    // Ends a failed active attempt on the server's side before passive is tried.
+    void EndActiveAttempt();
     void Fail(TFtpCommand command);
 };
 

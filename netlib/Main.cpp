@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <memory>
 
 #include "Communication.h"
 #include "FtpClient.h"
 #include "HttpClient.h"
+#include "ReplyReader.h"
 #include "SmtpClient.h"
 #include "include/kestrup.h"
 
@@ -16,7 +18,8 @@ namespace kestrup {
 TLibraryState& Library() {
     static TLibraryState state = [] {
         TLibraryState s;
-        s.MaxBody = DefaultMaxBody;
+        s.MaxBody = DefaultMaxMemoryBody;
+        s.MaxFile = DefaultMaxBody;
         return s;
     }();
     return state;
@@ -28,6 +31,14 @@ using namespace kestrup;
 
 namespace {
 std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
+
+// A text that would end a command or header line early can never be sent: such a call
+// is refused before anything is connected.
+bool Sendable(std::initializer_list<const char*> texts) {
+    for (const char* t : texts)
+        if (t && std::strpbrk(t, "\r\n")) return false;
+    return true;
+}
 
 // Hands the FTP data connection's byte counts and the announced total to the
 // host's progress callback.
@@ -173,6 +184,7 @@ KESTRUP_API kestrup_bool KESTRUP_CALL Ftp_Download(const char* host, int32_t por
                                       kestrup_progress_callback progress) {
     TLibraryState& lib = Library();
     if (lib.BusySet != 0) return 0;
+    if (!Sendable({host, user_id, password, remote_file})) return 0;
     lib.BusySet = bsFtp;
     kestrup_bool result = 0;
     try {
@@ -184,7 +196,8 @@ KESTRUP_API kestrup_bool KESTRUP_CALL Ftp_Download(const char* host, int32_t por
         client->UserID = Text(user_id);
         client->Password = Text(password);
         client->TimeOut = time_out_ms;
-        client->MaxBody = lib.MaxBody;
+        client->MaxBody = lib.MaxFile;
+        client->Passive = lib.FtpPassive;
         if (lib.UseProxy) {
             client->Proxy = lib.ProxyHost;
             client->ProxyPort = lib.ProxyPort;
@@ -210,6 +223,7 @@ KESTRUP_API kestrup_bool KESTRUP_CALL Smtp_Send(const char* from_address, const 
                                    int32_t time_out_ms) {
     TLibraryState& lib = Library();
     if (lib.BusySet != 0) return 0;
+    if (!Sendable({from_address, from_name, subject, to_address, host, user_id})) return 0;
     lib.BusySet = bsSmtp;
     kestrup_bool result = 0;
     try {
@@ -269,7 +283,11 @@ KESTRUP_API int32_t KESTRUP_CALL Kestrup_Dispatch(void) {
 
 // Limits of every call.
 KESTRUP_API void KESTRUP_CALL Kestrup_Set_Max_Body(int64_t bytes) {
-    if (bytes >= 0) Library().MaxBody = bytes;
+    if (bytes >= 0) Library().MaxBody = Library().MaxFile = bytes;
+}
+
+KESTRUP_API void KESTRUP_CALL Kestrup_Set_Ftp_Passive(kestrup_bool passive) {
+    Library().FtpPassive = passive != 0;
 }
 
 KESTRUP_API void KESTRUP_CALL Kestrup_Set_Call_Deadline(int32_t ms) { SetCallDeadline(ms); }

@@ -18,8 +18,12 @@ struct TLibraryState {
     // The last non-empty body returned by Http_Get; its text stays valid until
     // the next one replaces it.
     std::string ResultBuffer;
-    // Largest body Http_Get keeps (0 = no cap).
+    // Largest body Http_Get keeps in memory, and largest file Ftp_Download writes
+    // (0 = no cap).
     int64_t MaxBody = 0;
+    int64_t MaxFile = 0;
+    // Ftp_Download asks for passive mode from the start.
+    bool FtpPassive = false;
 };
 
 TLibraryState& Library();

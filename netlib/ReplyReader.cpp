@@ -1,5 +1,6 @@
 #include "ReplyReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kestrup {
@@ -56,6 +57,7 @@ void TReplySocket::ReadContinuation(const std::string& first,
 }
 
 std::string TReplySocket::CommandReply(const std::string& command) {
+    TReplyLimit limit(*this);
     std::string first = Transaction(command);
     CheckReplyLength(first);
     ReadContinuation(first);
@@ -63,6 +65,7 @@ std::string TReplySocket::CommandReply(const std::string& command) {
 }
 
 std::string TReplySocket::ReadReply() {
+    TReplyLimit limit(*this);
     ReplyNumber = 0;
     LastReply = ReadReplyLine();
     if (!LastReply.empty()) {
@@ -71,6 +74,22 @@ std::string TReplySocket::ReadReply() {
     }
     ReadContinuation(LastReply);
     return LastReply;
+}
+
+}  // namespace kestrup
+
+namespace kestrup {
+
+void TReplySocket::Quit() {
+    const int saved = TimeOut;
+    if (TimedOut) TimeOut = TimeOut > 0 ? std::min(TimeOut, QuitGraceMs) : QuitGraceMs;
+    try {
+        CommandReply("QUIT");
+    } catch (...) {
+        TimeOut = saved;
+        throw;
+    }
+    TimeOut = saved;
 }
 
 }  // namespace kestrup

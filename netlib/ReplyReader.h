@@ -13,6 +13,8 @@ namespace kestrup {
 constexpr size_t MaxReplyLineLength = 8192;
 // Continuation lines of one reply; a server that never ends its reply fails.
 constexpr int MaxReplyLines = 1000;
+// After a time-out or on a dead connection the log-out waits this long at most.
+constexpr int QuitGraceMs = 1000;
 
 // The number a reply line starts with (at most 10 digits), 0 when there is none.
 int ReplyNumberOf(const std::string& line);
@@ -35,9 +37,24 @@ public:
     void ReadContinuation(const std::string& first,
                           const std::function<void(const std::string&)>& onLine = {});
 
+    // Sends QUIT and reads its reply. After a time-out (or with the connection gone)
+    // the wait is a short grace, not another whole time-out.
+    void Quit();
+
 protected:
     // ReadLn with the reply line cap.
     std::string ReadReplyLine();
+    // While alive, TimeOut bounds the whole reply, not each of its lines.
+    class TReplyLimit {
+    public:
+        explicit TReplyLimit(TReplySocket& s) : FSocket(s) { s.LimitWaits(s.TimeOut); }
+        ~TReplyLimit() { FSocket.ClearWaitLimit(); }
+        TReplyLimit(const TReplyLimit&) = delete;
+        TReplyLimit& operator=(const TReplyLimit&) = delete;
+
+    private:
+        TReplySocket& FSocket;
+    };
 };
 
 }  // namespace kestrup

@@ -124,7 +124,7 @@ void TSmtpClient::Disconnect() {
         return;
     }
     try {
-        CommandReply("QUIT");
+        Quit();
     } catch (...) {
         TSocketBase::Disconnect();
         throw;

@@ -225,14 +225,22 @@ void TSocketBase::Progress() {
 }
 
 void TSocketBase::CheckDeadline() {
-    // The per-step time-out restarts with every byte; this one does not, so a
-    // peer that drips data cannot hold the call.
-    if (Deadline == std::chrono::steady_clock::time_point::max() || Canceled) return;
-    if (std::chrono::steady_clock::now() < Deadline) return;
+    // The per-step time-out restarts with every byte; these do not, so a peer that
+    // drips data cannot hold the call.
+    if (Canceled) return;
+    const auto never = std::chrono::steady_clock::time_point::max();
+    if (Deadline == never && FWaitLimit == never) return;
+    auto now = std::chrono::steady_clock::now();
+    if (now < Deadline && now < FWaitLimit) return;
     Report("Call Deadline Passed", 8);
     TimedOut = true;
     FLookupDone = true;
     Abort();
+}
+
+void TSocketBase::LimitWaits(int ms) {
+    FWaitLimit = ms > 0 ? std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)
+                        : std::chrono::steady_clock::time_point::max();
 }
 
 void TSocketBase::TimerOff() {
@@ -631,28 +639,48 @@ TSocketHandle TSocketBase::Accept() {
     Report("Accepting", 4);
     // Bounded by TimeOut: a peer that never connects must not hold the caller.
     TimerOn();
-    while (!FLookupDone && !Connected && !Canceled) WaitPass();
-    TimerOff();
-    if (Canceled) {
-        Canceled = false;
-        throw ESockError("Accepting Canceled");
+    for (;;) {
+        while (!FLookupDone && !Connected && !Canceled) WaitPass();
+        if (Canceled) {
+            TimerOff();
+            Canceled = false;
+            throw ESockError("Accepting Canceled");
+        }
+        if (!Succeeded) {
+            TimerOff();
+            throw ESockError("Error creating Data Connection");
+        }
+        uint32_t peerAddress = 0;
+        uint16_t peerPort = 0;
+        TSocketHandle s = net::Accept(FSocket, &peerAddress, &peerPort);
+        if (s == NoSocket && net::LastError() == WouldBlock) {
+            FLookupDone = Connected = false;
+            continue;
+        }
+        if (s == NoSocket) {
+            TimerOff();
+            throw ESockError("Error creating Data Connection");
+        }
+        if (AcceptFrom != 0 && peerAddress != AcceptFrom) {
+            // Not the peer we wait for: its data must not pass for the peer's.
+            Report("Refused connection from " + net::FormatAddress(peerAddress), 1);
+            net::Close(s);
+            FLookupDone = Connected = false;
+            continue;
+        }
+        TimerOff();
+        net::Close(FSocket);
+        FSocket = s;
+        DropInput();
+        FRegistered = false;
+        FListening = false;
+        net::SetResetOnClose(FSocket, true);
+        RegisterSocket(neRead | neWrite | neClose);
+        RemoteAddress = peerAddress;
+        RemotePort = peerPort;
+        Connected = true;
+        return s;
     }
-    if (!Succeeded) throw ESockError("Error creating Data Connection");
-    uint32_t peerAddress = 0;
-    uint16_t peerPort = 0;
-    TSocketHandle s = net::Accept(FSocket, &peerAddress, &peerPort);
-    if (s == NoSocket) throw ESockError("Error creating Data Connection");
-    net::Close(FSocket);
-    FSocket = s;
-    DropInput();
-    FRegistered = false;
-    FListening = false;
-    net::SetResetOnClose(FSocket, true);
-    RegisterSocket(neRead | neWrite | neClose);
-    RemoteAddress = peerAddress;
-    RemotePort = peerPort;
-    Connected = true;
-    return s;
 }
 
 bool TSocketBase::DataAvailable() {
@@ -670,6 +698,12 @@ void TSocketBase::ClearInput() {
     Report("Clearing Input", 8);
     DropInput();
     if (FSocket != NoSocket) net::Receive(FSocket, FWorkBuffer.data(), FWorkBuffer.size());
+}
+
+std::string TSocketBase::LocalAddress() const {
+    uint32_t address = 0;
+    if (FSocket == NoSocket || !net::LocalEnd(FSocket, &address, nullptr)) return {};
+    return net::FormatAddress(address);
 }
 
 std::string TSocketBase::LocalAddressForPort() const {

@@ -25,8 +25,11 @@ int CallDeadline();
 
 // Longest reply line ReadLn accepts: a hostile peer cannot make it grow without bound.
 constexpr size_t MaxLineLength = 1 << 20;
-// The most body one call receives, into memory or a file, unless the host says otherwise.
+// The most body one call receives into a file, unless the host says otherwise.
 constexpr int64_t DefaultMaxBody = int64_t(256) << 20;
+// The most Http_Get keeps in memory by default: the body is held once, so the call
+// grows the host's memory by well under 256 MiB.
+constexpr int64_t DefaultMaxMemoryBody = int64_t(128) << 20;
 
 class TSocketBase {
 public:
@@ -61,6 +64,9 @@ public:
     // End of the whole call, taken from the library setting when the client is made;
     // a client that opens further sockets hands its own on. max(): no limit.
     std::chrono::steady_clock::time_point Deadline = std::chrono::steady_clock::time_point::max();
+    // Accept takes connections only from this address (network order; 0: any); others
+    // are closed and the wait goes on.
+    uint32_t AcceptFrom = 0;
 
     std::function<void(TSocketBase&)> OnConnect;
     std::function<void(TSocketBase&)> OnDisconnect;
@@ -111,6 +117,8 @@ public:
     // Local end formatted for an FTP PORT command: "a,b,c,d" and ",hi,lo".
     std::string LocalAddressForPort() const;
     std::string LocalPortForPort() const;
+    // The dotted local address of the connection, or empty.
+    std::string LocalAddress() const;
     int LocalPort() const;
     TSocketHandle Handle() const { return FSocket; }
     // Bulk transfers (the FTP data connection) receive in larger blocks.
@@ -126,8 +134,13 @@ protected:
     }
     // Fails with text when the running operation was cancelled or timed out.
     void CheckCanceled(const char* text);
-    // Past the deadline the running operation is aborted like a time-out.
+    // Past the deadline, or past the limit of the running exchange, the running
+    // operation is aborted like a time-out.
     void CheckDeadline();
+    // Bounds the waits from now on to ms in all (0: no limit), until cleared: a reply of
+    // many lines, or one that drips, ends within the time-out all the same.
+    void LimitWaits(int ms);
+    void ClearWaitLimit() { FWaitLimit = std::chrono::steady_clock::time_point::max(); }
     void Pump() { FDispatcher.Pump(); }
     bool Destroying() const { return FDestroying; }
 
@@ -161,6 +174,7 @@ private:
     // other work run now and then.
     void Progress();
     std::chrono::steady_clock::time_point FLastActivity;
+    std::chrono::steady_clock::time_point FWaitLimit = std::chrono::steady_clock::time_point::max();
     std::chrono::steady_clock::time_point FLastPump;
     // A receive that maps "would block" to -2 and fails on real errors (except "not
     // connected": -3).

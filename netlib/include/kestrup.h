@@ -53,7 +53,8 @@ KESTRUP_API const char* KESTRUP_CALL Http_Get(const char* url, const char* user_
                                  int32_t time_out_ms);
 
 /* Downloads remote_file over FTP (image type) into local_file, or under the remote
- * name when local_file is empty. The file is written beside its target and renamed
+ * name when local_file is empty. Active mode first, as the server connects back to this
+ * host (from the server's address only); passive when that fails. The file is written beside its target and renamed
  * when complete: a failed download leaves no partial file and keeps an existing one.
  * progress (may be null) receives the bytes received and the size the server
  * announced (0 when none). Arguments holding CR, LF or NUL are refused. Returns 1 on
@@ -95,13 +96,18 @@ KESTRUP_API int32_t KESTRUP_CALL Kestrup_Event_Fd(void);
 /* Delivers the calling thread's pending events without waiting; returns how many. */
 KESTRUP_API int32_t KESTRUP_CALL Kestrup_Dispatch(void);
 
-/* Limits (Linux only; the Windows library keeps the defaults). The largest body Http_Get keeps in memory and the largest file Ftp_Download
- * writes (bytes, default 256 MiB, 0 = no cap; negative leaves it as it is): a larger one
- * gives null or false, and a download leaves no file. */
+/* Limits (Linux; the Windows library keeps the defaults).
+ * The largest body Http_Get keeps in memory (default 128 MiB) and the largest file
+ * Ftp_Download writes (default 256 MiB); this sets both (bytes, 0 = no cap, negative
+ * leaves them as they are). A larger one gives null or false; a download leaves no file. */
 KESTRUP_API void KESTRUP_CALL Kestrup_Set_Max_Body(int64_t bytes);
 /* The longest any one call may take, redirects and every wait included (ms,
- * 0 = no limit, the default); the per-step time-out applies as well. */
+ * 0 = no limit, the default), Server_Disconnect too; the time-out applies as well. */
 KESTRUP_API void KESTRUP_CALL Kestrup_Set_Call_Deadline(int32_t ms);
+/* Ftp_Download in passive mode from the start (1) or active first (0, the default).
+ * Active mode that fails (PORT refused, or no data connection within the time-out)
+ * falls back to passive in any case. */
+KESTRUP_API void KESTRUP_CALL Kestrup_Set_Ftp_Passive(kestrup_bool passive);
 
 #ifdef __cplusplus
 }

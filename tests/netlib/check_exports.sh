@@ -6,6 +6,7 @@ Http_Get
 Kestrup_Dispatch
 Kestrup_Event_Fd
 Kestrup_Set_Call_Deadline
+Kestrup_Set_Ftp_Passive
 Kestrup_Set_Idle_Callback
 Kestrup_Set_Max_Body
 Server_Connect
