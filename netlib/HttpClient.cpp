@@ -66,9 +66,6 @@ std::string TrimBlanks(const std::string& s) {
     return s.substr(a, s.find_last_not_of(" \t") - a + 1);
 }
 
-// Growth step of a body buffer: what has arrived decides the size, not what the
-// server announced.
-constexpr size_t BodyStep = size_t(1) << 20;
 
 }  // namespace
 
@@ -320,24 +317,26 @@ void THttpClient::ReadBody() {
         }
     } else {
         if (MaxBody > 0 && limit > MaxBody) throw EKestrupError("Body too large");
-        std::string received;
-        if (limit > 0) received.reserve(size_t(std::min<int64_t>(limit, int64_t(BodyStep))));
-        if (limit != 0) {
+        BodyBuffer.reset();
+        Body.clear();
+        // A length, or else the cap, bounds the body: one range of that size takes it as
+        // it comes, with no copy while it grows.
+        const int64_t bound = limit >= 0 ? limit : MaxBody;
+        if (limit != 0 && bound > 0) {
+            auto buffer = std::make_unique<TBodyBuffer>(size_t(bound), limit > 0);
             ReceiveInto(limit, [&](const char* data, size_t n) {
-                size_t need = received.size() + n;
-                if (MaxBody > 0 && need > uint64_t(MaxBody)) throw EKestrupError("Body too large");
-                if (need > received.capacity()) {
-                    // Doubling, but never past the announced length.
-                    size_t next = std::max(need, received.capacity() * 2);
-                    if (limit > 0) next = std::min(next, size_t(limit));
-                    received.reserve(next);
-                    AdviseLargeBuffer(received.data(), received.capacity());
-                }
-                received.append(data, n);
+                if (!buffer->Append(data, n)) throw EKestrupError("Body too large");
             });
             CheckCanceled("Socket capture aborted");
+            if (KeepBodyInBuffer)
+                BodyBuffer = std::move(buffer);
+            else
+                Body.assign(buffer->Data(), buffer->Size());
+        } else if (limit != 0) {
+            // No length and no cap: a text that grows as needed.
+            ReceiveInto(limit, [&](const char* data, size_t n) { Body.append(data, n); });
+            CheckCanceled("Socket capture aborted");
         }
-        Body = std::move(received);
     }
     // A body cut short is a failure, not a smaller document.
     if (limit > 0 && BytesRecvd < limit)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "HeaderList.h"
@@ -63,6 +64,10 @@ public:
     // Largest body received, into memory or the file (bytes, 0 = no cap); a larger one
     // fails the call.
     int64_t MaxBody = DefaultMaxBody;
+    // A body in memory stays in BodyBuffer (Body stays empty): it is then held once,
+    // never copied. Only for bodies of a bounded size (a length or MaxBody).
+    bool KeepBodyInBuffer = false;
+    std::unique_ptr<TBodyBuffer> BodyBuffer;
 
     std::function<void(THttpClient&)> OnAboutToSend;
     std::function<void(THttpClient&, THttpRequest)> OnSuccess;

@@ -107,10 +107,17 @@ KESTRUP_API const char* KESTRUP_CALL Http_Get(const char* url, const char* user_
             client->Proxy.clear();
             client->ProxyPort = 0;
         }
+        client->KeepBodyInBuffer = true;
         client->Get(Text(url));
-        if (!client->Body.empty()) {
-            // Taking over the body releases the previous result.
+        if (client->BodyBuffer && client->BodyBuffer->Size() > 0) {
+            // The body itself becomes the result; the previous one is released.
+            lib.ResultBody = std::move(client->BodyBuffer);
+            lib.ResultBuffer.clear();
+            lib.ResultBuffer.shrink_to_fit();
+            result = lib.ResultBody->Data();
+        } else if (!client->Body.empty()) {
             AdoptResult(lib.ResultBuffer, std::move(client->Body));
+            lib.ResultBody.reset();
             result = lib.ResultBuffer.c_str();
         }
     } catch (...) {

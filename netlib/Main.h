@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "platform/Net.h"
 
 namespace kestrup {
 
@@ -18,6 +21,8 @@ struct TLibraryState {
     // The last non-empty body returned by Http_Get; its text stays valid until
     // the next one replaces it.
     std::string ResultBuffer;
+    // The same, when the body came in one body buffer (the usual case): handed over as it is.
+    std::unique_ptr<TBodyBuffer> ResultBody;
     // Largest body Http_Get keeps in memory, and largest file Ftp_Download writes
     // (0 = no cap).
     int64_t MaxBody = 0;

@@ -14,7 +14,7 @@ constexpr size_t MaxReplyLineLength = 8192;
 // Continuation lines of one reply; a server that never ends its reply fails.
 constexpr int MaxReplyLines = 1000;
 // After a time-out or on a dead connection the log-out waits this long at most.
-constexpr int QuitGraceMs = 1000;
+constexpr int QuitGraceMs = 500;
 
 // The number a reply line starts with (at most 10 digits), 0 when there is none.
 int ReplyNumberOf(const std::string& line);

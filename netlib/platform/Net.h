@@ -197,4 +197,29 @@ int64_t SizeOf(const std::string& name);
 // pages where it has them, so filling it costs fewer page faults.
 void AdviseLargeBuffer(char* data, size_t size);
 
+// Memory for a body of up to a known capacity whose contents never move: the address
+// range is reserved at once and takes memory only as it is filled, so growing costs no
+// copy and the body is held once. A zero byte always follows the contents.
+class TBodyBuffer {
+public:
+    // Fails with std::bad_alloc when the address range cannot be had. filled: the
+    // contents will fill it (a known length), so large pages pay off.
+    explicit TBodyBuffer(size_t capacity, bool filled = false);
+    ~TBodyBuffer();
+    TBodyBuffer(const TBodyBuffer&) = delete;
+    TBodyBuffer& operator=(const TBodyBuffer&) = delete;
+    const char* Data() const { return FData; }
+    size_t Size() const { return FSize; }
+    size_t Capacity() const { return FCapacity; }
+    // False (and nothing appended) when the contents would pass the capacity.
+    bool Append(const char* data, size_t count);
+
+private:
+    char* FData = nullptr;
+    size_t FSize = 0;
+    size_t FCapacity = 0;
+    size_t FUsable = 0;  // bytes that may be written without asking the system again
+    bool MakeUsable(size_t bytes);
+};
+
 }  // namespace kestrup

@@ -1,6 +1,7 @@
 // The parts of the platform seam that are the same everywhere.
 #include <atomic>
 #include <cstdio>
+#include <new>
 
 #include "Net.h"
 
@@ -43,6 +44,16 @@ void TThreadTimer::Fired() {
         auto handler = FOnTimer;  // the handler may replace itself
         handler();
     }
+}
+
+bool TBodyBuffer::Append(const char* data, size_t count) {
+    if (count > FCapacity - FSize) return false;
+    // The terminating zero needs one byte more.
+    if (FSize + count + 1 > FUsable && !MakeUsable(FSize + count + 1)) throw std::bad_alloc();
+    __builtin_memcpy(FData + FSize, data, count);
+    FSize += count;
+    FData[FSize] = '\0';
+    return true;
 }
 
 namespace net {

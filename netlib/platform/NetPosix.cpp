@@ -730,4 +730,21 @@ void AdviseLargeBuffer(char* data, size_t size) {
     if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+TBodyBuffer::TBodyBuffer(size_t capacity, bool filled) : FCapacity(capacity) {
+    // Anonymous pages are zero and take memory when first written.
+    void* p = ::mmap(nullptr, capacity + 1, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    FData = static_cast<char*>(p);
+    FUsable = capacity + 1;
+    // Before any page is touched; a short body in a large range keeps small pages.
+    if (filled) AdviseLargeBuffer(FData, capacity + 1);
+}
+
+TBodyBuffer::~TBodyBuffer() {
+    if (FData) ::munmap(FData, FCapacity + 1);
+}
+
+bool TBodyBuffer::MakeUsable(size_t bytes) { return bytes <= FUsable; }
+
 }  // namespace kestrup

@@ -547,6 +547,35 @@ int64_t SizeOf(const std::string& name) {
 
 void AdviseLargeBuffer(char*, size_t) {}
 
+namespace {
+constexpr size_t CommitStep = size_t(1) << 20;
+}
+
+TBodyBuffer::TBodyBuffer(size_t capacity, bool) : FCapacity(capacity) {
+    // The range is reserved now and committed a step at a time as it fills.
+    void* p = VirtualAlloc(nullptr, capacity + 1, MEM_RESERVE, PAGE_READWRITE);
+    if (!p) throw std::bad_alloc();
+    FData = static_cast<char*>(p);
+    if (!MakeUsable(1)) {
+        VirtualFree(FData, 0, MEM_RELEASE);
+        throw std::bad_alloc();
+    }
+    FData[0] = '\0';
+}
+
+TBodyBuffer::~TBodyBuffer() {
+    if (FData) VirtualFree(FData, 0, MEM_RELEASE);
+}
+
+bool TBodyBuffer::MakeUsable(size_t bytes) {
+    if (bytes <= FUsable) return true;
+    size_t want = (bytes + CommitStep - 1) / CommitStep * CommitStep;
+    if (want > FCapacity + 1) want = FCapacity + 1;
+    if (!VirtualAlloc(FData, want, MEM_COMMIT, PAGE_READWRITE)) return false;
+    FUsable = want;
+    return true;
+}
+
 }  // namespace kestrup
 
 // Unloading the library while a host keeps running: the hidden windows of every
