@@ -12,7 +12,7 @@ PKGS=(
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libcurl4-openssl-dev
   libopencv-imgproc-dev
   python3 python3-fonttools python3-pyftpdlib python3-aiosmtpd
-  fonts-dejavu-core fonts-liberation2 fonts-dosis tinyproxy nginx-light curl socat
+  fonts-dejavu-core fonts-liberation2 fonts-dosis tinyproxy nginx-light curl socat vsftpd
   xvfb xauth xdotool x11-utils imagemagick poppler-utils
   # kestrup.dll: the mingw-w64 cross compiler, and wine (32-bit) to test it; qemu-user
   # runs wine's 32-bit loader where the kernel cannot run 32-bit programs.
@@ -34,8 +34,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
   $SUDO apt-get update -q
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
-  # tinyproxy and nginx are only used by tests and benchmarks, started on demand.
-  for svc in tinyproxy nginx; do
+  # tinyproxy, nginx and vsftpd are only used by tests and benchmarks, started on demand.
+  for svc in tinyproxy nginx vsftpd; do
     $SUDO systemctl disable --now "$svc" >/dev/null 2>&1 || true
     $SUDO service "$svc" stop >/dev/null 2>&1 || true
   done
