@@ -151,6 +151,54 @@ TEST_F(WineHost, TheTimeOutBoundsASilentServer) {
              {"timeout"});
 }
 
+TEST_F(WineHost, ADripFedGreetingIsBoundedAsAWhole) {
+    TScriptServer drip(
+        [](TPeer& p, int) {
+            const std::string text = "220-welcome\r\n";
+            for (int i = 0; i < 40; ++i) {
+                p.Send(std::string(1, text[size_t(i) % text.size()]));
+                pollfd q{p.Fd, POLLIN, 0};
+                if (::poll(&q, 1, 300) > 0) {
+                    char c;
+                    if (::recv(p.Fd, &c, 1, MSG_DONTWAIT) <= 0) return;
+                }
+            }
+        },
+        false);
+    ExpectOk(Host({"slowmail", std::to_string(drip.Port())}), {"slowmail"});
+}
+
+// A server that refuses PORT: the DLL falls back to passive mode.
+TEST_F(WineHost, FtpFallsBackToPassive) {
+    TTempDir dir;
+    const std::string data = RandomBytes(200000);
+    dir.Write("data.bin", data);
+    TDataListener listener;
+    TScriptedDialog server("220 ready\r\n", [&](const std::string& line, TPeer& peer) -> std::string {
+        if (StartsWith(line, "USER ")) return "331 password please\r\n";
+        if (StartsWith(line, "PASS ")) return "230 in\r\n";
+        if (StartsWith(line, "TYPE ")) return "200 ok\r\n";
+        if (StartsWith(line, "QUIT")) return "221 bye\r\n";
+        if (StartsWith(line, "PORT ")) return "500 no PORT here\r\n";
+        if (StartsWith(line, "PASV"))
+            return "227 Entering Passive Mode (10,9,8,7," + std::to_string(listener.Port >> 8) +
+                   "," + std::to_string(listener.Port & 0xFF) + ")\r\n";
+        if (StartsWith(line, "RETR missing")) return "550 no such file\r\n";
+        if (StartsWith(line, "RETR ")) {
+            peer.Send("150 Opening (" + std::to_string(data.size()) + " bytes)\r\n");
+            int fd = listener.Accept();
+            SendAll(fd, data);
+            ::close(fd);
+            return "226 done\r\n";
+        }
+        return "502 not here\r\n";
+    });
+    ExpectOk(Host({"ftp", std::to_string(server.Port()), "data.bin", WinPath(dir.File("got.bin")),
+                   WinPath(dir.File("data.bin"))}),
+             {"ftp"});
+    EXPECT_EQ(ReadFile(dir.File("got.bin")), data);
+}
+
 TEST_F(WineHost, FtpDownloadIsByteForByteWithProgressInRegisters) {
     TTempDir dir;
     std::filesystem::create_directories(dir.Path / "srv");

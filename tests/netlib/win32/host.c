@@ -12,6 +12,7 @@
  *   host.exe server <echo port>
  *   host.exe failures <port where nothing listens>
  *   host.exe timeout <url of a server that never answers>
+ *   host.exe slowmail <port of a server that drips its greeting>
  */
 #include <windows.h>
 #include <stdint.h>
@@ -304,6 +305,17 @@ static void CaseTimeout(const char* url) {
     Result("timeout", NULL);
 }
 
+/* A greeting that drips in a byte at a time holds the call no longer than its time-out. */
+static void CaseSlowMail(const char* port) {
+    DWORD start = GetTickCount();
+    kbool ok = SmtpSend("a@example.org", "A", "s", "b@example.org", "body", "127.0.0.1",
+                        atoi(port), "h", 2000);
+    DWORD took = GetTickCount() - start;
+    if (ok) return Result("slowmail", "sent to a server that never finished its greeting");
+    if (took > 3000) return Result("slowmail", "the time-out did not bound the whole reply");
+    Result("slowmail", NULL);
+}
+
 int main(int argc, char** argv) {
     HMODULE lib = LoadLibraryA("kestrup.dll");
     if (!lib) {
@@ -346,6 +358,9 @@ int main(int argc, char** argv) {
             i += 4;
         } else if (!strcmp(c, "server") && left >= 1) {
             CaseServer(argv[i + 1]);
+            i += 2;
+        } else if (!strcmp(c, "slowmail") && left >= 1) {
+            CaseSlowMail(argv[i + 1]);
             i += 2;
         } else if (!strcmp(c, "timeout") && left >= 1) {
             CaseTimeout(argv[i + 1]);
