@@ -17,6 +17,16 @@ void RunIdleCallback() {
     if (auto cb = GIdleCallback.load()) cb();
 }
 
+void TDispatcher::WaitPass() {
+    Dispatch(2);
+    RunIdleCallback();
+}
+
+void TDispatcher::Pump() {
+    Dispatch(0);
+    RunIdleCallback();
+}
+
 void TThreadTimer::SetEnabled(bool value) {
     FEnabled = value;
     Restart();

@@ -280,16 +280,6 @@ void TDispatcher::Post(std::function<void()> task) {
 
 int TDispatcher::Dispatch(int timeoutMs) { return F->Dispatch(timeoutMs); }
 
-void TDispatcher::WaitPass() {
-    Dispatch(2);
-    RunIdleCallback();
-}
-
-void TDispatcher::Pump() {
-    Dispatch(0);
-    RunIdleCallback();
-}
-
 int TDispatcher::Fd() const { return -1; }
 
 namespace net {

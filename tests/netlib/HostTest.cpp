@@ -7,44 +7,11 @@
 #include <cstring>
 
 #include "TestSupport.h"
-#include "kestrup.h"
+#include "Exports.h"
 
 using namespace nettest;
 
 namespace {
-
-struct TLibrary {
-    void* Handle = nullptr;
-    decltype(&Set_Proxy_Server) SetProxy = nullptr;
-    decltype(&Http_Get) Get = nullptr;
-    decltype(&Kestrup_Set_Idle_Callback) SetIdle = nullptr;
-    decltype(&Kestrup_Event_Fd) EventFd = nullptr;
-    decltype(&Kestrup_Dispatch) Dispatch = nullptr;
-    decltype(&Kestrup_Set_Max_Body) SetMaxBody = nullptr;
-    decltype(&Kestrup_Set_Call_Deadline) SetDeadline = nullptr;
-
-    TLibrary() {
-        Handle = ::dlopen(KESTRUP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        if (!Handle) return;
-        SetProxy = reinterpret_cast<decltype(SetProxy)>(::dlsym(Handle, "Set_Proxy_Server"));
-        Get = reinterpret_cast<decltype(Get)>(::dlsym(Handle, "Http_Get"));
-        SetIdle = reinterpret_cast<decltype(SetIdle)>(::dlsym(Handle, "Kestrup_Set_Idle_Callback"));
-        EventFd = reinterpret_cast<decltype(EventFd)>(::dlsym(Handle, "Kestrup_Event_Fd"));
-        Dispatch = reinterpret_cast<decltype(Dispatch)>(::dlsym(Handle, "Kestrup_Dispatch"));
-        SetMaxBody =
-            reinterpret_cast<decltype(SetMaxBody)>(::dlsym(Handle, "Kestrup_Set_Max_Body"));
-        SetDeadline =
-            reinterpret_cast<decltype(SetDeadline)>(::dlsym(Handle, "Kestrup_Set_Call_Deadline"));
-    }
-    ~TLibrary() {
-        if (Handle) ::dlclose(Handle);
-    }
-};
-
-TLibrary& Lib() {
-    static TLibrary lib;
-    return lib;
-}
 
 // The host's own event source: a pipe that the idle callback drains.
 int GPipe[2];

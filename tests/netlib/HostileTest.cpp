@@ -1,54 +1,14 @@
 // The exports against slow, silent and foreign peers, timed as a host feels them: every
 // call ends within its time-out plus a second, and data comes only from the server.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include "ProtocolPeers.h"
-#include "kestrup.h"
+#include "Exports.h"
 
 using namespace nettest;
 
 namespace {
-
-struct TLibrary {
-    void* Handle = nullptr;
-    decltype(&Ftp_Download) Download = nullptr;
-    decltype(&Smtp_Send) Send = nullptr;
-    decltype(&Http_Get) Get = nullptr;
-    decltype(&Server_Connect) Connect = nullptr;
-    decltype(&Server_Connected) Connected = nullptr;
-    decltype(&Server_Post) Post = nullptr;
-    decltype(&Server_Disconnect) Disconnect = nullptr;
-    decltype(&Kestrup_Dispatch) Dispatch = nullptr;
-    decltype(&Kestrup_Set_Call_Deadline) SetDeadline = nullptr;
-    decltype(&Kestrup_Set_Ftp_Passive) SetPassive = nullptr;
-
-    template <class T>
-    void Find(T& f, const char* name) {
-        f = reinterpret_cast<T>(::dlsym(Handle, name));
-    }
-    TLibrary() {
-        Handle = ::dlopen(KESTRUP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        if (!Handle) return;
-        Find(Download, "Ftp_Download");
-        Find(Send, "Smtp_Send");
-        Find(Get, "Http_Get");
-        Find(Connect, "Server_Connect");
-        Find(Connected, "Server_Connected");
-        Find(Post, "Server_Post");
-        Find(Disconnect, "Server_Disconnect");
-        Find(Dispatch, "Kestrup_Dispatch");
-        Find(SetDeadline, "Kestrup_Set_Call_Deadline");
-        Find(SetPassive, "Kestrup_Set_Ftp_Passive");
-    }
-    bool Ready() const { return Handle && Download && Send && Get && SetPassive && SetDeadline; }
-};
-
-TLibrary& Lib() {
-    static TLibrary lib;
-    return lib;
-}
 
 constexpr int TimeOut = 2000;
 

@@ -341,11 +341,14 @@ TEST_F(ServerTest, ProxyChatLargeTransfersAndPeerClose) {
 TEST_F(ServerTest, ProxyPostThenDisconnectArrivesWhole) {
     const std::string post = Pattern(4 << 20, 6);
     std::string got;
+    std::atomic<bool> done{false};
     {
         TScriptServer server(
             [&](TPeer& p, int) {
                 std::string r = ReadSlowly(p, post.size() + 1);
-                if (!r.empty()) got = r;  // not the forwarder's start-up probe
+                if (r.empty()) return;  // the forwarder's start-up probe
+                got = r;
+                done = true;
             },
             false);
         TTempDir dir;
@@ -355,6 +358,8 @@ TEST_F(ServerTest, ProxyPostThenDisconnectArrivesWhole) {
         EXPECT_TRUE(Server_Post(post.c_str()));
         // Closed at once: what was written still reaches the server.
         EXPECT_TRUE(Server_Disconnect());
+        // The server may still be on the probe's connection: give it time to get there.
+        for (int i = 0; i < 1000 && !done; ++i) SleepMs(10);
     }
     EXPECT_EQ(got.size(), post.size());
     EXPECT_TRUE(got == post);

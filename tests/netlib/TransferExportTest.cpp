@@ -1,42 +1,12 @@
 // Ftp_Download and Smtp_Send through the built library, loaded as a host loads it.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "ProtocolPeers.h"
-#include "kestrup.h"
+#include "Exports.h"
 
 using namespace nettest;
 
 namespace {
-
-struct TLibrary {
-    void* Handle = nullptr;
-    decltype(&Ftp_Download) Download = nullptr;
-    decltype(&Smtp_Send) Send = nullptr;
-    decltype(&Http_Get) Get = nullptr;
-    decltype(&Set_Proxy_Server) SetProxy = nullptr;
-    decltype(&Kestrup_Set_Max_Body) SetMaxBody = nullptr;
-
-    TLibrary() {
-        Handle = ::dlopen(KESTRUP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        if (!Handle) return;
-        Download = reinterpret_cast<decltype(Download)>(::dlsym(Handle, "Ftp_Download"));
-        Send = reinterpret_cast<decltype(Send)>(::dlsym(Handle, "Smtp_Send"));
-        Get = reinterpret_cast<decltype(Get)>(::dlsym(Handle, "Http_Get"));
-        SetProxy = reinterpret_cast<decltype(SetProxy)>(::dlsym(Handle, "Set_Proxy_Server"));
-        SetMaxBody =
-            reinterpret_cast<decltype(SetMaxBody)>(::dlsym(Handle, "Kestrup_Set_Max_Body"));
-    }
-    ~TLibrary() {
-        if (Handle) ::dlclose(Handle);
-    }
-    bool Ready() const { return Handle && Download && Send && Get && SetProxy && SetMaxBody; }
-};
-
-TLibrary& Lib() {
-    static TLibrary lib;
-    return lib;
-}
 
 std::vector<std::pair<int32_t, int32_t>> GProgress;
 int GNestedSend = -1;
