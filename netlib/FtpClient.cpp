@@ -321,6 +321,8 @@ void TFtpClient::Receive(const std::string& remote, const std::string& file, boo
     BytesTotal = 0;
     std::string first = Transaction("RETR " + remote);
     CheckReplyLength(first);
+    // 425: the server could not connect back (a firewall or NAT between us).
+    if (!passive && ReplyNumber == 425) FActiveFailed = true;
     Judge(301, 599);
     BytesTotal = AnnouncedSize(first);
     ReadContinuation(first, [this](const std::string& line) {

@@ -183,16 +183,19 @@ TEST(Hostile, ActiveDataComesOnlyFromTheServer) {
 TEST(Hostile, PassiveWhenActiveFails) {
     ASSERT_TRUE(Lib().Ready()) << ::dlerror();
     const std::string payload = RandomBytes(100000);
-    // PORT refused; or accepted and then nobody connects back.
-    for (bool refuse : {true, false}) {
-        SCOPED_TRACE(refuse);
+    // PORT refused; accepted and then nobody connects back; or the server says it
+    // could not connect back (425).
+    for (int way : {0, 1, 2}) {
+        SCOPED_TRACE(way);
+        const bool refuse = way == 0;
         TDataListener data;
         int retrs = 0;
         TScriptedDialog server("220 ready\r\n", [&](const std::string& line, TPeer& peer) -> std::string {
             if (StartsWith(line, "PORT ")) return refuse ? "500 no PORT here\r\n" : "200 ok\r\n";
             if (StartsWith(line, "PASV")) return PortReply(data.Port);
             if (StartsWith(line, "RETR ")) {
-                if (++retrs == 1 && !refuse) return "150 Opening\r\n";  // and never connects
+                if (++retrs == 1 && way == 1) return "150 Opening\r\n";  // and never connects
+                if (retrs == 1 && way == 2) return "425 Can't open data connection\r\n";
                 peer.Send("150 Opening (" + std::to_string(payload.size()) + " bytes)\r\n");
                 int fd = data.Accept();
                 SendAll(fd, payload);
@@ -207,7 +210,7 @@ TEST(Hostile, PassiveWhenActiveFails) {
         EXPECT_EQ(ReadFile(local.File("f")), payload);
         // The failed active attempt costs at most its time-out and a grace for ABOR.
         EXPECT_LT(Ms(start), 2 * TimeOut + 1000);
-        EXPECT_EQ(server.Received("ABOR"), !refuse);
+        EXPECT_EQ(server.Received("ABOR"), way == 1);
     }
     // Asked for from the start, passive sends no PORT at all.
     TDataListener data;
