@@ -9,7 +9,6 @@
 
 #include "library/Pcx.h"
 #include "library/PictureDepth.h"
-#include "platform/Outward.h"
 
 namespace orb::codec {
 namespace {
@@ -762,10 +761,9 @@ QString ErrorText(uint16_t status) {
     }
 }
 
-bool Report(int16_t status) {
-    if (status >= Ok) return true;
-    Out().Message(ErrorText(uint16_t(status)), "Error", MessageKind::Error);
-    return false;
+TFailure Failure(int16_t status) {
+    if (status >= Ok) return {};
+    return TFailure(ErrorText(uint16_t(status)), "Error", MessageKind::Error);
 }
 
 }  // namespace orb::codec

@@ -4,8 +4,8 @@
 // PCX through our own decoder.
 //
 // Every operation returns a status: 1 or more is success, anything below is an error whose
-// text ErrorText gives. Report() shows that text in an error box, as every caller does
-// before its own message. Readers may leave a partial picture behind on failure.
+// text ErrorText gives. Failure() makes that text the first note of a failure, in an error
+// box, before the caller's own message. Readers may leave a partial picture behind on failure.
 //
 // Depths: 0 keeps the file's own depth, 24 gives true colour (QImage::Format_RGB32), and
 // 1, 4 or 8 give QImage::Format_Indexed8 whose colour table is the returned palette.
@@ -16,6 +16,8 @@
 #include <QString>
 #include <QVector>
 #include <cstdint>
+
+#include "platform/Failure.h"
 
 namespace orb {
 
@@ -85,8 +87,8 @@ int16_t EncodeBmp(const QImage& bitmap, int bits, const QVector<QRgb>& palette, 
 // The layer's own text for a status (taken as unsigned 16 bits, as the status travels).
 QString ErrorText(uint16_t status);
 
-// Shows ErrorText in an error box when status is below 1. True for success.
-bool Report(int16_t status);
+// For a status below 1: ErrorText as an error with the caption "Error"; empty for success.
+TFailure Failure(int16_t status);
 
 }  // namespace codec
 }  // namespace orb

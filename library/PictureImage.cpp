@@ -21,7 +21,6 @@
 #include "library/ScrollText.h"
 #include "platform/Display.h"
 #include "platform/Numbers.h"
-#include "platform/Outward.h"
 #include "platform/Paths.h"
 #include "platform/Resources.h"
 
@@ -211,6 +210,7 @@ TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
         {ext == ".PCX" || detected == "PCX", TCodecFormat::Pcx, "Reading pcx file failed"},
         {ext == ".JPG" || detected == "JPEG", TCodecFormat::Jpeg, "Reading jpg file failed"},
     };
+    TFailure failure;  // every matching reader's messages, in order
     for (const Line& line : table) {
         if (!line.match) continue;
         out = TDecodedPicture();
@@ -233,7 +233,7 @@ TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
                     out.Info.FileSize =
                         40 + qint64((bitmap.width() * b + 31) / 32) * 4 * bitmap.height();
                 } else {
-                    Out().Message(line.failure, "Information", MessageKind::Info);
+                    failure.Add(line.failure, "Information", MessageKind::Info);
                 }
                 out.Palette = pal;
                 continue;
@@ -241,8 +241,8 @@ TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
             const int16_t status = codec::Read(line.format, path, bits, dither, out.Bitmap, pal);
             out.Palette = pal;
             if (status < codec::Ok) {
-                codec::Report(status);
-                Out().Message(line.failure, "Information", MessageKind::Info);
+                failure.Add(codec::Failure(status));
+                failure.Add(line.failure, "Information", MessageKind::Info);
             } else {
                 out.Complete = true;
                 TCodecFileInfo ci;
@@ -257,27 +257,31 @@ TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
                 out.Info.FileSize = QFileInfo(path).size();
             }
         } catch (const std::exception&) {
+            // An error raised inside a reader passes in silence.
             out.Bitmap = QImage();
             out.Complete = false;
+            failure.Add(TFailure::Silent());
             break;
         }
     }
+    out.Failure = failure;
     return out;
 }
 
-QImage ReadPictureFile(const QString& name, TLoadResolution res, bool dither,
-                       const QString& resourceModule) {
+TResult<QImage> ReadPictureFile(const QString& name, TLoadResolution res, bool dither,
+                                const QString& resourceModule) {
     const QString ext = UpperExtension(name);
     const QFileInfo fi(NameToPath(name));
-    if (ext != ".RES" && (name.isEmpty() || !fi.isFile())) return {};
+    if (ext != ".RES" && (name.isEmpty() || !fi.isFile())) return QImage();
     if (ext == ".ICO") {
         QImage img;
         QImageReader(fi.filePath(), "ico").read(&img);
         return img;
     }
-    if (ext == ".WMF" || ext == ".SCM" || ext == ".CMS") return {};
-    return DecodePictureFile(name, TPictureImage::BitsFor(res), dither, resourceModule, nullptr)
-        .Bitmap;
+    if (ext == ".WMF" || ext == ".SCM" || ext == ".CMS") return QImage();
+    TDecodedPicture d =
+        DecodePictureFile(name, TPictureImage::BitsFor(res), dither, resourceModule, nullptr);
+    return TResult<QImage>(d.Failure, d.Bitmap);
 }
 
 TPictureImage::TPictureImage(QWidget* parent) : QFrame(parent) {
@@ -377,10 +381,6 @@ void TPictureImage::SetPicture(const QImage& picture, const QVector<QRgb>& palet
                 picture.isNull() ? TPictureKind::None : TPictureKind::Bitmap);
 }
 
-void TPictureImage::ShowFailure(const QString& text) {
-    Out().Message(text, "Information", MessageKind::Info);
-}
-
 void TPictureImage::RecordOwnInfo(const QString& path, const QString& ext) {
     info_ = TPictureInfo();
     info_.Format = ext.mid(1);
@@ -421,7 +421,7 @@ void TPictureImage::RefreshScrollFrame() {
     update();
 }
 
-void TPictureImage::SetImageName(const QString& name) {
+TOutcome TPictureImage::SetImageName(const QString& name) {
     info_ = TPictureInfo();
     const QString path = NameToPath(name);
     const QString ext = UpperExtension(name);
@@ -434,7 +434,7 @@ void TPictureImage::SetImageName(const QString& name) {
         info_.Format = info_.Format2 = "ERR";
         info_.Width = info_.Height = info_.Value1 = info_.Value2 = info_.Value3 = -1;
         info_.FileSize = -1;
-        return;
+        return {};
     }
 
     // Depth and dithering asked of the decoders.
@@ -444,23 +444,25 @@ void TPictureImage::SetImageName(const QString& name) {
     // Icons through Qt's reader; metafiles have no reader on this platform.
     if (ext == ".WMF" || ext == ".ICO") {
         ClearPicture();
+        TFailure failure;
         if (ext == ".ICO") {
             QImageReader reader(path, "ico");
             QImage img;
             if (reader.read(&img))
                 TakePicture(img, {}, TPictureKind::Icon);
             else
-                Out().Message(reader.errorString(), "Error", MessageKind::Error);
+                failure.Add(reader.errorString(), "Error", MessageKind::Error);
         } else {
             kind_ = TPictureKind::Metafile;
         }
         RecordOwnInfo(path, ext);
         status_ = kNotCodecPicture;
-        return;
+        return failure;
     }
 
     // Scrolling texts.
-    bool failed = false;
+    // A scrolling text that cannot be read or parsed empties the picture, in silence.
+    TFailure failure;
     if (ext == ".SCM" || ext == ".CMS") {
         ClearPicture();
         try {
@@ -468,12 +470,12 @@ void TPictureImage::SetImageName(const QString& name) {
             RecordOwnInfo(path, ext);
         } catch (const std::exception&) {
             ClearPicture();
-            failed = true;
+            failure = TFailure::Silent();
         }
     }
 
     // Decode.
-    if (!failed) {
+    if (!failure.Failed()) {
         TDecodedPicture d = DecodePictureFile(name, bits, dither, resourceModule_, this);
         if (d.Matched) {
             ClearPicture();
@@ -481,24 +483,24 @@ void TPictureImage::SetImageName(const QString& name) {
             TakePicture(d.Bitmap, d.Palette, TPictureKind::Bitmap);
             if (d.Complete) info_ = d.Info;
         }
+        failure = d.Failure;
     }
 
     // The status reads back the requested name.
     status_ = name.toUpper();
+    return failure;
 }
 
-bool TPictureImage::SaveAsBmp(const QString& file) {
+TOutcome TPictureImage::SaveAsBmp(const QString& file) {
     const QString target = NameToPath(file.isEmpty() ? defSaveFilename_ : file);
     int16_t status = codec::ErrWrite;
     try {
         status = codec::WriteBmp(target, BitsFor(writeRes_), picture_, picturePalette_);
     } catch (const std::exception&) {
-        return false;  // errors raised while writing are swallowed
+        return TFailure::Silent();  // errors raised while writing are swallowed
     }
-    if (status >= codec::Ok) return true;
-    codec::Report(status);
-    ShowFailure("Writing bmp file failed");
-    return false;
+    if (status >= codec::Ok) return {};
+    return codec::Failure(status).Add("Writing bmp file failed", "Information", MessageKind::Info);
 }
 
 void TPictureImage::CopyToClipboard() {

@@ -9,14 +9,16 @@
 //                                               // empty above 8 bits per pixel
 //   TPictureImage anImage;  anImage.hide();
 //   anImage.UseDisplayDepth(orb::DisplayDepth()); // 16 / 256 colours dithered, or true colour
-//   anImage.SetImageName(path);                   // loads; "" clears
+//   TOutcome loaded = anImage.SetImageName(path); // loads; "" clears
 //   if (anImage.HasPicture()) use(anImage.Picture());   // QImage, see below
+//   if (!loaded) show(loaded.Failure());          // the messages, in their boxes
 //   anImage.SetImageName("");                     // empty the loader again
 //
 // Picture() is Format_RGB32 for true colour, Format_Indexed8 (colour table = palette) for
 // 1, 4 and 8 bits, Format_ARGB32 for icons; a null QImage when nothing is loaded.
 // ImageName() reads back the load status: "file not found", the icon/metafile text, or the
-// requested name in upper case. Failures are reported in message boxes through orb::Out().
+// requested name in upper case. A load or a write that fails returns the messages the user
+// is to see (the codec layer's error text, then the component's own); the caller shows them.
 //
 // Formats: by extension .BMP .GIF .JPG .PCX .PNG .TIF, .THB (BMP), .THJ (JPEG), .RES (a
 // bitmap of the program's resources, ":/bitmaps/NAME.bmp"; the file need not exist),
@@ -32,6 +34,8 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+
+#include "platform/Failure.h"
 
 namespace orb {
 
@@ -87,8 +91,9 @@ public:
     // The palette the component reports: the shared one.
     const QVector<QRgb>& Palette() const { return SharedPalette(); }
 
-    // Loading. Setting loads (or clears for ""); reading gives the load status.
-    void SetImageName(const QString& name);
+    // Loading. Setting loads (or clears for ""); reading gives the load status. A missing
+    // file is no failure: it empties the picture.
+    TOutcome SetImageName(const QString& name);
     QString ImageName() const { return status_; }
 
     const QImage& Picture() const { return picture_; }
@@ -101,8 +106,9 @@ public:
     void ClearPicture();
     const TPictureInfo& PictureInfo() const { return info_; }
 
-    // Writing; an empty name uses DefSaveFilename. True when written; failures are shown.
-    bool SaveAsBmp(const QString& file = QString());
+    // Writing; an empty name uses DefSaveFilename. An error raised while writing fails
+    // without a message.
+    TOutcome SaveAsBmp(const QString& file = QString());
 
     // Clipboard.
     void CopyToClipboard();
@@ -188,7 +194,6 @@ private:
     void TakePicture(const QImage& img, const QVector<QRgb>& palette, TPictureKind kind);
     void RecordOwnInfo(const QString& path, const QString& ext);
     void BuildScrolling(const QString& path, bool credits);
-    void ShowFailure(const QString& text);
     void RefreshScrollFrame();
 
     QString status_;
@@ -231,14 +236,16 @@ struct TDecodedPicture {
     QImage Bitmap;          // what was decoded, possibly part of the picture
     QVector<QRgb> Palette;
     TPictureInfo Info;
+    TFailure Failure;       // what the user is to be told when it did not decode
 };
 // Decodes a bitmap file (BMP, THB, THJ, RES, PNG, GIF, TIF, PCX, JPG, or an unlisted name by
-// content) at `bits` per pixel. Failures are reported through Out() as the component does.
+// content) at `bits` per pixel.
 TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
                                   const QString& resourceModule, QWidget* window);
 // The plain loader behind the component: a picture file at the read depth, or an empty
-// picture when the file is missing or holds no bitmap (metafile, scrolling text).
-QImage ReadPictureFile(const QString& name, TLoadResolution res, bool dither,
+// picture when the file is missing or holds no bitmap (metafile, scrolling text). A file that
+// does not decode fails, with what was decoded before the fault as the partial value.
+TResult<QImage> ReadPictureFile(const QString& name, TLoadResolution res, bool dither,
                        const QString& resourceModule = QString());
 
 // Stretches a picture so that each target pixel is the AND of the source pixels it covers:

@@ -418,6 +418,12 @@ QImage TMarkupControl::FindImage(const QString& name) {
     const bool dither = bits < 16;
     const auto cached = images_.constFind(name);
     if (cached != images_.constEnd()) return *cached;
+    // What was decoded is shown even when the file failed; the owner says why.
+    auto Read = [&](const QString& file) {
+        const TResult<QImage> read = ReadPictureFile(file, res, dither);
+        if (!read.Ok() && OnFailure) OnFailure(read.Failure());
+        return read.Partial();
+    };
     QImage pic;
     bool found = false;
     if (archive_) FindArchiveEntry(*archive_, name, &found);
@@ -425,10 +431,10 @@ QImage TMarkupControl::FindImage(const QString& name) {
         const QString temp = TempFolder() + BareName(name);
         const bool existed = QFileInfo::exists(temp);
         QDir().mkpath(TempFolder());
-        if (existed || ExtractArchiveEntry(*archive_, name, temp)) pic = ReadPictureFile(temp, res, dither);
+        if (existed || ExtractArchiveEntry(*archive_, name, temp)) pic = Read(temp);
         QFile::remove(temp);
     } else if (QFileInfo(ProgramFile(name)).isFile()) {
-        pic = ReadPictureFile(ProgramFile(name), res, dither);
+        pic = Read(ProgramFile(name));
     } else {
         return {};
     }

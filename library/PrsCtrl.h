@@ -14,6 +14,8 @@
 #include <map>
 #include <memory>
 
+#include "platform/Failure.h"
+
 class QPainter;
 
 namespace orb {
@@ -47,6 +49,8 @@ public:
 
     // Picture by lower-case name: cache, then the archive, then a file; empty when nowhere.
     QImage FindImage(const QString& name);
+    // Told when a picture file of the text does not decode (once per name).
+    std::function<void(const TFailure&)> OnFailure;
 
     int XMax() const { return xMax_; }
     int YMax() const { return yMax_; }

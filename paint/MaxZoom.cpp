@@ -12,8 +12,6 @@
 
 namespace orb {
 
-bool MaxZoomWindowAlive = false;
-
 QRect FullScreenCircleBox(QSize s) {
     const int W = s.width(), H = s.height();
     if (H < W) {
@@ -55,11 +53,9 @@ TMaxZoomWindow::TMaxZoomWindow(QWidget* over)
     SetCursorNumber(ItemImage, crZoomOut);
     ItemImage->OnClick = [this] { ItemImageClick(); };
     FormCreate();
-    MaxZoomWindowAlive = true;
 }
 
 TMaxZoomWindow::~TMaxZoomWindow() {
-    MaxZoomWindowAlive = false;
     ItemImage->ClipRegion = nullptr;
 }
 

@@ -30,9 +30,7 @@ private:
     QRegion region_;
 };
 
-extern bool MaxZoomWindowAlive;
-
-// Shows the picture full screen, modally; the window is freed afterwards.
+// Shows the picture full screen, modally; the window lives only while it is shown.
 void ShowFullScreen(const QImage& picture, QWidget* over = nullptr);
 
 }  // namespace orb

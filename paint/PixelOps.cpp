@@ -1,6 +1,7 @@
 #include "paint/PixelOps.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -446,6 +447,8 @@ public:
     }
 
     size_t Taken() const { return taken_; }
+    // The box of the spans taken so far.
+    QRect Reached() const { return QRect(QPoint(left_, top_), QPoint(right_, bottom_)); }
 
 private:
     // A span still to be looked past: its rows above and below. `dir` points away from the
@@ -455,6 +458,10 @@ private:
     };
 
     void Take(int y, int x1, int x2, int dir, int p1, int p2) {
+        left_ = std::min(left_, x1);
+        right_ = std::max(right_, x2);
+        top_ = std::min(top_, y);
+        bottom_ = std::max(bottom_, y);
         visited_.Mark(y, x1, x2);
         onSpan_(y, x1, x2);
         ++taken_;
@@ -489,6 +496,7 @@ private:
     OnSpan& onSpan_;
     std::vector<Pending> pending_;
     size_t taken_ = 0;
+    int left_ = INT_MAX, right_ = -1, top_ = INT_MAX, bottom_ = -1;
 };
 
 // One row of the mask: bit x set where p[x] == c or the visited row has it; the bits past
@@ -666,11 +674,9 @@ void LabelRowsGeneric(int w, int h, QPoint seed, VisitedBits& visited,
     LabelRowsImpl(w, h, seed, visited, mask, region);
 }
 
-size_t CountRunsGeneric(const std::vector<std::uint64_t>& mask, size_t words) {
+size_t CountRowRunsGeneric(const std::uint64_t* m, size_t words) {
     size_t runs = 0;
-    for (size_t i = 0; i < mask.size(); i += words)
-        for (size_t k = 0; k < words; ++k)
-            runs += static_cast<size_t>(__builtin_popcountll(Starts(mask.data() + i, k)));
+    for (size_t k = 0; k < words; ++k) runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
     return runs;
 }
 
@@ -682,12 +688,9 @@ size_t CountRunsGeneric(const std::vector<std::uint64_t>& mask, size_t words) {
     LabelRowsImpl(w, h, seed, visited, mask, region);
 }
 
-[[gnu::target("popcnt")]] size_t CountRunsPopcnt(const std::vector<std::uint64_t>& mask,
-                                                 size_t words) {
+[[gnu::target("popcnt")]] size_t CountRowRunsPopcnt(const std::uint64_t* m, size_t words) {
     size_t runs = 0;
-    for (size_t i = 0; i < mask.size(); i += words)
-        for (size_t k = 0; k < words; ++k)
-            runs += static_cast<size_t>(__builtin_popcountll(Starts(mask.data() + i, k)));
+    for (size_t k = 0; k < words; ++k) runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
     return runs;
 }
 #endif
@@ -696,12 +699,27 @@ size_t CountRunsGeneric(const std::vector<std::uint64_t>& mask, size_t words) {
 const bool kHavePopcnt = __builtin_cpu_supports("popcnt");
 #endif
 
-// Runs of the mask: what the labelling costs.
-size_t CountRuns(const std::vector<std::uint64_t>& mask, size_t words) {
+// Runs of one mask row: what the labelling costs.
+size_t CountRowRuns(const std::uint64_t* m, size_t words) {
 #if defined(__x86_64__)
-    if (kHavePopcnt) return CountRunsPopcnt(mask, words);
+    if (kHavePopcnt) return CountRowRunsPopcnt(m, words);
 #endif
-    return CountRunsGeneric(mask, words);
+    return CountRowRunsGeneric(m, words);
+}
+
+// Runs of one mask row that start in columns x1..x2, or that reach x1 from the left.
+size_t CountRowRunsIn(const std::uint64_t* m, int x1, int x2) {
+    if (x2 < x1) return 0;
+    const size_t k1 = static_cast<size_t>(x1) >> 6, k2 = static_cast<size_t>(x2) >> 6;
+    size_t runs = (m[k1] >> (x1 & 63)) & 1;  // a run that covers x1 counts once
+    for (size_t k = k1; k <= k2; ++k) {
+        std::uint64_t s = Starts(m, k);
+        if (k == k1) s &= ~std::uint64_t{0} << (x1 & 63);
+        if (k == k2 && (x2 & 63) != 63) s &= (std::uint64_t{1} << ((x2 & 63) + 1)) - 1;
+        if (k == k1) s &= ~(std::uint64_t{1} << (x1 & 63));  // counted above when set
+        runs += static_cast<size_t>(__builtin_popcountll(s));
+    }
+    return runs;
 }
 
 // Spans the search takes before it weighs itself against labelling the whole picture.
@@ -719,7 +737,10 @@ constexpr size_t kFreeSpans = 256;
 // - a search span costs from a few nanoseconds (region in the cache) to tens (a fragmented
 //   region spread over a large picture).
 // The search goes on while it has cost less than a share of the labelling: a region that is
-// still growing by then is likely to be large.
+// still growing by then is likely to be large. It stops sooner when the runs of the colour
+// inside the box it has reached (from the sampled rows) already outnumber that share: the
+// region holds at least those, so the search could not end within its share.
+// Both measures are taken again every few thousand spans.
 constexpr double kMaskNsPerPixel = 0.25;
 constexpr double kLabelNsPerRun = 9.0;
 constexpr double kSearchNsPerSpan = 40.0;
@@ -742,20 +763,38 @@ void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnS
     const size_t words = (static_cast<size_t>(w) + 63) / 64;
     if (automatic) {
         // A sixteenth of the rows' masks tells how many runs labelling the picture would meet.
-        std::vector<std::uint64_t> sample(words);
+        // The sampled rows are kept: the runs inside the box the search has reached so far are
+        // the least the region still holds.
+        std::vector<std::uint64_t> sample(words * static_cast<size_t>((h + kSampleEvery - 1) / kSampleEvery));
+        std::vector<int> sampleRow;
         size_t runs = 0;
         // One row from each block, at a different place in every block, so pictures that
         // repeat every few rows (mazes, grids) are not seen at one phase only.
         for (int b = 0; b * kSampleEvery < h; ++b) {
             const int y = std::min(h - 1, b * kSampleEvery + ((b * 7 + 3) & (kSampleEvery - 1)));
-            MaskRow(px.Row(y), w, c, nullptr, sample.data(), words);
-            runs += CountRuns(sample, words);
+            std::uint64_t* m = sample.data() + sampleRow.size() * words;
+            MaskRow(px.Row(y), w, c, nullptr, m, words);
+            runs += CountRowRuns(m, words);
+            sampleRow.push_back(y);
         }
         const double labelNs = static_cast<double>(w) * h * kMaskNsPerPixel +
                                kSampleEvery * static_cast<double>(runs) * kLabelNsPerRun;
         const auto searchSpans = static_cast<size_t>(kSearchShare * labelNs / kSearchNsPerSpan);
-        while (search.Taken() < searchSpans)
+        // Runs of the sampled rows inside the reached box, scaled to all rows.
+        auto runsReached = [&] {
+            const QRect box = search.Reached();
+            size_t n = 0;
+            for (size_t i = 0; i < sampleRow.size(); ++i)
+                if (sampleRow[i] >= box.top() && sampleRow[i] <= box.bottom())
+                    n += CountRowRunsIn(sample.data() + i * words, box.left(), box.right());
+            return kSampleEvery * n;
+        };
+        while (search.Taken() < searchSpans) {
+            // The region already reaches so far that the search would spend its share before
+            // it ends: label now rather than after.
+            if (runsReached() > searchSpans) break;
             if (search.Run(std::min(searchSpans, search.Taken() + 4096))) return;
+        }
     }
     // Runs the search has taken (and painted) since count through `visited`.
     std::vector<std::uint64_t> mask(words * static_cast<size_t>(h)), region;

@@ -7,14 +7,17 @@
 #include "platform/Display.h"
 #include "platform/Outward.h"
 #include "platform/Tags.h"
+#include "shell/LanguageTexts.h"
 #include "shell/MMBtns.h"
 #include "shell/Pictures.h"
 
 namespace orb {
 
-TAboutBox* AboutBox = nullptr;
-bool AboutBoxAlive = false;
-std::function<void(TAboutBox*)> AboutBoxShowHook;
+namespace {
+TAboutBox* current = nullptr;
+}  // namespace
+
+TAboutBox* AboutBox() { return current; }
 
 QString TAboutBox::MakerAddress() { return QStringLiteral("https://www.tessvale.example/"); }
 QString TAboutBox::PublisherAddress() {
@@ -71,13 +74,11 @@ TAboutBox::TAboutBox(QWidget* parent)
     TessvaleSBtn->OnClick = [this](QObject*) { HotSpotClick(MakerAddress()); };
     PublisherSBtn->OnClick = [this](QObject*) { HotSpotClick(PublisherAddress()); };
 
-    AboutBox = this;
-    AboutBoxAlive = true;
+    if (!current) current = this;
 }
 
 TAboutBox::~TAboutBox() {
-    AboutBoxAlive = false;
-    if (AboutBox == this) AboutBox = nullptr;
+    if (current == this) current = nullptr;
 }
 
 void TAboutBox::HotSpotClick(const QString& address) {
@@ -92,8 +93,8 @@ void TAboutBox::HotSpotClick(const QString& address) {
 
 void TAboutBox::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    if (AboutBoxShowHook) AboutBoxShowHook(this);
-    if (OnShow) OnShow(this);
+    // No language file is known before the main window exists: the Dutch texts stay.
+    ApplyLanguage(this, "MainForm", LngFileName());
 }
 
 void TAboutBox::keyPressEvent(QKeyEvent* e) {
@@ -128,11 +129,11 @@ void PlaceAboutBox(TAboutBox* box) {
 }  // namespace
 
 void ShowAboutBox() {
-    if (AboutBoxAlive) {
-        PlaceAboutBox(AboutBox);
-        AboutBox->show();
-        AboutBox->raise();
-        AboutBox->activateWindow();
+    if (TAboutBox* box = AboutBox()) {
+        PlaceAboutBox(box);
+        box->show();
+        box->raise();
+        box->activateWindow();
         return;
     }
     auto* box = new TAboutBox();
@@ -143,7 +144,9 @@ void ShowAboutBox() {
 }
 
 void CloseAboutBox() {
-    if (AboutBoxAlive) AboutBox->hide();
+    if (TAboutBox* box = AboutBox()) box->hide();
 }
+
+void FreeAboutBox() { delete AboutBox(); }
 
 }  // namespace orb

@@ -1,7 +1,6 @@
 #pragma once
 // TAboutBox: the about box, shown from the caption bar and briefly at exit.
 #include <QWidget>
-#include <functional>
 
 namespace orb {
 
@@ -22,9 +21,6 @@ public:
     static QString MakerAddress();
     static QString PublisherAddress();
 
-    // Called when the box is shown (applies the language texts).
-    std::function<void(TAboutBox*)> OnShow;
-
 protected:
     void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -34,12 +30,15 @@ private:
     void HotSpotClick(const QString& address);
 };
 
-extern TAboutBox* AboutBox;
-extern bool AboutBoxAlive;
-// Hook run each time the box is shown, set by the main window (language texts).
-extern std::function<void(TAboutBox*)> AboutBoxShowHook;
+// The about box while it exists (shown or hidden), else null.
+TAboutBox* AboutBox();
+inline bool AboutBoxAlive() { return AboutBox() != nullptr; }
 
+// Shows the box over the main window (made the first time), with the language's texts.
 void ShowAboutBox();
+// Hides it.
 void CloseAboutBox();
+// Frees it, at the end of the program.
+void FreeAboutBox();
 
 }  // namespace orb

@@ -33,7 +33,7 @@ void TAppData::Free() {
     ArchiveIndex.reset();
 }
 
-int TAppData::Language() const { return LngID; }
+int TAppData::Language() const { return LngID(); }
 
 bool TAppData::FindText(const QString& key, QString& text) const {
     if (!TextDatabase) return false;

@@ -15,7 +15,7 @@
 #include "shell/Intro.h"
 #include "shell/LangState.h"
 #include "shell/MMBtns.h"
-#include "shell/Main.h"
+#include "shell/MainWindow.h"
 #include "shell/harness/Harness.h"
 
 namespace {
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
 
     // 6. The language: asked in the intro window unless given or rendering unattended.
     if (opt.lang)
-        orb::LngID = opt.lang;
+        orb::SetLngID(opt.lang);
     else if (!screenshots && !opt.harness.quitAfterPaint)
         orb::ShowIntro();
     QApplication::processEvents();
@@ -106,32 +106,33 @@ int main(int argc, char** argv) {
     // 7. The main window and the message loop.
     int rc = 0;
     {
-        orb::TMainForm form;
-        if (!form.Created()) {
+        const std::unique_ptr<orb::TMainWindow> form = orb::CreateMainWindow();
+        QWidget& window = form->Widget();
+        if (!form->Created()) {
             std::fprintf(stderr, "Orbelle: the screen is smaller than 640 x 480.\n");
             rc = 1;
         } else if (screenshots) {
-            rc = orb::RunUnattended(form, opt.harness);
+            rc = orb::RunUnattended(*form, opt.harness);
         } else {
             // Once closing has begun (the data is freed), an activation held back during
             // the pause at exit must not bring the window back.
             orb::InstanceServer server(
                 [&form] {
-                    if (orb::MainFormReady) form.Activate();
+                    if (form->MainFormReady()) form->Activate();
                 },
-                [&form] { form.close(); });
+                [&window] { window.close(); });
             // Logging out: the change prompt when the session allows it, otherwise the
             // drawing is saved to the user's folder under a new name.
-            QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
-                             [&form](QSessionManager& m) { form.SessionEnding(m); });
-            orb::AttachHarness(form, opt.harness);
-            form.show();
+            QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                             [&form](QSessionManager& m) { form->SessionEnding(m); });
+            orb::AttachHarness(*form, opt.harness);
+            window.show();
             rc = app.exec();
         }
     }
 
     // 8. Clean-up.
-    if (orb::AboutBoxAlive) delete orb::AboutBox;
+    orb::FreeAboutBox();
     orb::FreeIntro();
     if (fontId >= 0) QFontDatabase::removeApplicationFont(fontId);
     orb::FreePalettes();

@@ -13,6 +13,10 @@ void TApplication::ShowFailure(const QString& text) {
     Out().Message(text, "Orbelle", MessageKind::Error);
 }
 
+void TApplication::ShowFailure(const TFailure& failure) {
+    for (const TFailureNote& n : failure.Notes()) Out().Message(n.Text, n.Caption, n.Kind);
+}
+
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);

@@ -4,6 +4,8 @@
 // on with the next event.
 #include <QApplication>
 
+#include "platform/Failure.h"
+
 namespace orb {
 
 class TApplication : public QApplication {
@@ -12,6 +14,9 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
     // The message box of a failure: its text, the program's name as caption.
     static void ShowFailure(const QString& text);
+    // What a lower layer returned as failed: each of its messages in its own box, in order
+    // (a silent failure shows nothing).
+    static void ShowFailure(const TFailure& failure);
 };
 
 }  // namespace orb

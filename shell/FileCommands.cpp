@@ -17,6 +17,7 @@
 #include "platform/Outward.h"
 #include "platform/Paths.h"
 #include "shell/AppData.h"
+#include "shell/Application.h"
 #include "shell/LangState.h"
 #include "shell/LanguageTexts.h"
 #include "shell/MMBtns.h"
@@ -30,14 +31,15 @@ namespace {
 const char* kFilter = "Orbelle (*.bmp)";
 
 // Writes the picture as a true-colour BMP through the picture loader (which writes beside
-// the target and renames, and reports its own failure).
+// the target and renames); a failure is shown in its message boxes.
 bool WriteBmp(TPictureImage* loader, const QImage& picture, const QString& file) {
     loader->SetPicture(picture.copy());
     loader->SetImageDither(false);
     loader->SetImageWriteRes(TSaveResolution::sColorTrue);
-    const bool ok = loader->SaveAsBmp(file);
+    const TOutcome written = loader->SaveAsBmp(file);
     loader->SetPicture(QImage());
-    return ok;
+    TApplication::ShowFailure(written.Failure());
+    return written.Ok();
 }
 }  // namespace
 
@@ -53,9 +55,9 @@ bool TFileCommands::IsCommand(QObject* sender) const {
 void TFileCommands::AskSaveChanged() {
     if (!ctx_.Alive() || !ctx_.Session.Changed()) return;
     const QString sec = "MainForm";
-    if (AskYesNo(GetLangText(4217, sec, LngFileName, "Mandala is veranderd!"),
-                 GetLangText(4218, sec, LngFileName, "Wilt u de huidige mandala bewaren?"),
-                 GetLangText(2, sec, LngFileName, "Ja"), GetLangText(3, sec, LngFileName, "Nee")))
+    if (AskYesNo(GetLangText(4217, sec, LngFileName(), "Mandala is veranderd!"),
+                 GetLangText(4218, sec, LngFileName(), "Wilt u de huidige mandala bewaren?"),
+                 GetLangText(2, sec, LngFileName(), "Ja"), GetLangText(3, sec, LngFileName(), "Nee")))
         SaveMandala(false);
 }
 
@@ -130,9 +132,9 @@ void TFileCommands::SetMandalaAsWallpaper() {
     const QString file = WallpaperFile();
     QDir().mkpath(QFileInfo(file).absolutePath());
     if (!WriteBmp(ctx_.Data().PictureLoader, ctx_.Session.Picture(), file))
-        return;  // the writer said why
+        return;  // shown above
     if (!Out().SetWallpaper(file))
-        Out().Message(GetLangText(4116, "MainForm", LngFileName,
+        Out().Message(GetLangText(4116, "MainForm", LngFileName(),
                                   "De mandala kon niet als bureaubladachtergrond worden ingesteld."),
                       "Orbelle", MessageKind::Error);
 }

@@ -13,6 +13,7 @@
 #include "platform/Cursors.h"
 #include "platform/Tags.h"
 #include "shell/AppData.h"
+#include "shell/Application.h"
 #include "shell/Bk.h"
 #include "shell/ContentOutline.h"
 #include "shell/LangState.h"
@@ -70,6 +71,12 @@ THistoryPage::THistoryPage(TPageHost& host, QWidget* page) : TPage(host, page) {
     HistoryMarkup->setPalette(textPal);
     HistoryMarkup->PaintBackground = [veil = ContentLst->palette().color(QPalette::Window)](
                                          QPainter& p, const QRect& r) { p.fillRect(r, veil); };
+    // A picture of the text that does not decode: its messages once the text is laid out, not
+    // from inside the layout or a paint.
+    HistoryMarkup->OnFailure = [this](const TFailure& failure) {
+        QMetaObject::invokeMethod(
+            this, [failure] { TApplication::ShowFailure(failure); }, Qt::QueuedConnection);
+    };
 
     HistoryBackSBtn = RoundButton(page, "HistoryBackSBtn", 12, 410, 2301,
                                   "Mandala geschiedenis afsluiten");

@@ -13,8 +13,11 @@
 
 namespace orb {
 
-TIntroForm* IntroForm = nullptr;
-bool IntroFormAlive = false;
+namespace {
+TIntroForm* current = nullptr;
+}  // namespace
+
+TIntroForm* IntroForm() { return current; }
 
 TIntroForm::TIntroForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -64,17 +67,15 @@ TIntroForm::TIntroForm(QWidget* parent)
     LingoLst->setStyleSheet("QComboBox { color: black; background: white; }");
     connect(LingoLst, &QComboBox::activated, this, &TIntroForm::LingoLstChange);
 
-    IntroForm = this;
-    IntroFormAlive = true;
+    if (!current) current = this;
 }
 
 TIntroForm::~TIntroForm() {
-    IntroFormAlive = false;
-    if (IntroForm == this) IntroForm = nullptr;
+    if (current == this) current = nullptr;
 }
 
 void TIntroForm::LingoLstChange(int index) {
-    LngID = index == 1 ? 44 : 31;
+    SetLngID(index == 1 ? 44 : 31);
     chosen_ = true;
     accept();
 }
@@ -91,9 +92,9 @@ void TIntroForm::closeEvent(QCloseEvent* e) {
 }
 
 void ShowIntro() {
-    if (IntroFormAlive) {
-        IntroForm->show();
-        IntroForm->raise();
+    if (TIntroForm* form = IntroForm()) {
+        form->show();
+        form->raise();
         return;
     }
     auto* form = new TIntroForm();
@@ -105,7 +106,7 @@ void ShowIntro() {
 }
 
 void FreeIntro() {
-    if (IntroFormAlive) delete IntroForm;
+    delete IntroForm();
 }
 
 }  // namespace orb

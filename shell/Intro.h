@@ -33,8 +33,9 @@ private:
     bool chosen_ = false;
 };
 
-extern TIntroForm* IntroForm;
-extern bool IntroFormAlive;
+// The intro window while it exists, else null.
+TIntroForm* IntroForm();
+inline bool IntroFormAlive() { return IntroForm() != nullptr; }
 
 // Shows the intro window modally (or brings an existing one forward).
 void ShowIntro();

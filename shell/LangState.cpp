@@ -1,6 +1,16 @@
 #include "shell/LangState.h"
 
 namespace orb {
-int LngID = 44;
-QString LngFileName;
+namespace {
+int lngId = 44;
+QString& FileName() {
+    static QString name;
+    return name;
+}
+}  // namespace
+
+int LngID() { return lngId; }
+void SetLngID(int id) { lngId = id; }
+QString LngFileName() { return FileName(); }
+void SetLngFileName(const QString& name) { FileName() = name; }
 }  // namespace orb

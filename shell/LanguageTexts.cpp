@@ -85,7 +85,7 @@ void SetItems(int count, int first, TTarnObject& db, const QByteArray& table, Se
 }  // namespace
 
 QByteArray LanguageTable(TTarnObject& db, const QString& section) {
-    const int r = db.FindRecord("Contents", "iCountry", Decimal(LngID));
+    const int r = db.FindRecord("Contents", "iCountry", Decimal(LngID()));
     if (r == 0) return QByteArray();
     const QByteArray country = db.ReadFieldAsText("Contents", "sCountry", r);
     return ToCp1252(section) + " (" + country + ")";

@@ -28,8 +28,6 @@
 
 namespace orb {
 
-bool MainFormReady = false;
-
 using namespace look;
 
 namespace {
@@ -175,7 +173,7 @@ void TMainForm::BuildHeader() {
 // ---- TMainForm: start-up -------------------------------------------------------------
 
 void TMainForm::FormCreate() {
-    LngFileName = ProgramFolder() + "Orbelle.lng";
+    SetLngFileName(ProgramFolder() + "Orbelle.lng");
     setWindowTitle(kCaption);
     CaptionLbl->setText(kCaption);
     QApplication::setApplicationDisplayName("Orbelle");
@@ -252,7 +250,7 @@ void TMainForm::FormCreate() {
     data_.Load();
 
     QApplication::restoreOverrideCursor();
-    MainFormReady = true;
+    mainFormReady_ = true;
     created_ = true;
 }
 
@@ -290,13 +288,12 @@ void TMainForm::showEvent(QShowEvent* e) {
 }
 
 void TMainForm::FormShow() {
-    ApplyLanguage(this, "MainForm", LngFileName);
+    ApplyLanguage(this, "MainForm", LngFileName());
     FitLabelTexts(MainFormPanel);
-    OpenDialog->setProperty("Title", GetLangText(20, "MainForm", LngFileName,
+    OpenDialog->setProperty("Title", GetLangText(20, "MainForm", LngFileName(),
                                                  OpenDialog->property("Title").toString()));
-    SaveDialog->setProperty("Title", GetLangText(30, "MainForm", LngFileName,
+    SaveDialog->setProperty("Title", GetLangText(30, "MainForm", LngFileName(),
                                                  SaveDialog->property("Title").toString()));
-    AboutBoxShowHook = [](TAboutBox* box) { ApplyLanguage(box, "MainForm", LngFileName); };
     musicFile_ = ProgramFile("A/Orbelle.wav");
     SoundSBtnClick();
     FreeIntro();
@@ -369,7 +366,7 @@ QString TMainForm::HelpUrl(int lngId) {
 }
 
 void TMainForm::HelpSBtnClick() {
-    Out().OpenUrl(HelpUrl(LngID));
+    Out().OpenUrl(HelpUrl(LngID()));
     showMinimized();
     UpdateStatus();
 }
@@ -405,6 +402,17 @@ void TMainForm::QuitSBtnClick() {
     UpdateStatus();
     quitting_ = true;
     close();
+}
+
+void TMainForm::Silence() { SoundSBtn->SetButtonIsDown(true); }
+
+void TMainForm::GoToPage(const QString& page) {
+    if (page == "History")
+        MenuSBtnClick(Main->MainHistorySBtn);
+    else if (page == "Paint")
+        MenuSBtnClick(Main->MainPaintSBtn);
+    else
+        Notebook->SetActivePage(page);
 }
 
 void TMainForm::Activate() {
@@ -450,7 +458,7 @@ bool TMainForm::eventFilter(QObject* o, QEvent* e) {
 void TMainForm::closeEvent(QCloseEvent* e) {
     // Closed by the window manager, Alt+F4 or a second start with "uninstall": the same
     // prompt as the quit button, so a changed drawing is never dropped unasked.
-    if (!quitting_ && MainFormReady) {
+    if (!quitting_ && mainFormReady_) {
         if (Notebook->ActivePage() == "Paint") Paint->Leave();
         Paint->DeclineChanges();
         quitting_ = true;
@@ -460,8 +468,8 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 }
 
 void TMainForm::FormCloseQuery() {
-    if (!MainFormReady) return;
-    MainFormReady = false;
+    if (!mainFormReady_) return;
+    mainFormReady_ = false;
     data_.Free();
     Music(false);
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
@@ -489,7 +497,7 @@ void TMainForm::FormDestroy() {
         }
         QDir().rmdir(temp);
     }
-    MainFormReady = false;
+    mainFormReady_ = false;
 }
 
 void TMainForm::SessionEnding(QSessionManager& manager) {
@@ -501,6 +509,8 @@ void TMainForm::SessionEnding(QSessionManager& manager) {
         Paint->SessionEnding(false);
     }
 }
+
+std::unique_ptr<TMainWindow> CreateMainWindow() { return std::make_unique<TMainForm>(); }
 
 QImage TMainForm::Render() {
     QImage img(size(), QImage::Format_ARGB32);

@@ -13,6 +13,7 @@
 #include "shell/Basics.h"
 #include "shell/HistoryPage.h"
 #include "shell/MainPage.h"
+#include "shell/MainWindow.h"
 #include "shell/PaintPage.h"
 #include "shell/Page.h"
 
@@ -24,18 +25,22 @@ namespace orb {
 class TBaseBtn;
 class TPictureImage;
 
-// Program-wide state of the shell.
-extern bool MainFormReady;
-
-class TMainForm : public QWidget, public TPageHost {
+class TMainForm : public QWidget, public TPageHost, public TMainWindow {
     Q_OBJECT
 public:
     TMainForm();
     ~TMainForm() override;
 
-    // Whether creation succeeded: false when the screen is below the minimum size
-    // (the caller ends the process with exit code 1).
-    bool Created() const { return created_; }
+    // --- TMainWindow ---
+    QWidget& Widget() override { return *this; }
+    bool Created() const override { return created_; }
+    // Set at the end of creation, cleared when closing begins and at destruction.
+    bool MainFormReady() const override { return mainFormReady_; }
+    void Activate() override;
+    void SessionEnding(QSessionManager& manager) override;
+    void Silence() override;
+    void GoToPage(const QString& page) override;
+    TPaintPage& PaintingPage() override { return *Paint; }
 
     // --- Controls (objectName = design name) ---
     QWidget* MainFormPanel = nullptr;
@@ -73,13 +78,6 @@ public:
     void MinimizeSBtnClick();
     void QuitSBtnClick();
 
-    // A session that ends: the change prompt when the session allows it, else a changed
-    // drawing is kept in the user's folder.
-    void SessionEnding(QSessionManager& manager);
-
-    // Activation by a second instance.
-    void Activate();
-
     QString MusicFile() const { return musicFile_; }
     // Every round button of every page.
     QList<TBaseBtn*> RoundButtons() const;
@@ -108,6 +106,7 @@ private:
     void Music(bool start);
 
     TAppData data_;
+    bool mainFormReady_ = false;
     bool quitting_ = false;  // the quit button already asked
     bool created_ = false;
     bool shown_ = false;

@@ -4,6 +4,7 @@
 
 #include "library/PictureImage.h"
 #include "platform/Display.h"
+#include "shell/Application.h"
 
 namespace orb {
 
@@ -26,9 +27,11 @@ void SetMainPictureLoader(TPictureImage* loader) { g_loader = loader; }
 
 QImage LoadPictureFile(const QString& path) {
     TPictureImage& loader = MainPictureLoader();
-    loader.SetImageName(path);
+    const TOutcome loaded = loader.SetImageName(path);
+    // A picture that failed part-way is shown as far as it was decoded.
     QImage img = loader.HasPicture() ? loader.Picture() : QImage();
-    loader.SetImageName(QString());
+    (void)loader.SetImageName(QString());  // emptying cannot fail
+    TApplication::ShowFailure(loaded.Failure());
     return img;
 }
 

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <random>
 
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 #include "library/PictureArchive.h"
 #include "library/iDbRecs.h"
 

@@ -76,7 +76,7 @@ void Component(benchmark::State& st, const Format* f) {
     image.SetImageReadRes(orb::TLoadResolution::lColorTrue);
     image.SetImageDither(false);
     for (auto _ : st) {
-        image.SetImageName(file);
+        (void)image.SetImageName(file);
         if (!image.HasPicture()) st.SkipWithError("load failed");
         benchmark::DoNotOptimize(image.Picture().constBits());
     }
@@ -121,7 +121,7 @@ void Alternating(benchmark::State& st, const Format* f) {
             benchmark::DoNotOptimize(img.constBits());
         }
         double t2 = ThreadSeconds();
-        image.SetImageName(file);
+        (void)image.SetImageName(file);
         double t3 = ThreadSeconds();
         qt += t1 - t0;
         codec += t2 - t1;

@@ -25,8 +25,10 @@
 #include "shell/ColorPage.h"
 #include "shell/Intro.h"
 #include "shell/MMBtns.h"
-#include "shell/Main.h"
+#include "shell/MainWindow.h"
 #include "shell/MsgDlg.h"
+#include "shell/PaintPage.h"
+#include "shell/PaintPanels.h"
 
 namespace {
 
@@ -98,7 +100,9 @@ bool WriteLayoutReport(QWidget& form, const QString& path) {
 
 // Colours the first drawing as a user would: several fills in different colours and fill
 // styles, then a pen stroke; a screenshot after each step and the picture as a BMP file.
-int RunDemo(orb::TMainForm& form, const QString& dir) {
+int RunDemo(orb::TMainWindow& main, const QString& dir) {
+    QWidget& form = main.Widget();
+    orb::TPaintPage& paint = main.PaintingPage();
     QDir().mkpath(dir);
     int step = 0, failures = 0;
     auto shot = [&](const QString& what) {
@@ -110,14 +114,14 @@ int RunDemo(orb::TMainForm& form, const QString& dir) {
         else
             ++failures;
     };
-    form.MenuSBtnClick(form.Main->MainPaintSBtn);
+    main.GoToPage("Paint");
     shot("paint-page");
-    if (!orb::DetailWindowAlive() || form.Paint->Session().Picture().isNull()) {
+    if (!orb::DetailWindowAlive() || paint.Session().Picture().isNull()) {
         std::fprintf(stderr, "Orbelle: no drawing to colour (is Mandala.dat there?)\n");
         return 2;
     }
     orb::TDetailWindow* w = orb::DetailWindow();
-    orb::TPaintSession& session = form.Paint->Session();
+    orb::TPaintSession& session = paint.Session();
     const QImage pic = session.Picture();
     // Seeds: white pixels along a line from the centre outward, far enough apart.
     std::vector<QPoint> seeds;
@@ -145,23 +149,23 @@ int RunDemo(orb::TMainForm& form, const QString& dir) {
     };
     const int hues[] = {8, 58, 92, 33, 75, 0};
     const int styles[] = {0, 0, 5, 0, 1, 6};
-    form.Paint->SpeedBtnClick(form.Paint->PaintSBtn);
+    paint.SpeedBtnClick(paint.PaintSBtn);
     for (size_t i = 0; i < seeds.size(); ++i) {
-        form.Paint->Colour->HScroller->setValue(hues[i]);
-        form.Paint->Colour->SScroller->setValue(i % 2 ? 55 : 80);
-        form.Paint->Colour->VScroller->setValue(100);
-        form.Paint->Colour->BrushStyleLst->setCurrentIndex(styles[i]);
+        paint.Colour->HScroller->setValue(hues[i]);
+        paint.Colour->SScroller->setValue(i % 2 ? 55 : 80);
+        paint.Colour->VScroller->setValue(100);
+        paint.Colour->BrushStyleLst->setCurrentIndex(styles[i]);
         w->FormMouseDown(Qt::LeftButton, windowPoint(seeds[i]));
         w->FormMouseUp(Qt::LeftButton, windowPoint(seeds[i]));
         shot(QStringLiteral("fill%1").arg(i + 1));
     }
     // A pen stroke: a small arc near the centre.
-    form.Paint->SpeedBtnClick(form.Paint->PenSBtn);
-    form.Paint->Colour->BrushStyleLst->setCurrentIndex(0);
-    form.Paint->Colour->HScroller->setValue(66);
-    form.Paint->Colour->SScroller->setValue(90);
-    form.Paint->Colour->VScroller->setValue(70);
-    form.Paint->Colour->PenWidth->SetValue(4);
+    paint.SpeedBtnClick(paint.PenSBtn);
+    paint.Colour->BrushStyleLst->setCurrentIndex(0);
+    paint.Colour->HScroller->setValue(66);
+    paint.Colour->SScroller->setValue(90);
+    paint.Colour->VScroller->setValue(70);
+    paint.Colour->PenWidth->SetValue(4);
     const int rad = pic.width() / 6;
     w->FormMouseDown(Qt::LeftButton, windowPoint(QPoint(c.x() + rad, c.y())));
     for (int a = 0; a <= 90; a += 6) {
@@ -176,15 +180,20 @@ int RunDemo(orb::TMainForm& form, const QString& dir) {
     writer.SetPicture(session.Picture());
     writer.SetImageWriteRes(orb::TSaveResolution::sColorTrue);
     const QString bmp = QDir(dir).filePath("coloured.bmp");
-    if (writer.SaveAsBmp(bmp))
+    if (const orb::TOutcome written = writer.SaveAsBmp(bmp); written) {
         std::printf("%s\n", qPrintable(bmp));
-    else
+    } else {
+        std::fprintf(stderr, "Orbelle: cannot write %s: %s\n", qPrintable(bmp),
+                     qPrintable(written.Failure().Text()));
         ++failures;
-    form.Paint->DeclineChanges();  // written out: no question when the demo ends
+    }
+    paint.DeclineChanges();  // written out: no question when the demo ends
     return failures == 0 ? 0 : 2;
 }
 
-int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
+int WriteScreenshots(orb::TMainWindow& main, const QString& dir) {
+    QWidget& form = main.Widget();
+    orb::TPaintPage& paint = main.PaintingPage();
     QDir().mkpath(dir);
     const struct {
         const char* page;
@@ -193,12 +202,7 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
     int failures = 0;
     for (const auto& p : pages) {
         // Through the menu, as a user gets there: the lists and the first drawing load.
-        if (QString(p.page) == "History")
-            form.MenuSBtnClick(form.Main->MainHistorySBtn);
-        else if (QString(p.page) == "Paint")
-            form.MenuSBtnClick(form.Main->MainPaintSBtn);
-        else
-            form.Notebook->SetActivePage(p.page);
+        main.GoToPage(p.page);
         QApplication::processEvents();
         const QString path = QDir(dir).filePath(p.file);
         if (!Shot(form).save(path)) {
@@ -209,7 +213,7 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
         }
     }
     // The paint page with the drawing settings.
-    form.Paint->PaintNotebook->SetActivePage("ColorPage");
+    paint.PaintNotebook->SetActivePage("ColorPage");
     QApplication::processEvents();
     const QString colourPath = QDir(dir).filePath("paint-colour.png");
     if (Shot(form).save(colourPath))
@@ -217,9 +221,9 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
     else
         ++failures;
     // The scale page, zoomed in with the zoom tool chosen, and the full-screen view.
-    form.Paint->SpeedBtnClick(form.Paint->ZoomInSBtn);
-    form.Paint->Scale->ScaleListBox->setCurrentRow(9);  // "250%"
-    form.Paint->Scale->ScaleListBoxClick();
+    paint.SpeedBtnClick(paint.ZoomInSBtn);
+    paint.Scale->ScaleListBox->setCurrentRow(9);  // "250%"
+    paint.Scale->ScaleListBoxClick();
     QApplication::processEvents();
     const QString scalePath = QDir(dir).filePath("paint-scale.png");
     if (Shot(form).save(scalePath))
@@ -228,7 +232,7 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
         ++failures;
     if (orb::DetailWindowAlive()) {
         orb::TMaxZoomWindow full(&form);
-        full.ItemImage->SetImage(form.Paint->Session().Picture());
+        full.ItemImage->SetImage(paint.Session().Picture());
         full.show();
         QApplication::processEvents();
         const QString fullPath = QDir(dir).filePath("fullscreen.png");
@@ -237,9 +241,9 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
         else
             ++failures;
     }
-    form.Paint->Scale->OriginalSize();
-    form.Paint->PaintNotebook->SetActivePage("FilePage");
-    form.Notebook->SetActivePage("Main");
+    paint.Scale->OriginalSize();
+    paint.PaintNotebook->SetActivePage("FilePage");
+    main.GoToPage("Main");
     // The small windows too.
     auto save = [&](QWidget& w, const char* file) {
         w.show();
@@ -265,21 +269,22 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
 
 namespace orb {
 
-int RunUnattended(TMainForm& form, const THarnessOptions& o) {
-    form.SoundSBtn->SetButtonIsDown(true);  // no music while rendering
-    form.show();
+int RunUnattended(TMainWindow& main, const THarnessOptions& o) {
+    main.Silence();  // no music while rendering
+    main.Widget().show();
     QApplication::processEvents();
     int rc = 0;
-    if (!o.screenshotDir.isEmpty()) rc = WriteScreenshots(form, o.screenshotDir);
-    if (!o.demoDir.isEmpty() && rc == 0) rc = RunDemo(form, o.demoDir);
-    form.Paint->DeclineChanges();  // nobody to ask
-    form.close();
+    if (!o.screenshotDir.isEmpty()) rc = WriteScreenshots(main, o.screenshotDir);
+    if (!o.demoDir.isEmpty() && rc == 0) rc = RunDemo(main, o.demoDir);
+    main.PaintingPage().DeclineChanges();  // nobody to ask
+    main.Widget().close();
     return rc;
 }
 
-void AttachHarness(TMainForm& form, const THarnessOptions& o) {
+void AttachHarness(TMainWindow& main, const THarnessOptions& o) {
+    QWidget& form = main.Widget();
     if (o.quitAfterPaint) {
-        form.SoundSBtn->SetButtonIsDown(true);  // silence: the toggle at show stops it
+        main.Silence();  // the toggle at show stops the music
         form.installEventFilter(new QuitAfterPaint(&form));
     }
     if (!o.layoutReport.isEmpty())

@@ -5,7 +5,7 @@
 
 namespace orb {
 
-class TMainForm;
+class TMainWindow;
 
 struct THarnessOptions {
     QString screenshotDir;  // --screenshot DIR: every page and window as PNG files
@@ -17,8 +17,8 @@ struct THarnessOptions {
 
 // Shows the window, writes the screenshots and runs the demo, then closes the window; the exit
 // code (0 when every file was written).
-int RunUnattended(TMainForm& form, const THarnessOptions& options);
+int RunUnattended(TMainWindow& form, const THarnessOptions& options);
 // For an interactive start: ends the program at the first paint, writes the layout report.
-void AttachHarness(TMainForm& form, const THarnessOptions& options);
+void AttachHarness(TMainWindow& form, const THarnessOptions& options);
 
 }  // namespace orb

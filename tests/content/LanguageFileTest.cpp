@@ -34,8 +34,8 @@ const char* const kBrushStyles[] = {
     "Kruis", "Diagonaal Kruis"};
 
 struct LngScope {
-    explicit LngScope(int id) : saved(orb::LngID) { orb::LngID = id; }
-    ~LngScope() { orb::LngID = saved; }
+    explicit LngScope(int id) : saved(orb::LngID()) { orb::SetLngID(id); }
+    ~LngScope() { orb::SetLngID(saved); }
     int saved;
 };
 
@@ -138,7 +138,7 @@ TEST(LanguageFile, EnglishTextsAreTranslated) {
     for (int id : kIds) {
         LngScope nl(31);
         const QString dutch = orb::GetLangText(id, "MainForm", kFile, "");
-        orb::LngID = 44;
+        orb::SetLngID(44);
         const QString english = orb::GetLangText(id, "MainForm", kFile, "");
         if (dutch.isEmpty() || dutch.size() < 3) continue;  // symbols and empty captions
         ++total;

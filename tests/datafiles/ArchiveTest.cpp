@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <cstring>
 
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 #include "library/PictureArchive.h"
 #include "tests/datafiles/TestFiles.h"
 

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 #include "platform/Tags.h"
 #include "shell/LanguageTexts.h"
 #include "tests/datafiles/TestFiles.h"
@@ -57,9 +57,9 @@ protected:
     void SetUp() override {
         file = dir.filePath("Orbelle.lng");
         Write(kLanguages);
-        savedId = orb::LngID;
+        savedId = orb::LngID();
     }
-    void TearDown() override { orb::LngID = savedId; }
+    void TearDown() override { orb::SetLngID(savedId); }
     void Write(const QByteArray& description) {
         orb::TTableFileIn in;
         QString error;
@@ -95,21 +95,21 @@ T* Tagged(QWidget* parent, int tag, const char* name) {
 }  // namespace
 
 TEST_F(LanguageTexts, LanguageIdChoosesTheTable) {
-    orb::LngID = 44;
+    orb::SetLngID(44);
     EXPECT_EQ(orb::GetLangText(2, "MainForm", file, "Ja"), "Yes");
-    orb::LngID = 31;
+    orb::SetLngID(31);
     EXPECT_EQ(orb::GetLangText(2, "MainForm", file, "Ja"), "Ja (bestand)");
     EXPECT_EQ(orb::GetLangText(3, "MainForm", file, "Nee"), "Nee");  // no record: default
-    orb::LngID = 49;                                                 // not in "Contents"
+    orb::SetLngID(49);                                                 // not in "Contents"
     EXPECT_EQ(orb::GetLangText(2, "MainForm", file, "Ja"), "Ja");
-    orb::LngID = 44;
+    orb::SetLngID(44);
     EXPECT_EQ(orb::GetLangText(2, "Other", file, "Ja"), "Ja");       // no such section table
     EXPECT_EQ(orb::GetLangText(52, "MainForm", file, "Titel"), "");  // an empty text is a text
     EXPECT_EQ(orb::GetLangText(2, "MainForm", dir.filePath("none.lng"), "Ja"), "Ja");
 }
 
 TEST_F(LanguageTexts, FileIsReadAfreshOnEveryCall) {
-    orb::LngID = 44;
+    orb::SetLngID(44);
     EXPECT_EQ(orb::GetLangText(2, "MainForm", file, "Ja"), "Yes");
     QByteArray changed = kLanguages;
     changed.replace("record 2 Yes", "record 2 Yep");
@@ -118,7 +118,7 @@ TEST_F(LanguageTexts, FileIsReadAfreshOnEveryCall) {
 }
 
 TEST_F(LanguageTexts, ApplyLanguageTranslatesTheWindow) {
-    orb::LngID = 44;
+    orb::SetLngID(44);
     QWidget window;
     orb::SetTag(&window, 900);
     window.setWindowTitle("Orbelle");
@@ -181,7 +181,7 @@ TEST_F(LanguageTexts, ApplyLanguageTranslatesTheWindow) {
 }
 
 TEST_F(LanguageTexts, CaptionPropertyWinsAndSingleComponentsTranslate) {
-    orb::LngID = 44;
+    orb::SetLngID(44);
     QWidget window;
     auto* skinned = Tagged<CaptionWidget>(&window, 100, "HelpSBtn");
     skinned->text = "Hulp";
@@ -205,7 +205,7 @@ TEST_F(LanguageTexts, CaptionPropertyWinsAndSingleComponentsTranslate) {
 }
 
 TEST_F(LanguageTexts, MenusAreWalkedWhateverTheirTag) {
-    orb::LngID = 44;
+    orb::SetLngID(44);
     QWidget window;
     auto* bar = new QMenuBar(&window);  // Tag 0: still translated item by item
     QMenu* menu = bar->addMenu("Hulp");
@@ -221,7 +221,7 @@ TEST_F(LanguageTexts, MenusAreWalkedWhateverTheirTag) {
 }
 
 TEST_F(LanguageTexts, NoFileLeavesTheDesignTexts) {
-    orb::LngID = 44;
+    orb::SetLngID(44);
     QWidget window;
     QLabel label("Hulp", &window);
     orb::SetTag(&label, 100);

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <cstring>
 
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 #include "library/TarnBase.h"
 #include "tests/datafiles/TestFiles.h"
 

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <cstring>
 
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 #include "library/iDbRecs.h"
 #include "tests/datafiles/TestFiles.h"
 

@@ -5,7 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 #include "library/PictureArchive.h"
 #include "library/TarnBase.h"
 #include "library/iDbRecs.h"

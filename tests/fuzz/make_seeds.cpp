@@ -6,7 +6,7 @@
 #include <string>
 
 #include "library/CodecLibrary.h"
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 
 namespace {
 

@@ -2,10 +2,13 @@
 # Layers point only downward: platform <- library <- paint <- shell.
 # 1. The build refuses an upward include (and accepts a downward one, so the refusal is not
 #    some other failure). 2. No source file of a lower layer names a higher one. 3. No include
-#    by a relative path. 4. No include loop inside a folder.
+#    by a relative path. 4. No include loop inside a folder. 5. Inside shell/, only the main
+#    window's own source includes its header.
+# With "-" for the build folder only the source checks (2-5) run.
 set -u
 build="$1" src="$2"
 fail=0
+if [ "$build" != "-" ]; then
 if ! cmake --build "$build" --target layer_probe_paint_down >/tmp/layers.$$ 2>&1; then
   echo "a downward include did not build:"; cat /tmp/layers.$$; fail=1
 fi
@@ -17,6 +20,7 @@ for t in layer_probe_paint_up layer_probe_library_up; do
   fi
 done
 rm -f /tmp/layers.$$
+fi
 check() {  # folder, forbidden folders...
   local dir="$1"; shift
   for up in "$@"; do
@@ -68,4 +72,10 @@ sys.exit(0 if all(visit(n) for n in sorted(edges) if n not in state) else 1)
 PY
   then fail=1; fi
 done
+# 5. The pages, the panels, the entry point and the unattended runs reach the main window
+#    through TPageHost and TMainWindow; its header is Main.cpp's alone.
+if grep -rnE '#include "(shell/)?Main\.h"' "$src/shell" --include='*.cpp' --include='*.h' |
+   grep -v "^$src/shell/Main\.cpp:"; then
+  echo "shell/ includes Main.h outside Main.cpp"; fail=1
+fi
 exit $fail

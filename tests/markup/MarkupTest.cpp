@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QMouseEvent>
 #include <QFontMetrics>
 #include <QImage>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "library/PrsCtrl.h"
+#include "platform/Outward.h"
 #include "platform/Paths.h"
 
 using orb::TMarkupControl;
@@ -206,6 +208,31 @@ TEST(MarkupImages, ArchivelessCacheSurvivesFileRemovalUntilNewText) {
     pg.ctrl->SetMarkupText("<IMG NAME=c.bmp WIDTH=5>");
     EXPECT_TRUE(pg.ctrl->FindImage("c.bmp").isNull());
     EXPECT_EQ(pg.ctrl->Placed()[0].What, TMarkupControl::TPlaced::Frame);
+}
+
+TEST(MarkupImages, AnUndecodablePictureIsHandedToTheOwnerOnceAndShowsNothingItself) {
+    PictureFolder pf;
+    pf.Add("good.bmp", 8, 8);
+    QFile bad(pf.dir.path() + "/bad.bmp");
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray("BM\x10\x00\x00\x00garbage-not-a-bitmap", 26));
+    bad.close();
+    struct NoBoxes : orb::Outward {
+        int shown = 0;
+        void Message(const QString&, const QString&, orb::MessageKind) override { ++shown; }
+    } out;
+    orb::SetOutward(&out);
+    Page pg;
+    QList<orb::TFailure> told;
+    pg.ctrl->OnFailure = [&](const orb::TFailure& f) { told.append(f); };
+    pg.ctrl->SetMarkupText("<IMG NAME=good.bmp><IMG NAME=bad.bmp WIDTH=5>");
+    pg.ctrl->FindImage("bad.bmp");  // cached: not told again
+    orb::SetOutward(nullptr);
+    ASSERT_EQ(told.size(), 1);
+    ASSERT_FALSE(told[0].Notes().isEmpty());
+    EXPECT_EQ(told[0].Notes().last(),
+              (orb::TFailureNote{"Reading bmp file failed", "Information", orb::MessageKind::Info}));
+    EXPECT_EQ(out.shown, 0);
 }
 
 TEST(MarkupLinks, AreasFollowTheLinkAcrossAWrap) {

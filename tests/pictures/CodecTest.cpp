@@ -240,12 +240,14 @@ TEST_F(CodecFiles, WriterFailuresAreReportedNotRaised) {
     EXPECT_EQ(codec::WriteBmp(F("x.bmp"), 24, QImage(), {}), codec::ErrNoBitmap);
     EXPECT_EQ(codec::WriteBmp(F("x.bmp"), 16, QImage(4, 4, QImage::Format_RGB32), {}),
               codec::ErrDepth);
+    // The codec layer shows nothing: a failed status becomes one error note for the caller.
     RecordingOutward rec;
-    EXPECT_FALSE(codec::Report(codec::ErrWrite));
-    EXPECT_TRUE(codec::Report(codec::Ok));
-    ASSERT_EQ(rec.boxes.size(), 1u);
-    EXPECT_EQ(rec.boxes[0].kind, MessageKind::Error);
-    EXPECT_EQ(rec.boxes[0].text, codec::ErrorText(uint16_t(codec::ErrWrite)));
+    const TFailure failed = codec::Failure(codec::ErrWrite);
+    EXPECT_FALSE(codec::Failure(codec::Ok).Failed());
+    ASSERT_EQ(failed.Notes().size(), 1);
+    EXPECT_EQ(failed.Notes()[0], (TFailureNote{codec::ErrorText(uint16_t(codec::ErrWrite)), "Error",
+                                               MessageKind::Error}));
+    EXPECT_TRUE(rec.boxes.empty());
 }
 
 // Every format cut short or damaged: a failure status, never a crash; a cut file may

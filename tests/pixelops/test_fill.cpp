@@ -235,6 +235,30 @@ TEST(FloodFill, MatchesReferenceForEveryStyleAndSwitchPoint) {
     EXPECT_GT(cases, 500);
 }
 
+// The automatic choice weighs the box the search has reached against the picture's runs:
+// a maze away from the picture's edges, walled off among small cells of its colour, and a
+// maze that is the whole picture; the fill is the same whichever way it goes.
+TEST(FloodFill, AutomaticChoiceOnMazesAmongCellsAndAlone) {
+    std::mt19937 rng(41);
+    const QRgb white = 0xffffffff, paint = 0xffc03070;
+    QImage cells = Filled(420, 360, white);
+    for (int y = 0; y < cells.height(); ++y)
+        for (int x = 0; x < cells.width(); ++x)
+            if (x % 4 == 3 || y % 4 == 3) cells.setPixel(x, y, 0xff000000);
+    const QImage inner = orbtest::Maze(rng, 90, 70);  // 181 x 141, walls all round
+    for (int y = 0; y < inner.height(); ++y)
+        for (int x = 0; x < inner.width(); ++x) cells.setPixel(77 + x, 101 + y, inner.pixel(x, y));
+    const QImage alone = orbtest::Maze(rng, 150, 120);
+    for (const auto& [art, seed] : {std::pair{cells, QPoint(78, 102)}, {cells, QPoint(300, 20)},
+                                    {alone, QPoint(1, 1)}, {alone, QPoint(299, 239)}}) {
+        ASSERT_EQ(art.pixel(seed), white);
+        QImage img = art;
+        FloodFill(img, seed, paint, FillStyle::Solid);
+        EXPECT_EQ(orbtest::CountDiff(img, ReferenceFill(art, seed, paint, FillStyle::Solid)), 0)
+            << art.width() << "x" << art.height() << " seed " << seed.x() << "," << seed.y();
+    }
+}
+
 TEST(FloodFill, EveryStyleOnLabelledRows) {
     std::mt19937 rng(77);
     const QImage art = orbtest::RandomLineArt(rng, 150, 90);

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 #include "paint/DtlWin.h"
 #include "platform/Display.h"
 #include "platform/Paths.h"
@@ -260,7 +260,10 @@ TEST(Catalogue, UndecodableDrawingClearsThePaintingWindow) {
     EXPECT_EQ(DetailWindow()->Session().Zoom(), 1000);
     EXPECT_EQ(DetailWindow()->Session().OffsetX(), 0);
     EXPECT_EQ(c.f->Paint->Scale->ScaleEdit->text(), "100%");
-    EXPECT_GT(c.out.rec.messages.size(), messagesBefore);
+    // The reader returns why; the shell shows it: the codec layer's error, then the reader's.
+    const QStringList shown = c.out.rec.messages.mid(messagesBefore);
+    ASSERT_EQ(shown.size(), 2) << shown.join(" | ").toStdString();
+    EXPECT_EQ(shown[1], "Reading bmp file failed");
     EXPECT_FALSE(c.f->Paint->PenSBtn->isEnabled());
     EXPECT_FALSE(c.f->Paint->SaveSBtn->isEnabled());
     // The good drawing loads again afterwards.

@@ -80,19 +80,19 @@ TEST(AskYesNo, ScriptedAnswerComesThrough) {
 }
 
 TEST(Intro, ChoosingTheLanguageSetsItAndCloses) {
-    LngID = 44;
+    SetLngID(44);
     TIntroForm f;
-    EXPECT_TRUE(IntroFormAlive);
+    EXPECT_TRUE(IntroFormAlive());
     EXPECT_EQ(f.LingoLst->currentIndex(), -1);
     f.open();
     f.LingoLstChange(0);
-    EXPECT_EQ(LngID, 31);
+    EXPECT_EQ(LngID(), 31);
     EXPECT_FALSE(f.isVisible());
     f.LingoLstChange(1);
-    EXPECT_EQ(LngID, 44);
+    EXPECT_EQ(LngID(), 44);
     f.LingoLstChange(-1);  // no entry counts as Dutch
-    EXPECT_EQ(LngID, 31);
-    LngID = 44;
+    EXPECT_EQ(LngID(), 31);
+    SetLngID(44);
 }
 
 TEST(Intro, PictureChosenByDisplayDepth) {
@@ -110,46 +110,46 @@ TEST(Intro, PictureChosenByDisplayDepth) {
 
 TEST(AboutBox, HidesOnKeysAndFocusLossAndComesBack) {
     ShowAboutBox();
-    ASSERT_TRUE(AboutBoxAlive);
-    TAboutBox* first = AboutBox;
+    ASSERT_TRUE(AboutBoxAlive());
+    TAboutBox* first = AboutBox();
     EXPECT_TRUE(first->isVisible());
     QTest::keyClick(first, Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_TRUE(first->isVisible());
     QTest::keyClick(first, Qt::Key_Escape);
     EXPECT_FALSE(first->isVisible());
     ShowAboutBox();
-    EXPECT_EQ(AboutBox, first);  // the same box again
+    EXPECT_EQ(AboutBox(), first);  // the same box again
     EXPECT_TRUE(first->isVisible());
     QEvent deactivate(QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(first, &deactivate);
     EXPECT_FALSE(first->isVisible());
     delete first;
-    EXPECT_FALSE(AboutBoxAlive);
+    EXPECT_FALSE(AboutBoxAlive());
 }
 
 TEST(AboutBox, HotSpotsOpenTheirSites) {
     ScopedOutward out;
     ShowAboutBox();
-    AboutBox->PublisherSBtn->Click();
-    EXPECT_FALSE(AboutBox->isVisible());
+    AboutBox()->PublisherSBtn->Click();
+    EXPECT_FALSE(AboutBox()->isVisible());
     // A click that reaches the hidden box (held back during the pause at exit) does nothing.
-    AboutBox->TessvaleSBtn->Click();
+    AboutBox()->TessvaleSBtn->Click();
     EXPECT_EQ(out.rec.urls, QStringList({TAboutBox::PublisherAddress()}));
     ShowAboutBox();
-    AboutBox->TessvaleSBtn->Click();
+    AboutBox()->TessvaleSBtn->Click();
     EXPECT_EQ(out.rec.urls,
               QStringList({TAboutBox::PublisherAddress(), TAboutBox::MakerAddress()}));
-    EXPECT_FALSE(AboutBox->isVisible());
-    EXPECT_FALSE(AboutBox->TessvaleSBtn->FaceVisible);
-    EXPECT_EQ(AboutBox->AboutBoxImage->size(), QSize(325, 325));
-    delete AboutBox;
+    EXPECT_FALSE(AboutBox()->isVisible());
+    EXPECT_FALSE(AboutBox()->TessvaleSBtn->FaceVisible);
+    EXPECT_EQ(AboutBox()->AboutBoxImage->size(), QSize(325, 325));
+    FreeAboutBox();
 }
 
 TEST(AboutBox, CentredOnTheMainWindowEachTimeElseOnTheScreen) {
     SetSimulatedScreen(QSize(1024, 768));
     ShowAboutBox();  // no main window: the screen's centre
-    ASSERT_TRUE(AboutBoxAlive);
-    EXPECT_EQ(AboutBox->pos(), QPoint((1024 - 329) / 2, (768 - 329) / 2));
+    ASSERT_TRUE(AboutBoxAlive());
+    EXPECT_EQ(AboutBox()->pos(), QPoint((1024 - 329) / 2, (768 - 329) / 2));
     CloseAboutBox();
     {
         // Hidden, as at exit, and moved since the box was first made.
@@ -157,19 +157,19 @@ TEST(AboutBox, CentredOnTheMainWindowEachTimeElseOnTheScreen) {
         main.setObjectName("MainForm");
         main.setGeometry(100, 40, 640, 480);
         ShowAboutBox();
-        EXPECT_EQ(AboutBox->pos(), QPoint(100 + (640 - 329) / 2, 40 + (480 - 329) / 2));
+        EXPECT_EQ(AboutBox()->pos(), QPoint(100 + (640 - 329) / 2, 40 + (480 - 329) / 2));
         CloseAboutBox();
         main.move(301, 200);
         ShowAboutBox();
-        EXPECT_EQ(AboutBox->pos(), QPoint(301 + (640 - 329) / 2, 200 + (480 - 329) / 2));
-        EXPECT_TRUE(AboutBox->isVisible());
+        EXPECT_EQ(AboutBox()->pos(), QPoint(301 + (640 - 329) / 2, 200 + (480 - 329) / 2));
+        EXPECT_TRUE(AboutBox()->isVisible());
     }
-    delete AboutBox;
+    FreeAboutBox();
     SetSimulatedScreen(QSize());
 }
 
 TEST(Intro, CentredOnTheScreen) {
-    const int saved = LngID;
+    const int saved = LngID();
     for (QSize screen : {QSize(800, 600), QSize(1280, 1024)}) {
         SetSimulatedScreen(screen);
         QPoint at(-1, -1);
@@ -178,11 +178,11 @@ TEST(Intro, CentredOnTheScreen) {
         QTimer poll;
         poll.setInterval(10);
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!IntroFormAlive || !IntroForm->isVisible()) return;
+            if (!IntroFormAlive() || !IntroForm()->isVisible()) return;
             poll.stop();
-            at = IntroForm->pos();
-            size = IntroForm->size();
-            IntroForm->LingoLstChange(1);
+            at = IntroForm()->pos();
+            size = IntroForm()->size();
+            IntroForm()->LingoLstChange(1);
         });
         poll.start();
         ShowIntro();
@@ -192,5 +192,5 @@ TEST(Intro, CentredOnTheScreen) {
         FreeIntro();
     }
     SetSimulatedScreen(QSize());
-    LngID = saved;
+    SetLngID(saved);
 }

@@ -311,7 +311,7 @@ TEST(MainForm, StartUpCreatesUserAndShutdownRemovesTemp) {
         f->show();
         f->QuitSBtnClick();
         EXPECT_FALSE(f->isVisible());
-        EXPECT_FALSE(MainFormReady);
+        EXPECT_FALSE(f->MainFormReady());
         f.form.reset();
         EXPECT_FALSE(QDir(programDir + "/T").exists());
         EXPECT_TRUE(QDir(programDir + "/User").exists());

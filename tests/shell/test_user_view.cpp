@@ -31,13 +31,13 @@ const QColor kOrange(255, 153, 51);
 // The real window in the real program folder, shown, so the language file is applied.
 struct ShownForm {
     ScopedOutward out;
-    int savedLng = LngID;
+    int savedLng = LngID();
     std::unique_ptr<TMainForm> form;
     ShownForm(QSize screen, int lng) {
         SetProgramFolder(ORBELLE_PROGRAM_DIR);
         RegisterProgramResources();
         SetSimulatedScreen(screen);
-        LngID = lng;
+        SetLngID(lng);
         form = std::make_unique<TMainForm>();
         form->SoundSBtn->SetButtonIsDown(true);  // no music: the toggle at show stops it
         form->show();
@@ -46,7 +46,7 @@ struct ShownForm {
     ~ShownForm() {
         form.reset();
         SetSimulatedScreen(QSize());
-        LngID = savedLng;
+        SetLngID(savedLng);
     }
     TMainForm* operator->() { return form.get(); }
 };
@@ -74,7 +74,7 @@ TEST(ShippedLanguage, EveryTaggedTextOfTheRealWindowComesFromTheTableAndFits) {
                     continue;
                 }
                 if (tag > 0) {
-                    EXPECT_EQ(l->text(), GetLangText(tag, "MainForm", LngFileName, "<no record>"))
+                    EXPECT_EQ(l->text(), GetLangText(tag, "MainForm", LngFileName(), "<no record>"))
                         << qPrintable(l->objectName());
                     ++checked;
                 }
@@ -190,7 +190,7 @@ TEST(PaintCatalogue, OneClickInTheMandalaListLoadsOnce) {
 }
 
 TEST(Intro, OnlyAChoiceClosesIt) {
-    const int saved = LngID;
+    const int saved = LngID();
     TIntroForm intro;
     intro.open();
     QTest::keyClick(&intro, Qt::Key_Escape);
@@ -200,6 +200,6 @@ TEST(Intro, OnlyAChoiceClosesIt) {
     intro.LingoLstChange(1);
     EXPECT_FALSE(intro.isVisible());
     EXPECT_EQ(intro.result(), QDialog::Accepted);
-    EXPECT_EQ(LngID, 44);
-    LngID = saved;
+    EXPECT_EQ(LngID(), 44);
+    SetLngID(saved);
 }

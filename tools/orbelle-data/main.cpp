@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "library/Cp1252.h"
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 #include "library/PictureArchive.h"
 #include "library/TarnBase.h"
 #include "library/iDbRecs.h"

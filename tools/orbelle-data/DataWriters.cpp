@@ -1,4 +1,4 @@
-#include "library/DataWriters.h"
+#include "tools/orbelle-data/DataWriters.h"
 
 #include <zlib.h>
 
