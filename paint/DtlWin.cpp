@@ -1,6 +1,7 @@
 #include "paint/DtlWin.h"
 
 #include <QMouseEvent>
+#include <QVariant>
 #include <QPainter>
 #include <QPaintEngine>
 #include <QWheelEvent>
@@ -84,7 +85,18 @@ void TDetailWindow::paintEvent(QPaintEvent*) {
         dpr_ = dpr;
         Compose(dpr);
     }
-    p.drawImage(QPointF(0, 0), FBuffer);
+    if (HasRoundOpening()) {
+        p.drawImage(QPointF(0, 0), ThroughOpening());
+        // The rim covers the opening's blended edge, so no seam shows between them.
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(QPen(rimColour_, rim_));
+        p.setBrush(Qt::NoBrush);
+        const double h = rim_ / 2;
+        p.drawEllipse(QRectF(rect()).adjusted(h, h, -h, -h));
+        p.setRenderHint(QPainter::Antialiasing, false);
+    } else {
+        p.drawImage(QPointF(0, 0), FBuffer);
+    }
     if (const auto band = session_.Band()) {
         // The band inverts what lies below it, so it shows on any colour.
         p.setCompositionMode(QPainter::RasterOp_NotDestination);
@@ -92,6 +104,41 @@ void TDetailWindow::paintEvent(QPaintEvent*) {
         p.setBrush(Qt::NoBrush);
         p.drawRect(*band);
     }
+}
+
+void TDetailWindow::SetRoundOpening(double rimWidth, const QColor& rimColour) {
+    rim_ = rimWidth;
+    rimColour_ = rimColour;
+    // Outside the opening the window is see-through, so what lies below is painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent, rimWidth < 0);
+    FOpening = QImage();
+    update();
+}
+
+QImage TDetailWindow::ThroughOpening() {
+    const qreal dpr = FBuffer.devicePixelRatio();
+    const QPair<QSize, double> key(FBuffer.size(), rim_ * dpr);
+    if (FOpening.isNull() || openingFor_ != key) {
+        // Drawn in device pixels, so its edge is as fine as the screen.
+        FOpening = QImage(FBuffer.size(), QImage::Format_ARGB32_Premultiplied);
+        FOpening.fill(Qt::transparent);
+        QPainter m(&FOpening);
+        m.setRenderHint(QPainter::Antialiasing, true);
+        m.setPen(Qt::NoPen);
+        m.setBrush(Qt::white);
+        const double in = rim_ / 2 * dpr;  // the middle of the rim
+        m.drawEllipse(QRectF(QPointF(0, 0), QSizeF(size()) * dpr).adjusted(in, in, -in, -in));
+        openingFor_ = key;
+    }
+    QImage out = FBuffer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    out.setDevicePixelRatio(1);
+    {
+        QPainter c(&out);
+        c.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        c.drawImage(0, 0, FOpening);
+    }
+    out.setDevicePixelRatio(dpr);
+    return out;
 }
 
 void TDetailWindow::resizeEvent(QResizeEvent*) {
@@ -124,6 +171,8 @@ TDetailWindow* ShowDetailWindow(QWidget* panel, TPaintSession& session) {
     }
     auto* w = new TDetailWindow(panel, session);
     w->setGeometry(panel->rect());
+    if (const QVariant rim = panel->property("OpeningRim"); rim.isValid())
+        w->SetRoundOpening(rim.toDouble(), panel->property("OpeningRimColour").value<QColor>());
     session.SetViewSize(w->size());
     session.SetView({1000, 0, 0});
     w->show();

@@ -30,6 +30,13 @@ public:
     // rectangle with both edges scaled, so neighbouring views meet without gaps.
     QRect DevicePictureRect(qreal dpr) const;
 
+    // Shows the view through a round opening: the ellipse inscribed in the window with a rim
+    // `rimWidth` logical pixels wide along its edge. Rim and opening are antialiased at the
+    // screen's resolution, over whatever lies below the window outside; the picture's own
+    // pixels stay hard.
+    void SetRoundOpening(double rimWidth, const QColor& rimColour);
+    bool HasRoundOpening() const { return rim_ >= 0; }
+
     // Mouse handlers (also driven directly by tests and the demo).
     void FormMouseDown(Qt::MouseButton button, QPoint p) { session_.Press(button, p); }
     void FormMouseMove(Qt::MouseButtons buttons, QPoint p) { session_.Move(buttons, p); }
@@ -45,8 +52,14 @@ protected:
 
 private:
     void Compose(qreal dpr);
+    // The buffer cut to the round opening, transparent outside it.
+    QImage ThroughOpening();
     TPaintSession& session_;
     QImage FBuffer;
+    double rim_ = -1;  // the round opening's rim width; negative for a plain rectangle
+    QColor rimColour_;
+    QImage FOpening;       // its coverage at device resolution
+    QPair<QSize, double> openingFor_;
     qreal dpr_ = 0;  // the ratio of the surface last painted on; 0 until then
 };
 
@@ -55,7 +68,8 @@ TDetailWindow* DetailWindow();
 inline bool DetailWindowAlive() { return DetailWindow() != nullptr; }
 
 // Creates the painting window for the session inside the panel (the view reset), or shows the
-// existing one again.
+// existing one again. A panel with the properties "OpeningRim" (a width in logical pixels) and
+// "OpeningRimColour" gets a round opening (SetRoundOpening).
 TDetailWindow* ShowDetailWindow(QWidget* panel, TPaintSession& session);
 
 }  // namespace orb

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <dlfcn.h>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -50,12 +51,29 @@ QString Outward::SaveFileName(QWidget* parent, const QString& title, const QStri
     return QFileDialog::getSaveFileName(parent, title, start, filter);
 }
 
+QString PdfPrinterName() { return QStringLiteral("PDF"); }
+
+QString DefaultPdfFile() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    return folder + "/Mandala.pdf";
+}
+
 bool Outward::PrintSetup(QWidget* parent, QPrinter& printer) {
+    // Without a system printer the dialog opens on printing to a PDF file, in the user's
+    // documents rather than the (possibly read-only) current folder.
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(DefaultPdfFile());
+    }
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
-QStringList Outward::Printers() { return QPrinterInfo::availablePrinterNames(); }
+QStringList Outward::Printers() {
+    // Printing to a PDF file always works, so it counts as an installed printer.
+    return QPrinterInfo::availablePrinterNames() << PdfPrinterName();
+}
 
 bool Outward::StartProgram(const QString& program, const QStringList& args,
                            const QString& workFolder) {

@@ -31,8 +31,10 @@ public:
                                  const QString& filter);
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& suggested, const QString& filter);
-    // Printer set-up dialog; true when the user confirmed.
+    // Printer set-up dialog; true when the user confirmed. Printing to a PDF file is one of
+    // its choices, and the one it opens on when the system has no printer.
     virtual bool PrintSetup(QWidget* parent, QPrinter& printer);
+    // The installed printers; the PDF printer (PdfPrinterName) is always among them.
     virtual QStringList Printers();
 
     // Starts a program detached; true on success.
@@ -52,6 +54,11 @@ private:
     struct Music;
     std::shared_ptr<Music> music_;
 };
+
+// The name the PDF printer has in Printers().
+QString PdfPrinterName();
+// Where printing to a PDF file goes unless the user chooses otherwise.
+QString DefaultPdfFile();
 
 // The active implementation. Never null.
 Outward& Out();

@@ -14,6 +14,17 @@ void SetProgramFolder(const QString& folder);
 // "User/" and "T/" folders, with a trailing '/'. Not created here.
 QString UserFolder();
 QString TempFolder();
+// The user's own folders for Orbelle: "~/.local/share/Orbelle/" and "~/.cache/Orbelle/" by
+// default, with a trailing '/'.
+QString UserDataFolder();
+QString UserCacheFolder();
+
+// Earlier versions kept the user's data one folder deeper ("Orbelle/Orbelle/"). Moves the
+// drawings found there into the user data folder's "User/", keeping every file: one whose
+// name is taken by a different file comes over under a free name ("roos (2).bmp"). Returns
+// how many files could not be moved; they stay where they were and are tried again next time.
+int AdoptEarlierUserData();
+
 // The fixed wallpaper file, overwritten by every "desktop background" command.
 QString WallpaperFile();
 

@@ -179,6 +179,7 @@ void TMainForm::FormCreate() {
     QApplication::setApplicationDisplayName("Orbelle");
 
     QDir::setCurrent(ProgramFolder());
+    AdoptEarlierUserData();
     QDir().mkpath(UserFolder());
     // The loader reads at the display's depth: 16 or 256 colours dithered, else true colour.
     anImage->UseDisplayDepth(DisplayDepth());

@@ -52,10 +52,9 @@ TPaintPage::TPaintPage(TPageHost& host, QWidget* page) : TPage(host, page) {
     MandalaPanel = new QWidget(page);
     MandalaPanel->setObjectName("MandalaPanel");
     MandalaPanel->setGeometry(40, 10, 430, 430);
-    MandalaPanel->setAutoFillBackground(true);
-    QPalette mp = MandalaPanel->palette();
-    mp.setColor(QPalette::Window, Qt::black);
-    MandalaPanel->setPalette(mp);
+    // The painting window inside draws the opening and its rim smooth, over the shape.
+    MandalaPanel->setProperty("OpeningRim", double(MandalaPanelShape->PenWidth));
+    MandalaPanel->setProperty("OpeningRimColour", MandalaPanelShape->PenColor);
 
     struct B {
         TBaseBtn** slot;
@@ -155,7 +154,9 @@ TPaintPage::~TPaintPage() {
 }
 
 void TPaintPage::Start() {
-    MandalaPanel->setMask(QRegion(MandalaPanel->rect(), QRegion::Ellipse));
+    // The mask only keeps clicks off the corners: it reaches past the circle, so the
+    // antialiased edge the painting window draws is not cut into steps.
+    MandalaPanel->setMask(QRegion(MandalaPanel->rect().adjusted(-2, -2, 2, 2), QRegion::Ellipse));
     Catalogue->Start();
 
     // Keys of the paint page; each acts as a click on its button when that is enabled.

@@ -271,3 +271,71 @@ TEST(Catalogue, UndecodableDrawingClearsThePaintingWindow) {
     EXPECT_EQ(DetailWindow()->Session().Picture().size(), QSize(6, 4));
     EXPECT_TRUE(c.f->Paint->PenSBtn->isEnabled());
 }
+
+namespace {
+QImage Filled(QColor c) {
+    QImage img(4, 4, QImage::Format_RGB32);
+    img.fill(c);
+    return img;
+}
+// Points the user's data and cache folders at folders of the test's own.
+struct UserHome {
+    QTemporaryDir data, cache;
+    UserHome() {
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+    }
+    ~UserHome() {
+        qunsetenv("XDG_DATA_HOME");
+        qunsetenv("XDG_CACHE_HOME");
+    }
+};
+}  // namespace
+
+TEST(UserData, LivesInOneOrbelleFolderWhenTheProgramFolderCannotBeWritten) {
+    UserHome home;
+    SetProgramFolder(home.data.filePath("no-such-program-folder"));
+    EXPECT_EQ(UserFolder(), home.data.path() + "/Orbelle/User/");
+    EXPECT_EQ(WallpaperFile(), home.data.path() + "/Orbelle/Mandala.bmp");
+    EXPECT_EQ(TempFolder(), home.cache.path() + "/Orbelle/T/");
+    SetProgramFolder(ORBELLE_PROGRAM_DIR);
+}
+
+TEST(UserData, DrawingsOfTheEarlierDoubledFolderMoveOverOnceAndNoneIsLost) {
+    UserHome home;
+    const QString earlier = home.data.path() + "/Orbelle/Orbelle/";
+    const QString now = home.data.path() + "/Orbelle/User/";
+    ASSERT_TRUE(QDir().mkpath(earlier + "User/Bloemen") && QDir().mkpath(now));
+    ASSERT_TRUE(Filled(Qt::red).save(earlier + "User/alleen.bmp"));
+    ASSERT_TRUE(Filled(Qt::green).save(earlier + "User/Bloemen/roos.bmp"));
+    // The same name on both sides: two different drawings, both kept.
+    ASSERT_TRUE(Filled(Qt::blue).save(earlier + "User/Mandala 1.bmp"));
+    ASSERT_TRUE(Filled(Qt::yellow).save(now + "Mandala 1.bmp"));
+    // The same drawing on both sides: one copy is enough.
+    ASSERT_TRUE(Filled(Qt::cyan).save(earlier + "User/beide.bmp"));
+    ASSERT_TRUE(QFile::copy(earlier + "User/beide.bmp", now + "beide.bmp"));
+    ASSERT_TRUE(Filled(Qt::gray).save(earlier + "Mandala.bmp"));
+
+    {
+        Catalogue c("Flowers=Flowers\r\nMine=User");  // start-up
+    }
+    auto colour = [](const QString& f) { return QImage(f).pixelColor(0, 0); };
+    EXPECT_EQ(colour(now + "alleen.bmp"), QColor(Qt::red));
+    EXPECT_EQ(colour(now + "Bloemen/roos.bmp"), QColor(Qt::green));
+    EXPECT_EQ(colour(now + "Mandala 1.bmp"), QColor(Qt::yellow));
+    EXPECT_EQ(colour(now + "Mandala 1 (2).bmp"), QColor(Qt::blue));
+    EXPECT_EQ(colour(now + "beide.bmp"), QColor(Qt::cyan));
+    EXPECT_EQ(QDir(now).entryList(QDir::Files).size(), 4);
+    EXPECT_FALSE(QFileInfo::exists(earlier + "User"));
+    // The desktop may still show the earlier wallpaper file: it stays.
+    EXPECT_EQ(colour(earlier + "Mandala.bmp"), QColor(Qt::gray));
+
+    // Once: a later start finds nothing to move and changes nothing.
+    ASSERT_TRUE(QFile::remove(now + "alleen.bmp"));
+    {
+        Catalogue c("Flowers=Flowers\r\nMine=User");
+    }
+    EXPECT_FALSE(QFileInfo::exists(now + "alleen.bmp"));
+    EXPECT_EQ(QDir(now).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(AdoptEarlierUserData(), 0);
+}

@@ -262,3 +262,18 @@ TEST(ClosePrompt, ALogoutThatCannotWaitSavesUnderANewName) {
     s.Change();
     EXPECT_NE(s.f->Paint->Files->SaveForLogout(), file);  // never over the earlier one
 }
+
+TEST(Printing, WithoutASystemPrinterThePdfPrinterEnablesTheButton) {
+    Saving s;
+    s.out.rec.printers = {};
+    s.f->Paint->Files->RefreshPrinters();
+    s.f->UpdateStatus();
+    EXPECT_FALSE(s.f->Paint->PrintSBtn->isEnabled());  // the rule itself: no printer, no button
+    // The real system: whatever CUPS has, printing to a PDF file is there.
+    SetOutward(nullptr);
+    EXPECT_TRUE(Out().Printers().contains(PdfPrinterName()));
+    s.f->Paint->Files->RefreshPrinters();
+    s.f->UpdateStatus();
+    EXPECT_TRUE(s.f->Paint->PrintSBtn->isEnabled());
+    SetOutward(&s.out.rec);
+}

@@ -118,3 +118,58 @@ TEST(HiDpiDrawing, ShapeOutlineWidthZeroIsOneLogicalPixel) {
         EXPECT_EQ(img.pixel(2, 2), qRgb(255, 255, 0));
     }
 }
+
+#include <cmath>
+
+#include "shell/Page.h"
+#include "tests/shell/Painting.h"
+
+// The round opening of the paint page, rendered as the screen shows it at ratios 1 and 2:
+// an orange rim at every angle, its edges blended with what lies on either side, and inside
+// it the drawing's own pixels, black or white, never a blend of the two.
+TEST(RoundOpening, EvenSmoothRimAroundAHardPicture) {
+    Painting p;
+    QWidget* panel = p.f->Paint->MandalaPanel;
+    p.w->show();
+    // Enlarged 4.4 times: the drawing covers the opening, each of its pixels a block.
+    p.w->Session().SetView({4400, 0, 0});
+    auto orange = [](QRgb c) { return qRed(c) > 220 && qGreen(c) > 120 && qGreen(c) < 190 && qBlue(c) < 90; };
+    // Between orange and white: red full, the others between theirs.
+    auto rimToWhite = [](QRgb c) {
+        return qRed(c) > 240 && qGreen(c) > 165 && qGreen(c) < 245 && qBlue(c) > 70 && qBlue(c) < 245;
+    };
+    for (const qreal dpr : {1.0, 2.0}) {
+        const QImage img = RenderAt(*p.f, dpr);
+        const QPointF centre = QPointF(panel->mapTo(p.f.get(), QPoint(0, 0))) + QPointF(panel->rect().center()) + QPointF(0.5, 0.5);
+        const double radius = panel->width() / 2.0;
+        int blended = 0;
+        const int angles = 144;
+        for (int a = 0; a < angles; ++a) {
+            const double t = 2 * M_PI * a / angles;
+            int rim = 0;
+            bool blend = false;
+            // Inwards from just outside the circle to well inside the rim, device pixel by pixel.
+            for (double r = radius + 1; r > radius - 6; r -= 1 / dpr) {
+                const QPoint d(int(std::floor((centre.x() + r * std::cos(t)) * dpr)),
+                               int(std::floor((centre.y() + r * std::sin(t)) * dpr)));
+                const QRgb c = img.pixel(d);
+                rim += orange(c);
+                blend |= rimToWhite(c);
+            }
+            EXPECT_GE(rim, int(dpr)) << "no rim at angle " << a << " ratio " << dpr;
+            blended += blend;
+        }
+        // A hard mask would step from orange straight to the picture at every angle.
+        EXPECT_GT(blended, angles / 3) << "ratio " << dpr;
+        // Inside, only the drawing's black and white.
+        int other = 0;
+        const QRect inner = QRectF(centre.x() - radius * 0.68, centre.y() - radius * 0.68,
+                                   radius * 1.36, radius * 1.36).toRect();
+        for (int y = int(inner.top() * dpr); y < int(inner.bottom() * dpr); ++y)
+            for (int x = int(inner.left() * dpr); x < int(inner.right() * dpr); ++x) {
+                const QRgb c = img.pixel(x, y);
+                other += c != kWhite && c != kBlack;
+            }
+        EXPECT_EQ(other, 0) << "ratio " << dpr;
+    }
+}
