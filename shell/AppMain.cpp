@@ -315,6 +315,7 @@ int WriteScreenshots(orb::TMainForm& form, const QString& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (int AnswerInfoOption(int, char**), rc = AnswerInfoOption(argc, argv); rc >= 0) return rc;
     const Options opt = ReadOptions(argc, argv);
     const bool screenshots = !opt.screenshotDir.isEmpty() || !opt.demoDir.isEmpty();
     if (screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
