@@ -90,3 +90,24 @@ if(ORBELLE_BUILD_BENCH)
     endif()
   endforeach()
 endif()
+
+# Unity builds: a few files compiled as one, so the headers' inline code and templates are
+# instantiated once per batch rather than once per file. Files that clash when combined
+# (same helper names in anonymous namespaces) can be kept out with the source property
+# SKIP_UNITY_BUILD_INCLUSION; -DORBELLE_UNITY_BUILD=OFF compiles every file on its own.
+option(ORBELLE_UNITY_BUILD "Compile the suites and the program's layers in batches" ON)
+if(ORBELLE_UNITY_BUILD)
+  set(_unity)
+  if(ORBELLE_BUILD_PROGRAM)
+    list(APPEND _unity orbelle_platform orbelle_library orbelle_paint orbelle_shell)
+  endif()
+  if(ORBELLE_BUILD_TESTS)
+    foreach(t ${_tests})
+      get_target_property(type ${t} TYPE)
+      if(type STREQUAL "EXECUTABLE" AND NOT t MATCHES "^orbelle_pch_")
+        list(APPEND _unity ${t})
+      endif()
+    endforeach()
+  endif()
+  set_target_properties(${_unity} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 4)
+endif()
