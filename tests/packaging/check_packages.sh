@@ -75,7 +75,9 @@ desktop=$root/usr/share/applications/$app_id.desktop
 echo "== desktop-file-validate"
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 grep -qx 'Icon=orbelle' "$desktop" && grep -qx 'Exec=orbelle' "$desktop" || fail "desktop entry's Exec or Icon"
-grep -qx 'Exec=orbelle uninstall' "$desktop" || fail "desktop entry lacks the uninstall action"
+grep -qx 'Exec=orbelle uninstall' "$desktop" && grep -qx 'Name=Remove Orbelle' "$desktop" ||
+  fail "desktop entry lacks the action Remove Orbelle"
+grep -q '^Categories=Graphics;' "$desktop" || fail "desktop entry is not in Graphics"
 
 meta=$root/usr/share/metainfo/$app_id.metainfo.xml
 echo "== appstreamcli validate --no-net"
