@@ -45,6 +45,14 @@ install(FILES packaging/${ORBELLE_APP_ID}.desktop DESTINATION share/applications
 install(FILES ${_pkg}/${ORBELLE_APP_ID}.metainfo.xml DESTINATION share/metainfo
         COMPONENT orbelle)
 
+# The manual page, compressed as Debian wants it.
+configure_file(packaging/orbelle.1 ${_pkg}/orbelle.1 @ONLY)
+add_custom_command(OUTPUT ${_pkg}/orbelle.1.gz
+  COMMAND gzip -9nc ${_pkg}/orbelle.1 > ${_pkg}/orbelle.1.gz
+  DEPENDS ${_pkg}/orbelle.1)
+add_custom_target(orbelle_manual ALL DEPENDS ${_pkg}/orbelle.1.gz)
+install(FILES ${_pkg}/orbelle.1.gz DESTINATION share/man/man1 COMPONENT orbelle)
+
 # Icons: the scalable drawing, and pictures of it at the usual sizes.
 install(FILES packaging/orbelle.svg DESTINATION share/icons/hicolor/scalable/apps
         COMPONENT orbelle)

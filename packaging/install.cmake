@@ -21,6 +21,7 @@ file(WRITE "${_root}${_lib}/uninstall.sh"
 rm -f \"${_prefix}/bin/orbelle\" \\
       \"${_prefix}/share/applications/${ORBELLE_APP_ID}.desktop\" \\
       \"${_prefix}/share/metainfo/${ORBELLE_APP_ID}.metainfo.xml\" \\
+      \"${_prefix}/share/man/man1/orbelle.1.gz\" \\
       \"${_prefix}/share/icons/hicolor/scalable/apps/orbelle.svg\"${_icons}
 rm -rf \"${_lib}\"
 ")

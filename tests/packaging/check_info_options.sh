@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # `orbelle --help` and `orbelle --version` answer without a display and exit 0; --help lists
-# exactly the options of the README's table, and --version the build's version.
-# Usage: check_info_options.sh ORBELLE VERSION README
+# exactly the options of the README's table and of the manual page, and --version the
+# build's version.
+# Usage: check_info_options.sh ORBELLE VERSION README MANUAL-PAGE
 set -euo pipefail
-exe=$1 version=$2 readme=$3
+exe=$1 version=$2 readme=$3 manual=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -28,6 +29,15 @@ help_opts=$(grep -E '^  (-|uninstall)' "$work/help" | grep -oE '(^|[ ,])(--?[a-z
 if [ "$readme_opts" != "$help_opts" ]; then
   diff <(echo "$readme_opts") <(echo "$help_opts") >&2 || true
   fail "--help and the README's table name different options (< README, > --help)"
+fi
+
+# The manual page: the term lines of its OPTIONS section.
+man_opts=$(awk '/^\.SH OPTIONS/{t=1; next} /^\.SH/{t=0} t' "$manual" | grep -A1 '^\.TP' |
+  grep '^\.B' | sed 's/\\-/-/g' | grep -oE '(^\.B[RI]? |[ "])(--?[a-z][a-z-]*|uninstall)' |
+  sed -E 's/^(\.B[RI]? |[ "])//' | sort -u)
+if [ "$man_opts" != "$help_opts" ]; then
+  diff <(echo "$man_opts") <(echo "$help_opts") >&2 || true
+  fail "--help and the manual page name different options (< manual, > --help)"
 fi
 
 for opt in --version -v; do

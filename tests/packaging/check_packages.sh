@@ -55,6 +55,7 @@ done
 [ ! -e "$lib/User" ] && [ ! -e "$lib/T" ] || fail "the package carries a run's User/ or T/"
 [ ! -e "$lib/uninstall.sh" ] || fail "the package carries the source install's uninstaller"
 [ "$(readlink "$root/usr/bin/orbelle")" = ../lib/orbelle/Orbelle ] || fail "/usr/bin/orbelle is not the link"
+[ -f "$root/usr/share/man/man1/orbelle.1.gz" ] || fail "no manual page"
 file -L "$lib/Orbelle" | grep -q ', stripped' || fail "the program is not stripped"
 
 # The uninstall entry: the program (in quotes) and its parameters, which must remove this
