@@ -95,11 +95,14 @@ endif()
 # instantiated once per batch rather than once per file. Files that clash when combined
 # (same helper names in anonymous namespaces) can be kept out with the source property
 # SKIP_UNITY_BUILD_INCLUSION; -DORBELLE_UNITY_BUILD=OFF compiles every file on its own.
-option(ORBELLE_UNITY_BUILD "Compile the suites and the program's layers in batches" ON)
+option(ORBELLE_UNITY_BUILD "Compile the suites and the platform layer in batches" ON)
 if(ORBELLE_UNITY_BUILD)
   set(_unity)
+  # Of the program's layers only platform: library, paint and shell have helpers of the
+  # same name in more than one file, so whether they build would depend on which files
+  # happen to fall into one batch.
   if(ORBELLE_BUILD_PROGRAM)
-    list(APPEND _unity orbelle_platform orbelle_library orbelle_paint orbelle_shell)
+    list(APPEND _unity orbelle_platform)
   endif()
   if(ORBELLE_BUILD_TESTS)
     foreach(t ${_tests})
