@@ -17,6 +17,8 @@ PKGS=(
   # kestrup.dll: the mingw-w64 cross compiler, and wine (32-bit) to test it; qemu-user
   # runs wine's 32-bit loader where the kernel cannot run 32-bit programs.
   g++-mingw-w64-i686 wine wine64 wine32:i386 qemu-user
+  # Faster rebuilds; the Debian packages (icons, dependencies) and their validators.
+  ccache dpkg-dev file librsvg2-bin desktop-file-utils appstream lintian
 )
 
 missing=()

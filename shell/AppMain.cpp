@@ -65,6 +65,7 @@ Options ReadOptions(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (int AnswerInfoOption(int, char**), rc = AnswerInfoOption(argc, argv); rc >= 0) return rc;
     const Options opt = ReadOptions(argc, argv);
     const bool screenshots = opt.harness.Unattended();
     if (screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
