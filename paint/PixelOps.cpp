@@ -591,28 +591,25 @@ inline void ForEachRun(const std::uint64_t* r, size_t words, F&& f) {
         for (size_t k = 0; k < words; ++k)
             runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
     }
-    std::vector<std::uint32_t> parent(runs);
-    for (size_t i = 0; i < runs; ++i) parent[i] = static_cast<std::uint32_t>(i);
+    // Each label starts as its own root when its row is reached (the array is not cleared
+    // first: on mazes it is tens of megabytes).
+    const std::unique_ptr<std::uint32_t[]> parent(new std::uint32_t[std::max<size_t>(runs, 1)]);
     auto find = [&](std::uint32_t l) {
         while (parent[l] != l) l = parent[l] = parent[parent[l]];
         return l;
     };
     std::uint32_t seedRun = 0;
-    std::uint32_t base = 0;  // first run of row y
+    std::uint32_t base = 0, aboveBase = 0;  // first run of row y and of the row above
     for (int y = 0; y < h; ++y) {
         const std::uint64_t* m = row(y);
         const std::uint64_t* above = y > 0 ? row(y - 1) : nullptr;
-        std::uint32_t cur = base, prev = base;  // runs started before word k, this row and above
-        if (y > 0) {
-            // `prev` counts from the row above's first run.
-            std::uint32_t n = 0;
-            for (size_t k = 0; k < words; ++k)
-                n += static_cast<std::uint32_t>(__builtin_popcountll(Starts(above, k)));
-            prev = base - n;
-        }
+        // Runs started before word k, in this row and in the row above.
+        std::uint32_t cur = base, prev = aboveBase;
         std::uint64_t commonBefore = 0;
         for (size_t k = 0; k < words; ++k) {
             const std::uint64_t sc = Starts(m, k);
+            const std::uint32_t started = static_cast<std::uint32_t>(__builtin_popcountll(sc));
+            for (std::uint32_t i = cur; i < cur + started; ++i) parent[i] = i;
             if (above) {
                 const std::uint64_t sa = Starts(above, k);
                 const std::uint64_t common = m[k] & above[k];
@@ -635,17 +632,18 @@ inline void ForEachRun(const std::uint64_t* r, size_t words, F&& f) {
                 const std::uint64_t upTo = ~std::uint64_t{0} >> (63 - (seed.x() & 63));
                 seedRun = cur + static_cast<std::uint32_t>(__builtin_popcountll(sc & upTo)) - 1;
             }
-            cur += static_cast<std::uint32_t>(__builtin_popcountll(sc));
+            cur += started;
         }
+        aboveBase = base;
         base = cur;
     }
-    for (std::uint32_t& p : parent) p = parent[p];
+    for (size_t i = 0; i < runs; ++i) parent[i] = parent[parent[i]];
     const std::uint32_t root = parent[seedRun];
 
     // The region: the runs whose root is the seed's, filled out from their starts by a carry
     // through the mask (adding a start's bit runs a carry to the end of its run).
     region.resize(words * static_cast<size_t>(h));
-    const std::uint32_t* label = parent.data();
+    const std::uint32_t* label = parent.get();
     for (int y = 0; y < h; ++y) {
         const std::uint64_t* m = row(y);
         std::uint64_t* r = region.data() + static_cast<size_t>(y) * words;

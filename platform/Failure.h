@@ -30,7 +30,7 @@ struct TFailureNote {
 };
 
 // What went wrong, as the user is to be told it. A default one: nothing went wrong. A failure
-// may have no note at all when the design has it pass in silence (Silent()).
+// may carry no note at all: it passes without a message (Silent()).
 class TFailure {
 public:
     TFailure() = default;
