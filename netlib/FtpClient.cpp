@@ -244,20 +244,25 @@ void TFtpClient::NewDataSocket() {
     FData->OnPacketSent = OnPacketSent;
 }
 
+void TFtpClient::AbortTransfer() {
+    try {
+        CommandReply("ABOR");
+        // A transfer cut off is answered twice: 426 (or 425) for it, then the answer to
+        // ABOR, which must not pass for the reply to the next command.
+        if (Between(ReplyNumber, 400, 499)) ReadReply();
+    } catch (...) {
+        // Its answer changes nothing.
+    }
+}
+
 void TFtpClient::EndActiveAttempt() {
     if (!FRetrPending) return;
     // The server may still wait to connect back: stop that transfer before the next.
     FRetrPending = false;
     const int saved = TimeOut;
     TimeOut = TimeOut > 0 ? std::min(TimeOut, QuitGraceMs) : QuitGraceMs;
-    try {
-        ClearInput();
-        CommandReply("ABOR");
-        // A transfer cut off is answered twice: 426 (or 425) for it, then the answer
-        // to ABOR.
-        if (Between(ReplyNumber, 400, 499)) ReadReply();
-    } catch (...) {
-    }
+    ClearInput();
+    AbortTransfer();
     TimeOut = saved;
     TimedOut = false;
     Canceled = false;
@@ -304,13 +309,7 @@ void TFtpClient::Download(const std::string& remote, const std::string& local) {
             // Tell the server the transfer is over; its answer changes nothing.
             Canceled = false;
             FAbandoned = false;
-            try {
-                CommandReply("ABOR");
-                // A transfer cut off is answered twice: 426 for it, then the answer to
-                // ABOR, which must not pass for the reply to the next command.
-                if (Between(ReplyNumber, 400, 499)) ReadReply();
-            } catch (...) {
-            }
+            AbortTransfer();
         }
         Fail(ftpDownload);
     }

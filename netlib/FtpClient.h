@@ -89,6 +89,8 @@ private:
     void Receive(const std::string& remote, const std::string& target, bool passive);
     // Ends a failed active attempt on the server's side before passive is tried.
     void EndActiveAttempt();
+    // Tells the server the running transfer is over and reads what it answers.
+    void AbortTransfer();
     void Fail(TFtpCommand command);
 };
 

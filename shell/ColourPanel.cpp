@@ -20,17 +20,9 @@
 namespace orb {
 
 TColourPanel::TColourPanel(const TPaintContext& ctx, QWidget* page) : ctx_(ctx) {
-    ColorShape = new TShape(page);
-    ColorShape->setObjectName("ColorShape");
-    ColorShape->ShapeKind = TShape::Kind::Circle;
-    ColorShape->setGeometry(5, 5, 32, 32);
-    ColorShape->BrushColor = QColor(255, 153, 51);
-    ColorShape->PenClear = true;
-    ColorTitle = MakeLabel(page, "ColorTitle", QRect(19, 9, 110, 18), "Tekenen", 4351, 13, Qt::white,
-                       false, Qt::AlignLeft | Qt::AlignTop, "Arial");
-    QFont tf = ColorTitle->font();
-    tf.setBold(true);
-    ColorTitle->setFont(tf);
+    auto [shape, title] = MakeSideHeading(page, "ColorShape", "ColorTitle", "Tekenen", 4351);
+    ColorShape = shape;
+    ColorTitle = title;
 
     CurrentColor = new TShape(page);
     CurrentColor->setObjectName("CurrentColor");

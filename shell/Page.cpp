@@ -85,6 +85,22 @@ void ColourRoundButton(TBaseBtn* b) {
     }
 }
 
+TSideHeading MakeSideHeading(QWidget* page, const char* shapeName, const char* titleName,
+                             const QString& title, int tag) {
+    auto* shape = new TShape(page);
+    shape->setObjectName(shapeName);
+    shape->ShapeKind = TShape::Kind::Circle;
+    shape->setGeometry(5, 5, 32, 32);
+    shape->BrushColor = QColor(255, 153, 51);
+    shape->PenClear = true;
+    QLabel* label = MakeLabel(page, titleName, QRect(19, 9, 110, 18), title, tag, 13, Qt::white,
+                              false, Qt::AlignLeft | Qt::AlignTop, "Arial");
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return {shape, label};
+}
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r, const QString& text, int tag,
                   int pixelSize, const QColor& color, bool italic, Qt::Alignment align,
                   const QString& family) {

@@ -72,6 +72,15 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r, const QStri
                   Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop,
                   const QString& family = QString());
 
+// The heading of a side page of the paint page: an orange disc and a bold title over it.
+// The disc and the label are named shapeName and titleName.
+struct TSideHeading {
+    TShape* Shape;
+    QLabel* Title;
+};
+TSideHeading MakeSideHeading(QWidget* page, const char* shapeName, const char* titleName,
+                             const QString& title, int tag);
+
 // What a page asks of the window that holds it: navigation, the hover look of its menu
 // buttons, the status of the whole window, and the program's data.
 class TPageHost {

@@ -27,17 +27,9 @@ QString ScaleText(int zoom) { return QString::number(zoom / 10) + "%"; }
 }  // namespace
 
 TScalePanel::TScalePanel(const TPaintContext& ctx, QWidget* page) : ctx_(ctx) {
-    ScaleShape = new TShape(page);
-    ScaleShape->setObjectName("ScaleShape");
-    ScaleShape->ShapeKind = TShape::Kind::Circle;
-    ScaleShape->setGeometry(5, 5, 32, 32);
-    ScaleShape->BrushColor = QColor(255, 153, 51);
-    ScaleShape->PenClear = true;
-    ScaleTitle = MakeLabel(page, "ScaleTitle", QRect(19, 9, 110, 18), "Schalen", 4251, 13, Qt::white,
-                       false, Qt::AlignLeft | Qt::AlignTop, "Arial");
-    QFont tf = ScaleTitle->font();
-    tf.setBold(true);
-    ScaleTitle->setFont(tf);
+    auto [shape, title] = MakeSideHeading(page, "ScaleShape", "ScaleTitle", "Schalen", 4251);
+    ScaleShape = shape;
+    ScaleTitle = title;
 
     ScaleEdit = new QLineEdit("100%", page);
     ScaleEdit->setObjectName("ScaleEdit");
