@@ -155,6 +155,8 @@ void TCataloguePanel::FillMandalaList(bool selectFirst) {
         }
     }
     MandalaLst->blockSignals(false);
+    subjectShown_ = SubjectLst->currentIndex();
+    rowShown_ = -1;
     if (selectFirst && MandalaLst->count() > 0) {
         MandalaLst->setCurrentRow(0);
         MandalaLstClick();
@@ -164,7 +166,21 @@ void TCataloguePanel::FillMandalaList(bool selectFirst) {
     ctx_.UpdateStatus();
 }
 
-void TCataloguePanel::SubjectLstChange() { FillMandalaList(true); }
+void TCataloguePanel::SubjectLstChange() {
+    if (!MayReplaceDrawing()) {
+        SubjectLst->blockSignals(true);
+        SubjectLst->setCurrentIndex(subjectShown_);
+        SubjectLst->blockSignals(false);
+        return;
+    }
+    FillMandalaList(true);
+}
+
+bool TCataloguePanel::MayReplaceDrawing() {
+    if (files_ && !files_->AskSaveChanged()) return false;
+    if (ctx_.Alive()) ctx_.Session.MarkSaved();  // answered: asked no more
+    return true;
+}
 
 void TCataloguePanel::MandalaLstClick() {
     const bool ready = ctx_.Host.ActivePage() == "Paint" && SubjectLst->count() > 0 &&
@@ -177,7 +193,14 @@ void TCataloguePanel::MandalaLstClick() {
     const QString subject = SubjectLine(SubjectLst->currentIndex());
     const QString line = MandalaLine(MandalaLst->currentRow());
     const QString path = subject.contains("=User") ? UserFolder() + line : ValuePart(line);
-    LoadMandala(path);
+    const int row = MandalaLst->currentRow();
+    if (LoadMandala(path)) {
+        if (MandalaLst->currentRow() == row) rowShown_ = row;
+    } else {
+        MandalaLst->blockSignals(true);
+        MandalaLst->setCurrentRow(rowShown_);
+        MandalaLst->blockSignals(false);
+    }
     ctx_.UpdateStatus();
 }
 
@@ -191,6 +214,8 @@ void TCataloguePanel::ShowLoneFile(const QString& name) {
     MandalaLst->addItem("..\\" + name);
     MandalaLst->setCurrentRow(0);
     MandalaLst->blockSignals(false);
+    subjectShown_ = -1;
+    rowShown_ = 0;
 }
 
 void TCataloguePanel::ShowSavedFile(const QString& file) {
@@ -209,6 +234,7 @@ void TCataloguePanel::ShowSavedFile(const QString& file) {
                 break;
             }
         MandalaLst->blockSignals(false);
+        rowShown_ = MandalaLst->currentRow();
     } else {
         ShowLoneFile(fi.fileName());
     }
@@ -220,8 +246,8 @@ void TCataloguePanel::ClearDrawing() {
     emit drawingShown();
 }
 
-void TCataloguePanel::LoadMandala(const QString& path) {
-    if (files_) files_->AskSaveChanged();
+bool TCataloguePanel::LoadMandala(const QString& path) {
+    if (!MayReplaceDrawing()) return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     TAppData& data = ctx_.Data();
     data.PictureLoader->SetImageReadRes(TPictureImage::ReadResForDisplay(DisplayDepth()));
@@ -278,6 +304,7 @@ void TCataloguePanel::LoadMandala(const QString& path) {
     }
     if (QFileInfo::exists(tempFile)) QFile::remove(tempFile);
     QApplication::restoreOverrideCursor();
+    return true;
 }
 
 }  // namespace orb

@@ -52,13 +52,14 @@ bool TFileCommands::IsCommand(QObject* sender) const {
                       sender == b_.Clipboard || sender == b_.Desktop);
 }
 
-void TFileCommands::AskSaveChanged() {
-    if (!ctx_.Alive() || !ctx_.Session.Changed()) return;
+bool TFileCommands::AskSaveChanged() {
+    if (!ctx_.Alive() || !ctx_.Session.Changed()) return true;
     const QString sec = "MainForm";
-    if (AskYesNo(GetLangText(4217, sec, LngFileName(), "Mandala is veranderd!"),
-                 GetLangText(4218, sec, LngFileName(), "Wilt u de huidige mandala bewaren?"),
-                 GetLangText(2, sec, LngFileName(), "Ja"), GetLangText(3, sec, LngFileName(), "Nee")))
-        SaveMandala(false);
+    if (!AskYesNo(GetLangText(4217, sec, LngFileName(), "Mandala is veranderd!"),
+                  GetLangText(4218, sec, LngFileName(), "Wilt u de huidige mandala bewaren?"),
+                  GetLangText(2, sec, LngFileName(), "Ja"), GetLangText(3, sec, LngFileName(), "Nee")))
+        return true;
+    return SaveMandala(false);
 }
 
 void TFileCommands::Run(QObject* sender) {
@@ -75,7 +76,7 @@ void TFileCommands::Run(QObject* sender) {
 }
 
 void TFileCommands::OpenMandala() {
-    AskSaveChanged();
+    if (!AskSaveChanged()) return;  // kept on show, with its change mark
     const QString file =
         Out().OpenFileName(ctx_.Host.Window(), ctx_.Data().OpenDialog->property("Title").toString(),
                            UserFolder(), kFilter);

@@ -313,8 +313,7 @@ void TMainForm::MenuSBtnClick(QObject* sender) {
     } else if (History->IsBackChoice(sender)) {
         Notebook->SetActivePage("Main");
     } else if (Paint->IsBackChoice(sender)) {
-        Paint->Leave();
-        Notebook->SetActivePage("Main");
+        if (Paint->Leave()) Notebook->SetActivePage("Main");
     }
     QApplication::processEvents();
     UpdateStatus();
@@ -398,7 +397,10 @@ void TMainForm::Music(bool start) {
 }
 
 void TMainForm::QuitSBtnClick() {
-    if (Notebook->ActivePage() == "Paint") Paint->Leave();
+    if (Notebook->ActivePage() == "Paint" && !Paint->Leave()) {
+        UpdateStatus();
+        return;  // the user keeps the drawing: no quitting
+    }
     Paint->DeclineChanges();
     UpdateStatus();
     quitting_ = true;
@@ -460,7 +462,11 @@ void TMainForm::closeEvent(QCloseEvent* e) {
     // Closed by the window manager, Alt+F4 or a second start with "uninstall": the same
     // prompt as the quit button, so a changed drawing is never dropped unasked.
     if (!quitting_ && mainFormReady_) {
-        if (Notebook->ActivePage() == "Paint") Paint->Leave();
+        if (Notebook->ActivePage() == "Paint" && !Paint->Leave()) {
+            e->ignore();  // the user keeps the drawing: the window stays open
+            UpdateStatus();
+            return;
+        }
         Paint->DeclineChanges();
         quitting_ = true;
     }
@@ -504,7 +510,8 @@ void TMainForm::FormDestroy() {
 void TMainForm::SessionEnding(QSessionManager& manager) {
     if (!Paint->HasUnsavedDrawing()) return;
     if (manager.allowsInteraction()) {
-        Paint->SessionEnding(true);
+        // Keeping a drawing that was not saved asks the session manager to stay.
+        if (!Paint->SessionEnding(true)) manager.cancel();
         manager.release();
     } else {
         Paint->SessionEnding(false);

@@ -195,9 +195,10 @@ void TPaintPage::Shown() {
     }
 }
 
-void TPaintPage::Leave() {
-    Files->AskSaveChanged();
+bool TPaintPage::Leave() {
+    if (!Files->AskSaveChanged()) return false;
     DeclineChanges();  // answered: asked no more
+    return true;
 }
 
 bool TPaintPage::HasUnsavedDrawing() const { return DetailWindowAlive() && session_.Changed(); }
@@ -206,14 +207,15 @@ void TPaintPage::DeclineChanges() {
     if (DetailWindowAlive()) session_.MarkSaved();
 }
 
-void TPaintPage::SessionEnding(bool mayAsk) {
-    if (!HasUnsavedDrawing()) return;
+bool TPaintPage::SessionEnding(bool mayAsk) {
+    if (!HasUnsavedDrawing()) return true;
     if (mayAsk) {
-        Files->AskSaveChanged();
+        if (!Files->AskSaveChanged()) return false;
         session_.MarkSaved();  // answered: the close that follows asks no more
     } else {
         Files->SaveForLogout();
     }
+    return true;
 }
 
 QList<TBaseBtn*> TPaintPage::RoundButtons() const {

@@ -49,8 +49,10 @@ public:
     void Enter();
     // The page has become the visible one: the painting window shows in its circle.
     void Shown();
-    // The page is left for the menu: a changed drawing is offered for saving first.
-    void Leave();
+    // The page is about to be left (menu, quit, close): a changed drawing is offered for
+    // saving first. False when the user chose to keep it and the save did not happen; the
+    // page then stays.
+    bool Leave();
     bool IsBackChoice(QObject* o) const;
 
     // Tools, commands and the side pages.
@@ -64,8 +66,8 @@ public:
     // The changes of the drawing are not to be asked about any more (the user answered).
     void DeclineChanges();
     // A session that ends: asks about a changed drawing when it may, else keeps it in the
-    // user's folder.
-    void SessionEnding(bool mayAsk);
+    // user's folder. False when the user wants to keep the drawing and it was not saved.
+    bool SessionEnding(bool mayAsk);
 
     QList<TBaseBtn*> RoundButtons() const override;
     void LoadPictures(const QImage& background, const QString& sizeKey) override;

@@ -62,7 +62,9 @@ public:
     void FillMandalaList(bool selectFirst);
     void SubjectLstChange();
     void MandalaLstClick();
-    void LoadMandala(const QString& path);
+    // Offers to save a changed drawing, then loads the drawing at path. False when the user
+    // kept the changed drawing (answered "Ja" and the save did not happen): nothing loads.
+    bool LoadMandala(const QString& path);
     // A drawing is chosen: both lists have entries and a drawing is selected.
     bool HasChoice() const;
     // The catalogue shows only "..\" + name: a drawing from outside the user's folder.
@@ -85,9 +87,13 @@ protected:
 private:
     // The painting window shows nothing: no drawing, no change mark, the view reset.
     void ClearDrawing();
+    // The change prompt before another drawing replaces the one on show; true when it may.
+    bool MayReplaceDrawing();
     TPaintContext ctx_;
     TFileCommands* files_ = nullptr;
     bool mandalaLstPressed_ = false;
+    // What the lists showed for the drawing on show, put back when the user keeps it.
+    int subjectShown_ = -1, rowShown_ = -1;
 };
 
 // "SizePage": the scale edit and list, and the view commands (original size, centre, full
@@ -172,7 +178,11 @@ public:
 
     bool IsCommand(QObject* sender) const;
     void Run(QObject* sender);
-    void AskSaveChanged();
+    // The change prompt before a changed drawing would be dropped. True when the caller may
+    // go on: nothing was changed, the user answered "Nee", or the drawing was saved. False
+    // when the user answered "Ja" and then cancelled the save dialog or the save failed:
+    // the user asked to keep the drawing, so the caller abandons what it was doing.
+    bool AskSaveChanged();
     void OpenMandala();
     // Saves the picture through the save dialog; true when a file was written. With
     // reselect the catalogue then shows the saved file.

@@ -277,3 +277,58 @@ TEST(Printing, WithoutASystemPrinterThePdfPrinterEnablesTheButton) {
     EXPECT_TRUE(s.f->Paint->PrintSBtn->isEnabled());
     SetOutward(&s.out.rec);
 }
+
+// "Ja" to the change prompt means "keep my drawing": when the save dialog is then cancelled
+// or the write fails, whatever the user was doing is called off and the drawing stays.
+TEST(ChangePrompt, AYesWhoseSaveDoesNotHappenCallsOffTheAction) {
+    Saving s;
+    auto* list = s.f->Paint->Catalogue->MandalaLst;
+    list->addItem("Tulp=\\Bloemen\\tulp.bmp");
+    // The first drawing chosen by a click, as the user would.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualItemRect(list->item(0)).center());
+    s.Change();
+    const QImage coloured = s.w->Session().Picture();
+    s.out.rec.answer = true;
+    s.out.rec.saveAnswer.clear();  // the save dialog is cancelled
+    const auto kept = [&](const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(s.w->Session().Picture(), coloured);
+        EXPECT_TRUE(s.w->Session().Changed());
+        EXPECT_EQ(s.f->Notebook->ActivePage(), "Paint");
+        EXPECT_TRUE(s.f->isVisible());
+        EXPECT_EQ(list->currentRow(), 0);
+        EXPECT_EQ(s.f->Paint->Catalogue->SubjectLst->currentIndex(), 0);
+    };
+    // Another drawing chosen in the list.
+    const QRect second = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+    EXPECT_EQ(s.out.rec.questions, 1);
+    kept("another drawing");
+    // Another subject.
+    s.f->Paint->Catalogue->SubjectLst->setCurrentIndex(1);
+    kept("another subject");
+    // Back to the menu, the quit button, the window closed by the window manager.
+    Saving::ClickButton(s.f->Paint->PaintBackSBtn);
+    kept("back to the menu");
+    Saving::ClickButton(s.f->QuitSBtn);
+    kept("quit button");
+    EXPECT_FALSE(s.f->close());
+    kept("window closed");
+    // Opening a file: the open dialog does not even come up.
+    Saving::ClickButton(s.f->Paint->OpenSBtn);
+    EXPECT_EQ(s.out.rec.openDialogs, 0);
+    kept("open");
+    EXPECT_EQ(s.out.rec.questions, 6);
+
+    // A save that fails is kept the same way, and the user is told why.
+    s.out.rec.saveAnswer = "/proc/kan-niet.bmp";
+    Saving::ClickButton(s.f->Paint->PaintBackSBtn);
+    EXPECT_TRUE(s.out.rec.messages.contains("Writing bmp file failed"));
+    kept("failed save");
+
+    // "Nee" lets the user go on.
+    s.out.rec.answer = false;
+    Saving::ClickButton(s.f->Paint->PaintBackSBtn);
+    EXPECT_EQ(s.f->Notebook->ActivePage(), "Main");
+}
