@@ -763,7 +763,9 @@ QString ErrorText(uint16_t status) {
 
 TFailure Failure(int16_t status) {
     if (status >= Ok) return {};
-    return TFailure(ErrorText(uint16_t(status)), "Error", MessageKind::Error);
+    // The language file holds these texts under 5010 + the error number.
+    const int tag = status >= ErrMemory ? 5010 - status : 0;
+    return TFailure(ErrorText(uint16_t(status)), "Error", MessageKind::Error, tag);
 }
 
 }  // namespace orb::codec

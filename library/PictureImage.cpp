@@ -198,17 +198,18 @@ TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
         bool match;
         TCodecFormat format;  // None: the program's bitmap resource
         const char* failure;
+        int tag;  // the failure text's id in the language file
     };
     const Line table[] = {
-        {ext == ".BMP" || detected == "BMP", TCodecFormat::Bmp, "Reading bmp file failed"},
-        {ext == ".THB", TCodecFormat::Bmp, "Reading bmp file failed"},
-        {ext == ".THJ", TCodecFormat::Jpeg, "Reading jpg file failed"},
-        {ext == ".RES", TCodecFormat::None, "Reading resource file failed"},
-        {ext == ".PNG" || detected == "PNG", TCodecFormat::Png, "Reading png file failed"},
-        {ext == ".GIF" || detected == "GIF", TCodecFormat::Gif, "Reading gif file failed"},
-        {ext == ".TIF" || detected == "TIF", TCodecFormat::Tiff, "Reading tif file failed"},
-        {ext == ".PCX" || detected == "PCX", TCodecFormat::Pcx, "Reading pcx file failed"},
-        {ext == ".JPG" || detected == "JPEG", TCodecFormat::Jpeg, "Reading jpg file failed"},
+        {ext == ".BMP" || detected == "BMP", TCodecFormat::Bmp, "Reading bmp file failed", 5031},
+        {ext == ".THB", TCodecFormat::Bmp, "Reading bmp file failed", 5031},
+        {ext == ".THJ", TCodecFormat::Jpeg, "Reading jpg file failed", 5032},
+        {ext == ".RES", TCodecFormat::None, "Reading resource file failed", 5033},
+        {ext == ".PNG" || detected == "PNG", TCodecFormat::Png, "Reading png file failed", 5034},
+        {ext == ".GIF" || detected == "GIF", TCodecFormat::Gif, "Reading gif file failed", 5035},
+        {ext == ".TIF" || detected == "TIF", TCodecFormat::Tiff, "Reading tif file failed", 5036},
+        {ext == ".PCX" || detected == "PCX", TCodecFormat::Pcx, "Reading pcx file failed", 5037},
+        {ext == ".JPG" || detected == "JPEG", TCodecFormat::Jpeg, "Reading jpg file failed", 5032},
     };
     TFailure failure;  // every matching reader's messages, in order
     for (const Line& line : table) {
@@ -233,7 +234,7 @@ TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
                     out.Info.FileSize =
                         40 + qint64((bitmap.width() * b + 31) / 32) * 4 * bitmap.height();
                 } else {
-                    failure.Add(line.failure, "Information", MessageKind::Info);
+                    failure.Add(line.failure, "Information", MessageKind::Info, line.tag);
                 }
                 out.Palette = pal;
                 continue;
@@ -242,7 +243,7 @@ TDecodedPicture DecodePictureFile(const QString& name, int bits, bool dither,
             out.Palette = pal;
             if (status < codec::Ok) {
                 failure.Add(codec::Failure(status));
-                failure.Add(line.failure, "Information", MessageKind::Info);
+                failure.Add(line.failure, "Information", MessageKind::Info, line.tag);
             } else {
                 out.Complete = true;
                 TCodecFileInfo ci;
@@ -500,7 +501,7 @@ TOutcome TPictureImage::SaveAsBmp(const QString& file) {
         return TFailure::Silent();  // errors raised while writing are swallowed
     }
     if (status >= codec::Ok) return {};
-    return codec::Failure(status).Add("Writing bmp file failed", "Information", MessageKind::Info);
+    return codec::Failure(status).Add("Writing bmp file failed", "Information", MessageKind::Info, 5030);
 }
 
 void TPictureImage::CopyToClipboard() {

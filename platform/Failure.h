@@ -21,11 +21,14 @@ public:
     QString Text() const { return QString::fromStdString(what()); }
 };
 
-// One message about a failure: its text, the caption of its box and the kind of box.
+// One message about a failure: its text, the caption of its box and the kind of box. Tag,
+// when not 0, is the text's id in the language file: the shell shows the active language's
+// text and falls back on Text.
 struct TFailureNote {
     QString Text;
     QString Caption;
     MessageKind Kind = MessageKind::Error;
+    int Tag = 0;
     bool operator==(const TFailureNote&) const = default;
 };
 
@@ -34,8 +37,8 @@ struct TFailureNote {
 class TFailure {
 public:
     TFailure() = default;
-    TFailure(QString text, QString caption, MessageKind kind) {
-        Add(std::move(text), std::move(caption), kind);
+    TFailure(QString text, QString caption, MessageKind kind, int tag = 0) {
+        Add(std::move(text), std::move(caption), kind, tag);
     }
     static TFailure Silent() {
         TFailure f;
@@ -43,8 +46,8 @@ public:
         return f;
     }
 
-    TFailure& Add(QString text, QString caption, MessageKind kind) {
-        notes_.append({std::move(text), std::move(caption), kind});
+    TFailure& Add(QString text, QString caption, MessageKind kind, int tag = 0) {
+        notes_.append({std::move(text), std::move(caption), kind, tag});
         failed_ = true;
         return *this;
     }

@@ -20,7 +20,13 @@ namespace orb {
 
 namespace {
 Outward* g_replacement = nullptr;
+MessagePresenter& Presenter() {
+    static MessagePresenter p;
+    return p;
 }
+}  // namespace
+
+void SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
 
 Outward& Out() {
     static Outward real;
@@ -30,6 +36,10 @@ Outward& Out() {
 void SetOutward(Outward* replacement) { g_replacement = replacement; }
 
 void Outward::Message(const QString& text, const QString& caption, MessageKind kind) {
+    if (Presenter()) {
+        Presenter()(text, caption, kind);
+        return;
+    }
     QMessageBox box(kind == MessageKind::Error     ? QMessageBox::Critical
                     : kind == MessageKind::Warning ? QMessageBox::Warning
                                                    : QMessageBox::Information,

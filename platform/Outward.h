@@ -3,6 +3,7 @@
 // test can script it. The default implementation does the real thing.
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -54,6 +55,11 @@ private:
     struct Music;
     std::shared_ptr<Music> music_;
 };
+
+// How the program shows Message boxes in its own look; without one, Qt's message box.
+using MessagePresenter = std::function<void(const QString& text, const QString& caption,
+                                            MessageKind kind)>;
+void SetMessagePresenter(MessagePresenter presenter);
 
 // The name the PDF printer has in Printers().
 QString PdfPrinterName();

@@ -7,6 +7,7 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 PKGS=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-image-formats-plugins
+  qt6-translations-l10n
   libqt6opengl6-dev libgl-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libcurl4-openssl-dev

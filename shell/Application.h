@@ -11,6 +11,7 @@ namespace orb {
 class TApplication : public QApplication {
 public:
     TApplication(int& argc, char** argv);
+    ~TApplication() override;
     bool notify(QObject* receiver, QEvent* event) override;
     // The message box of a failure: its text, the program's name as caption.
     static void ShowFailure(const QString& text);

@@ -5,15 +5,39 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainterPath>
+#include <QScreen>
+#include <algorithm>
 
 #include "platform/Outward.h"
 #include "platform/Paths.h"
 #include "shell/Basics.h"
 #include "shell/Bk.h"
+#include "shell/LangState.h"
+#include "shell/LanguageTexts.h"
 #include "shell/MMBtns.h"
 #include "shell/Pictures.h"
 
 namespace orb {
+
+namespace {
+// The window a dialog belongs to: the active one, else the largest visible window.
+QWidget* OwnerWindow() {
+    if (QWidget* w = QApplication::activeWindow()) return w;
+    QWidget* best = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && !w->isMinimized() && !qobject_cast<QDialog*>(w) &&
+            (!best || w->width() * w->height() > best->width() * best->height()))
+            best = w;
+    return best;
+}
+
+// Long words such as paths may break after a separator.
+QString Breakable(QString text) {
+    text.replace('/', QStringLiteral("/\u200B"));
+    text.replace('\\', QStringLiteral("\\\u200B"));
+    return text;
+}
+}  // namespace
 
 void StyleDialogButton(TBaseBtn* b) {
     b->SetBrush(QColor(0, 0, 100));
@@ -106,12 +130,34 @@ TMessageDialog::TMessageDialog(QWidget* parent)
     // 2. The background picture, when present.
     const QString abk = ProgramFile("I/B/abk");
     if (QFile::exists(abk)) Bk->Background().SetImage(LoadPictureFile(abk));
-    // 3. The rounded window region.
+    ShapeAndPlace();
+}
+
+void TMessageDialog::ShapeAndPlace() {
+    // The rounded window region, centred on the program's window.
     QPainterPath path;
     path.addRoundedRect(QRectF(0, 0, width(), height()), 20, 20);
     setMask(QRegion(path.toFillPolygon().toPolygon()));
-    if (QWidget* top = QApplication::activeWindow())
-        move(top->geometry().center() - rect().center());
+    if (QWidget* top = OwnerWindow()) move(top->geometry().center() - rect().center());
+}
+
+void TMessageDialog::FitMessage() {
+    const QFontMetrics fm(MsgDlgMsg->font());
+    const int need = fm.boundingRect(QRect(0, 0, MsgDlgMsg->width(), 1 << 20),
+                                     Qt::TextWordWrap, MsgDlgMsg->text())
+                         .height() +
+                     fm.descent();
+    int extra = need - MsgDlgMsg->height();
+    if (const QScreen* sc = screen(); sc && extra > 0)
+        extra = std::min(extra, sc->availableGeometry().height() * 3 / 4 - height());
+    if (extra > 0) {
+        MsgDlgMsg->resize(MsgDlgMsg->width(), MsgDlgMsg->height() + extra);
+        for (QWidget* b : {static_cast<QWidget*>(YesBtn), static_cast<QWidget*>(NoBtn)})
+            b->move(b->x(), b->y() + extra);
+        resize(width(), height() + extra);
+        Bk->resize(size());
+    }
+    ShapeAndPlace();
 }
 
 void TMessageDialog::Setup(const QString& title, const QString& message, const QString& yes,
@@ -144,9 +190,33 @@ void TMessageDialog::keyPressEvent(QKeyEvent* e) {
 bool AskYesNo(const QString& title, const QString& message, const QString& yesCaption,
               const QString& noCaption) {
     if (std::optional<bool> scripted = Out().YesNo(title, message)) return *scripted;
-    TMessageDialog dialog(QApplication::activeWindow());
+    TMessageDialog dialog(OwnerWindow());
     dialog.Setup(title, message, yesCaption, noCaption);
+    dialog.FitMessage();
     return dialog.exec() == QDialog::Accepted;
+}
+
+void ShowMessageBox(const QString& text, const QString& caption, MessageKind kind) {
+    (void)kind;  // one look for every kind, as the question dialog has
+    TMessageDialog dialog(OwnerWindow());
+    PrepareMessageBox(dialog, text, caption);
+    dialog.exec();
+}
+
+void PrepareMessageBox(TMessageDialog& dialog, const QString& text, const QString& caption) {
+    const QString sec = "MainForm";
+    QString title = caption;
+    if (caption == "Error")
+        title = GetLangText(5001, sec, LngFileName(), "Fout");
+    else if (caption == "Information")
+        title = GetLangText(5002, sec, LngFileName(), "Informatie");
+    else if (caption == "Warning")
+        title = GetLangText(5003, sec, LngFileName(), "Waarschuwing");
+    dialog.setObjectName("MessageBox");
+    dialog.Setup(title, Breakable(text), GetLangText(5000, sec, LngFileName(), "OK"), QString());
+    // The one button stands where the question's "Nee" stands.
+    dialog.YesBtn->move(dialog.NoBtn->pos());
+    dialog.FitMessage();
 }
 
 }  // namespace orb

@@ -2,6 +2,8 @@
 // TMessageDialog and AskYesNo: the program's borderless Yes/No question.
 #include <QDialog>
 
+#include "platform/Outward.h"  // MessageKind
+
 class QLabel;
 
 namespace orb {
@@ -23,14 +25,26 @@ public:
     // Fills in the texts; a button whose caption is empty is hidden.
     void Setup(const QString& title, const QString& message, const QString& yes,
                const QString& no);
+    // Grows the dialog downwards until the message fits (within most of the screen), and
+    // centres it again on the program's window.
+    void FitMessage();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void ShapeAndPlace();
 };
 
 // Asks a question; true when the user chose yes (the button or Enter).
 bool AskYesNo(const QString& title, const QString& message, const QString& yesCaption,
               const QString& noCaption);
+
+// A message box in the program's look: the question dialog with one OK button, the caption
+// and OK in the active language. The program shows every Message box through it.
+void ShowMessageBox(const QString& text, const QString& caption, MessageKind kind);
+// Sets a dialog up as that message box (for showing, or for a picture of it).
+void PrepareMessageBox(TMessageDialog& dialog, const QString& text, const QString& caption);
 
 // Styles a button as the dialogs' flat dark-blue buttons with the dotted orange outline.
 void StyleDialogButton(TBaseBtn* b);

@@ -26,6 +26,9 @@
 #include "shell/Intro.h"
 #include "shell/MMBtns.h"
 #include "shell/MainWindow.h"
+#include "platform/Paths.h"
+#include "shell/LangState.h"
+#include "shell/LanguageTexts.h"
 #include "shell/MsgDlg.h"
 #include "shell/PaintPage.h"
 #include "shell/PaintPanels.h"
@@ -259,9 +262,21 @@ int WriteScreenshots(orb::TMainWindow& main, const QString& dir) {
     save(intro, "intro.png");
     orb::TAboutBox about;
     save(about, "about.png");
+    const QString sec = "MainForm", lng = orb::LngFileName();
     orb::TMessageDialog ask;
-    ask.Setup("Mandala is veranderd!", "Wilt u de huidige mandala bewaren?", "Ja", "Nee");
+    ask.Setup(orb::GetLangText(4217, sec, lng, "Mandala is veranderd!"),
+              orb::GetLangText(4218, sec, lng, "Wilt u de huidige mandala bewaren?"),
+              orb::GetLangText(2, sec, lng, "Ja"), orb::GetLangText(3, sec, lng, "Nee"));
+    ask.FitMessage();
     save(ask, "yesno.png");
+    // A failed save: the library's reason, then the loader's own message.
+    orb::TMessageDialog box;
+    orb::PrepareMessageBox(box,
+                           orb::GetLangText(5019, sec, lng,
+                                            "The picture file cannot be written.") +
+                               "\n" + orb::UserFolder() + "Mandala.bmp",
+                           "Error");
+    save(box, "message.png");
     return failures == 0 ? 0 : 2;
 }
 

@@ -1,0 +1,177 @@
+// The real program folder and its shipped language file, walked in Dutch and in English:
+// every dialog the paint page's commands open (the change prompt, the file dialogs, the
+// printer dialog, the message boxes) is read, and a text that stays the same in both
+// languages is a text that was not translated.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QRegularExpression>
+#include <QTextDocument>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <map>
+#include <memory>
+
+#include "paint/DtlWin.h"
+#include "platform/Display.h"
+#include "platform/Paths.h"
+#include "shell/LangState.h"
+#include "shell/MMBtns.h"
+#include "shell/Main.h"
+#include "shell/MsgDlg.h"
+
+using namespace orb;
+
+namespace {
+
+// The real dialogs, but no desktop settings, no music and no browser.
+struct WalkOutward : Outward {
+    bool SetWallpaper(const QString&) override { return false; }
+    bool MusicStart(const QString&) override { return false; }
+    void MusicStop() override {}
+    bool MusicPlaying() const override { return false; }
+    bool OpenUrl(const QString&) override { return false; }
+    QStringList Printers() override { return {PdfPrinterName()}; }
+};
+
+QString Plain(QString t) {
+    if (Qt::mightBeRichText(t)) {
+        QTextDocument d;
+        d.setHtml(t);
+        t = d.toPlainText();
+    }
+    t.remove(QChar(0x200B));
+    return t.remove('&').simplified();
+}
+
+// The texts a user reads in a dialog: its title, labels, buttons and group titles.
+QStringList TextsOf(QWidget* dialog) {
+    QStringList out{Plain(dialog->windowTitle())};
+    for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(dialog)) continue;
+        if (auto* l = qobject_cast<QLabel*>(w)) out << Plain(l->text());
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) out << Plain(b->text());
+        if (auto* g = qobject_cast<QGroupBox*>(w)) out << Plain(g->title());
+        if (auto* b = qobject_cast<TBaseBtn*>(w)) out << Plain(b->Caption());
+    }
+    out.removeAll(QString());
+    return out;
+}
+
+// Answers each modal dialog as it comes up, after reading its texts.
+struct Walker {
+    std::map<QString, QStringList> texts;  // step -> texts read
+    QString step;
+    QString saveTo;  // what the save dialog is given
+    QTimer timer;
+    Walker() {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
+        timer.start();
+    }
+    void Poll() {
+        QWidget* m = QApplication::activeModalWidget();
+        if (!m || !m->isVisible() || m->property("walked").toBool()) return;
+        m->setProperty("walked", true);
+        texts[step] << TextsOf(m);
+        if (auto* fd = qobject_cast<QFileDialog*>(m)) {
+            if (fd->acceptMode() == QFileDialog::AcceptSave && !saveTo.isEmpty()) {
+                fd->selectFile(saveTo);
+                static_cast<QDialog*>(fd)->accept();
+                return;
+            }
+        }
+        if (auto* d = qobject_cast<QDialog*>(m)) d->reject();  // "Nee", Cancel, OK
+    }
+};
+
+std::map<QString, QStringList> Walk(int language) {
+    WalkOutward outward;
+    SetOutward(&outward);
+    SetMessagePresenter(ShowMessageBox);
+    SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    SetSimulatedScreen(QSize(800, 600));
+    SetLngID(language);
+    QDir().mkpath(UserFolder());  // where the file dialogs open
+    Walker walker;
+    {
+        TMainForm f;
+        f.show();
+        f.MenuSBtnClick(f.Main->MainPaintSBtn);
+        QApplication::processEvents();
+        TDetailWindow* w = DetailWindow();
+        EXPECT_TRUE(w && w->Session().HasPicture());
+        if (w && w->Session().HasPicture()) {
+            QTest::mouseClick(f.Paint->PaintSBtn, Qt::LeftButton, Qt::NoModifier,
+                              f.Paint->PaintSBtn->rect().center());
+            const QRect r = w->PictureRect();
+            QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, r.center());
+            walker.step = "change prompt, open dialog";
+            QTest::mouseClick(f.Paint->OpenSBtn, Qt::LeftButton, Qt::NoModifier,
+                              f.Paint->OpenSBtn->rect().center());
+            walker.step = "save dialog, failed save";
+            walker.saveTo = "/sys/kan-niet.bmp";  // no one may create a file there
+            QTest::mouseClick(f.Paint->SaveSBtn, Qt::LeftButton, Qt::NoModifier,
+                              f.Paint->SaveSBtn->rect().center());
+            walker.step = "printer dialog";
+            QTest::mouseClick(f.Paint->PrintSBtn, Qt::LeftButton, Qt::NoModifier,
+                              f.Paint->PrintSBtn->rect().center());
+            walker.step = "wallpaper refused";
+            QTest::mouseClick(f.Paint->SendToDesktopSBtn, Qt::LeftButton, Qt::NoModifier,
+                              f.Paint->SendToDesktopSBtn->rect().center());
+        }
+        f.Paint->DeclineChanges();
+    }
+    SetSimulatedScreen(QSize());
+    SetMessagePresenter(nullptr);
+    SetOutward(nullptr);
+    SetLngID(44);
+    return walker.texts;
+}
+
+// Texts that read the same in both languages by nature: names, numbers, paths, symbols.
+bool Neutral(const QString& t) {
+    static const QStringList same = {"OK", "Orbelle", "Printer", "Type:", "Orbelle (*.bmp)"};
+    if (same.contains(t)) return true;
+    if (!t.contains(QRegularExpression("[A-Za-z]{2,}"))) return true;
+    return t.contains('/') || t.endsWith(".bmp") || t.endsWith(".pdf");
+}
+
+}  // namespace
+
+TEST(Languages, EveryDialogOfThePaintPageSpeaksTheChosenLanguage) {
+    // Qt's file dialog keeps its history in the user's settings: a private, empty set.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    const auto dutch = Walk(31);
+    const auto english = Walk(44);
+    for (const char* step : {"change prompt, open dialog", "save dialog, failed save",
+                             "printer dialog", "wallpaper refused"}) {
+        SCOPED_TRACE(step);
+        ASSERT_TRUE(dutch.count(step) && english.count(step)) << "no dialog came up";
+        const QStringList& nl = dutch.at(step);
+        const QStringList& en = english.at(step);
+        EXPECT_GE(nl.size(), 2);
+        for (const QString& t : nl)
+            EXPECT_TRUE(Neutral(t) || !en.contains(t)) << "the same in both languages: " << t.toStdString();
+    }
+    // The Dutch walk read Dutch: the change prompt, Qt's own dialogs and the message boxes.
+    const QStringList all = dutch.at("change prompt, open dialog") +
+                            dutch.at("save dialog, failed save") + dutch.at("printer dialog") +
+                            dutch.at("wallpaper refused");
+    for (const char* expected : {"Mandala is veranderd!", "Nee", "Annuleren", "Fout",
+                                 "Het afbeeldingsbestand kan niet worden geschreven.",
+                                 "Het bmp-bestand kon niet worden geschreven", "Afdrukken",
+                                 "De mandala kon niet als bureaubladachtergrond worden ingesteld."})
+        EXPECT_TRUE(all.contains(expected)) << expected << " missing in: " << all.join(" | ").toStdString();
+}
