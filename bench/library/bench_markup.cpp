@@ -165,8 +165,8 @@ Timing MeasureDecoded(const QString& markup, const orb::TArchiveIndex* archive, 
             box.fill(Qt::white);
             QPainter p(&box);
             p.setFont(f);
-            const QRect bound = p.fontMetrics().boundingRect(QRect(2, 0, 285, 1 << 24),
-                                                             Qt::TextWordWrap, plain);
+            const QRect bound =
+                p.fontMetrics().boundingRect(QRect(2, 0, 285, 1 << 24), Qt::TextWordWrap, plain);
             p.drawText(QRect(2, 0, 285, bound.height()), Qt::TextWordWrap, plain);
             for (const TPic& pic : pics) p.drawImage(pic.Rect, pic.Image);
         }
@@ -213,9 +213,10 @@ int main(int argc, char** argv) {
     int pictures = 0;
     const Timing decoded = MeasureDecoded(page, archive.get(), rounds, &decodeMs, &pictures);
     Report("shipped, pictures decoded", int(page.size()), decoded);
-    std::printf("  (both sides draw the page's %d picture(s) where it places them; decoding them "
-                "is left out of both)\n",
-                pictures);
+    std::printf(
+        "  (both sides draw the page's %d picture(s) where it places them; decoding them "
+        "is left out of both)\n",
+        pictures);
     std::printf("%-28s %8d pics   decoding %9.3f ms\n", "shipped, picture decoding", pictures,
                 decodeMs);
     const QString big = Synthetic(200 * 1024);

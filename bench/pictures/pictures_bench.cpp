@@ -22,8 +22,9 @@
 #include "library/PictureImage.h"
 
 #ifdef HAVE_MAGICKCORE
-#include <QFile>
 #include <magick/MagickCore.h>
+
+#include <QFile>
 #endif
 
 namespace {
@@ -44,9 +45,17 @@ struct Format {
 
 const std::vector<Format>& Formats() {
     static const std::vector<Format> f = {
-        {"BMP", "p.bmp", "p.bmp", orb::TCodecFormat::Bmp, {"-type", "TrueColor", "BMP3:p.bmp"},
+        {"BMP",
+         "p.bmp",
+         "p.bmp",
+         orb::TCodecFormat::Bmp,
+         {"-type", "TrueColor", "BMP3:p.bmp"},
          Decoder::Ours},
-        {"JPEG", "p.jpg", "p.jpg", orb::TCodecFormat::Jpeg, {"-quality", "90", "p.jpg"},
+        {"JPEG",
+         "p.jpg",
+         "p.jpg",
+         orb::TCodecFormat::Jpeg,
+         {"-quality", "90", "p.jpg"},
          Decoder::Qt},
         {"PNG", "p.png", "p.png", orb::TCodecFormat::Png, {"PNG24:p.png"}, Decoder::Qt},
         {"TIFF",
@@ -56,7 +65,11 @@ const std::vector<Format>& Formats() {
          {"-compress", "LZW", "-type", "TrueColor", "-depth", "8", "p.tif"},
          Decoder::Qt},
         {"GIF", "p.gif", "p.gif", orb::TCodecFormat::Gif, {"p.gif"}, Decoder::Qt},
-        {"PCX", "p.pcx", "p.pcx", orb::TCodecFormat::Pcx, {"-type", "TrueColor", "p.pcx"},
+        {"PCX",
+         "p.pcx",
+         "p.pcx",
+         orb::TCodecFormat::Pcx,
+         {"-type", "TrueColor", "p.pcx"},
          Decoder::OursAgainstMagick},
     };
     return f;
@@ -298,24 +311,27 @@ int main(int argc, char** argv) {
         const std::string alt = std::string("Alternating/") + f.name;
         if (!reporter.counters.count(alt + ":codec/qt")) continue;
         if (f.decoder == Decoder::Qt)
-            std::printf("  %-5s uses Qt's reader; no comparison (our layer around it: codec %.3f, "
-                        "component %.3f of the reader alone)\n",
-                        f.name, reporter.counters[alt + ":codec/qt"],
-                        reporter.counters[alt + ":component/qt"]);
+            std::printf(
+                "  %-5s uses Qt's reader; no comparison (our layer around it: codec %.3f, "
+                "component %.3f of the reader alone)\n",
+                f.name, reporter.counters[alt + ":codec/qt"],
+                reporter.counters[alt + ":component/qt"]);
         else
             std::printf("  %-5s codec %.3f  component %.3f\n", f.name,
                         reporter.counters[alt + ":codec/qt"],
                         reporter.counters[alt + ":component/qt"]);
     }
-    std::printf("Ratio to ImageMagick's decoder (the same file read whole from disk, one thread; "
-                "aim <= 1.10):\n");
+    std::printf(
+        "Ratio to ImageMagick's decoder (the same file read whole from disk, one thread; "
+        "aim <= 1.10):\n");
     for (const Format& f : Formats()) {
         if (f.decoder != Decoder::OursAgainstMagick) continue;
         const std::string alt = std::string("Alternating/") + f.name;
         if (!HasReference(f))
-            std::printf("  %-5s no comparison: built without MagickCore "
-                        "(libmagickcore-6.q16-dev, which scripts/setup.sh installs)\n",
-                        f.name);
+            std::printf(
+                "  %-5s no comparison: built without MagickCore "
+                "(libmagickcore-6.q16-dev, which scripts/setup.sh installs)\n",
+                f.name);
         else if (reporter.counters.count(alt + ":codec/magick"))
             std::printf("  %-5s codec %.3f  component %.3f\n", f.name,
                         reporter.counters[alt + ":codec/magick"],

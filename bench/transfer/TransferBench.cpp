@@ -27,8 +27,8 @@
 #include <thread>
 #include <vector>
 
-#include "kestrup.h"
 #include "../../tests/common/Loopback.h"
+#include "kestrup.h"
 
 extern char** environ;
 
@@ -263,8 +263,8 @@ double CurlMails(int port) {
 // One server's three downloads of a run, in rotating order so that drift in the
 // machine's load is shared.
 struct TFtpSeries {
-    std::vector<double> VsCurl, VsRaw;  // per run: curl's time / ours, ours / the bare copy's
-    double Ours = 0, Curl = 0, Raw = 0; // sums of the times
+    std::vector<double> VsCurl, VsRaw;   // per run: curl's time / ours, ours / the bare copy's
+    double Ours = 0, Curl = 0, Raw = 0;  // sums of the times
 
     // False when a download failed.
     bool Run(const TFtpPeer& peer, int r, const fs::path& dir, double* ours, double* curl,
@@ -400,9 +400,10 @@ int main(int argc, char** argv) {
                         mib * runs / py.Raw);
             py.PrintRawRatio("Ftp_Download / raw socket-to-file");
             if (withVsftpd) {
-                std::printf("Ftp_Download 64 MiB from vsftpd: %.0f MiB/s, curl %.0f MiB/s, raw "
-                            "socket-to-file %.0f MiB/s (means)\n",
-                            mib * runs / vs.Ours, mib * runs / vs.Curl, mib * runs / vs.Raw);
+                std::printf(
+                    "Ftp_Download 64 MiB from vsftpd: %.0f MiB/s, curl %.0f MiB/s, raw "
+                    "socket-to-file %.0f MiB/s (means)\n",
+                    mib * runs / vs.Ours, mib * runs / vs.Curl, mib * runs / vs.Raw);
                 std::printf("  throughput ratio ours/curl (vsftpd), median of %d: %.2fx\n", runs,
                             Median(vs.VsCurl));
                 vs.PrintRawRatio("Ftp_Download / raw socket-to-file (vsftpd)");

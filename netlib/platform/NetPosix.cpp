@@ -650,7 +650,8 @@ bool TFile::Open(const std::string& name, TMode mode) {
     int fd = mode == OpenRead ? ::open(name.c_str(), O_RDONLY | O_CLOEXEC)
                               : ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     struct stat st {};
-    if (fd >= 0 && mode == Create && (::fstat(fd, &st) < 0 || (st.st_size > 0 && ::ftruncate(fd, 0) < 0))) {
+    if (fd >= 0 && mode == Create &&
+        (::fstat(fd, &st) < 0 || (st.st_size > 0 && ::ftruncate(fd, 0) < 0))) {
         const int err = errno;
         ::close(fd);
         errno = err;
