@@ -254,7 +254,9 @@ TEST(FtpScripted, BlockBoundaries) {
         ASSERT_FALSE(progress.empty());
         for (size_t i = 0; i < progress.size(); ++i) {
             EXPECT_EQ(progress[i].second, int64_t(size));
-            if (i > 0) EXPECT_GT(progress[i].first, progress[i - 1].first);
+            if (i > 0) {
+                EXPECT_GT(progress[i].first, progress[i - 1].first);
+            }
         }
         if (n == size) {
             EXPECT_EQ(failure, "no failure");
