@@ -25,8 +25,9 @@ enum TFtpCommand { ftpCommand, ftpDownload };
 // A server that never connects back in active mode is given this long when the
 // client has no time-out of its own.
 constexpr int DefaultAcceptTimeOut = 60000;
-// Receive block of the data connection.
-constexpr size_t DataBlockSize = 256 * 1024;
+// Receive block of the data connection: each receive takes what the socket holds, up
+// to this, and goes to the file from the same buffer.
+constexpr size_t DataBlockSize = 1024 * 1024;
 
 class TFtpClient : public TReplySocket {
 public:

@@ -15,6 +15,8 @@ PKGS=(
   python3 python3-fonttools python3-pyftpdlib python3-aiosmtpd
   fonts-dejavu-core fonts-liberation2 fonts-dosis tinyproxy nginx-light curl socat vsftpd
   xvfb xauth xdotool x11-utils imagemagick poppler-utils
+  # ImageMagick's decoder as the PCX reference of the pictures benchmark.
+  libmagickcore-6.q16-dev
   # kestrup.dll: the mingw-w64 cross compiler, and wine (32-bit) to test it; qemu-user
   # runs wine's 32-bit loader where the kernel cannot run 32-bit programs.
   g++-mingw-w64-i686 wine wine64 wine32:i386 qemu-user

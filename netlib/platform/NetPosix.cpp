@@ -644,8 +644,19 @@ TFile::~TFile() { Close(); }
 
 bool TFile::Open(const std::string& name, TMode mode) {
     Close();
+    // No O_TRUNC: truncating a file, even an empty one (the file made beside a download's
+    // target), makes ext4 start writing all of it back at close, which a download would
+    // wait for. Only a file that holds something is cut to empty.
     int fd = mode == OpenRead ? ::open(name.c_str(), O_RDONLY | O_CLOEXEC)
-                              : ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+                              : ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    struct stat st {};
+    if (fd >= 0 && mode == Create &&
+        (::fstat(fd, &st) < 0 || (st.st_size > 0 && ::ftruncate(fd, 0) < 0))) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        fd = -1;
+    }
     if (fd < 0) {
         FError = std::strerror(errno);
         return false;

@@ -220,6 +220,57 @@ TEST(FtpScripted, IncompleteTransfersFail) {
     }
 }
 
+// Transfers around whole receive blocks: exactly two blocks announced and sent, one byte
+// short, one byte over. Progress rises with every block and ends at the size; only the
+// whole file replaces the old one.
+TEST(FtpScripted, BlockBoundaries) {
+    const size_t size = 2 * DataBlockSize;
+    const std::string payload = RandomBytes(size + 1);
+    TDataListener data;
+    size_t sent = 0;
+    TScriptedDialog server(Greeting, [&](const std::string& line, TPeer& peer) -> std::string {
+        if (StartsWith(line, "RETR ")) {
+            peer.Send("150 Opening (" + std::to_string(size) + " bytes)\r\n");
+            int fd = data.Accept();
+            SendAll(fd, payload.substr(0, sent));
+            ::close(fd);
+            return sent > size ? "" : "226 done\r\n";
+        }
+        if (StartsWith(line, "ABOR")) return "426 aborted\r\n226 ABOR done\r\n";
+        return Usual(line, &data);
+    });
+    TTempDir local;
+    auto c = Client(server.Port(), true);
+    c->MaxBody = int64_t(size);  // a file exactly at the cap is allowed
+    std::vector<std::pair<int64_t, int64_t>> progress;
+    c->OnPacketRecvd = [&](TSocketBase& d) { progress.emplace_back(d.BytesRecvd, c->BytesTotal); };
+    c->Connect();
+    for (size_t n : {size, size - 1, size + 1}) {
+        SCOPED_TRACE(n);
+        sent = n;
+        progress.clear();
+        local.Write("t.bin", "previous");
+        const std::string failure = FailureOf([&] { c->Download("t.bin", local.File("t.bin")); });
+        ASSERT_FALSE(progress.empty());
+        for (size_t i = 0; i < progress.size(); ++i) {
+            EXPECT_EQ(progress[i].second, int64_t(size));
+            if (i > 0) {
+                EXPECT_GT(progress[i].first, progress[i - 1].first);
+            }
+        }
+        if (n == size) {
+            EXPECT_EQ(failure, "no failure");
+            EXPECT_EQ(progress.back().first, int64_t(size));
+            EXPECT_TRUE(ReadFile(local.File("t.bin")) == payload.substr(0, size));
+        } else {
+            EXPECT_NE(failure, "no failure");
+            EXPECT_EQ(ReadFile(local.File("t.bin")), "previous");
+        }
+        EXPECT_FALSE(PartFilesIn(local));
+    }
+    c->Disconnect();
+}
+
 TEST(FtpScripted, DownloadCap) {
     TDataListener data;
     std::string announce;
