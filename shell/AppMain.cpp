@@ -1,5 +1,6 @@
 // Program entry: single instance, uninstaller hand-off, private font, main window.
 #include <QApplication>
+#include <QTimer>
 #include <QFontDatabase>
 #include <QSessionManager>
 #include <cstdio>
@@ -128,6 +129,8 @@ int main(int argc, char** argv) {
                              [&form](QSessionManager& m) { form->SessionEnding(m); });
             orb::AttachHarness(*form, opt.harness);
             window.show();
+            // Once the window is up: a drawing kept by a run that did not end normally.
+            QTimer::singleShot(0, &window, [&form] { form->OfferRecovery(); });
             rc = app.exec();
         }
     }

@@ -218,6 +218,25 @@ void TCataloguePanel::ShowLoneFile(const QString& name) {
     rowShown_ = 0;
 }
 
+void TCataloguePanel::ShowPlace(int subject, int row, const QString& name) {
+    if (subject >= 0 && subject < SubjectLst->count()) {
+        SubjectLst->blockSignals(true);
+        SubjectLst->setCurrentIndex(subject);
+        SubjectLst->blockSignals(false);
+        FillMandalaList(false);
+        if (row >= 0 && row < MandalaLst->count() && MandalaLst->item(row)->text() == name) {
+            MandalaLst->blockSignals(true);
+            MandalaLst->setCurrentRow(row);
+            MandalaLst->blockSignals(false);
+            rowShown_ = row;
+            return;
+        }
+    }
+    QString bare = name;
+    if (bare.startsWith("..\\")) bare = bare.mid(3);
+    ShowLoneFile(bare.isEmpty() ? QStringLiteral("Mandala") : bare);
+}
+
 void TCataloguePanel::ShowSavedFile(const QString& file) {
     const QFileInfo fi(file);
     const QString folder = QDir::cleanPath(fi.absolutePath()) + "/";

@@ -24,6 +24,7 @@
 #include "shell/Intro.h"
 #include "shell/LanguageTexts.h"
 #include "shell/MMBtns.h"
+#include "shell/MsgDlg.h"
 #include "shell/Pictures.h"
 
 namespace orb {
@@ -405,6 +406,26 @@ void TMainForm::QuitSBtnClick() {
     UpdateStatus();
     quitting_ = true;
     close();
+}
+
+void TMainForm::OfferRecovery() {
+    const std::optional<TRecovery::TFound> found = TRecovery::Find();
+    if (!found) {
+        TRecovery::Remove();  // nothing readable: nothing to offer
+        return;
+    }
+    const QString sec = "MainForm";
+    const bool restore = AskYesNo(
+        GetLangText(5050, sec, LngFileName(), "Mandala herstellen?"),
+        GetLangText(5051, sec, LngFileName(),
+                    "Orbelle werd niet normaal afgesloten. Wilt u de mandala terugzetten "
+                    "waaraan u aan het kleuren was?"),
+        GetLangText(2, sec, LngFileName(), "Ja"), GetLangText(3, sec, LngFileName(), "Nee"));
+    TRecovery::Remove();
+    if (!restore) return;
+    GoToPage("Paint");
+    Paint->Restore(*found);
+    UpdateStatus();
 }
 
 void TMainForm::Silence() { SoundSBtn->SetButtonIsDown(true); }

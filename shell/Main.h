@@ -39,6 +39,7 @@ public:
     void Activate() override;
     void SessionEnding(QSessionManager& manager) override;
     void Silence() override;
+    void OfferRecovery() override;
     void GoToPage(const QString& page) override;
     TPaintPage& PaintingPage() override { return *Paint; }
 

@@ -34,6 +34,10 @@ public:
     // "Paint" through their menu choices, so the lists and the first drawing load.
     virtual void GoToPage(const QString& page) = 0;
     virtual TPaintPage& PaintingPage() = 0;
+    // A drawing kept by an earlier run that did not end normally: offered for restoring with
+    // the Yes/No dialog ("Ja" shows it on the paint page as a changed drawing, "Nee" removes
+    // it).
+    virtual void OfferRecovery() = 0;
 };
 
 // Builds the program's main window.

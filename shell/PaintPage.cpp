@@ -179,6 +179,30 @@ void TPaintPage::Start() {
         });
     }
     Colour->Start();
+
+    recovery_ = new TRecovery(
+        session_,
+        [this] {
+            TRecovery::TPlace p;
+            p.Subject = Catalogue->SubjectLst->currentIndex();
+            p.Row = Catalogue->MandalaLst->currentRow();
+            if (QListWidgetItem* item = Catalogue->MandalaLst->currentItem()) p.Name = item->text();
+            p.SaveFile = Files->SaveFileName;
+            p.SaveFolder = Files->SaveInitialDir;
+            return p;
+        },
+        this);
+}
+
+void TPaintPage::Restore(const TRecovery::TFound& found) {
+    const TRecovery::TPlace& p = found.Place;
+    Catalogue->ShowPlace(p.Subject, p.Row, p.Name);
+    ShowDetailWindow(MandalaPanel, session_);
+    session_.LoadPicture(found.Picture);
+    session_.MarkChanged();
+    Files->SaveFileName = p.SaveFile;
+    Files->SaveInitialDir = p.SaveFolder.isEmpty() ? UserFolder() : p.SaveFolder;
+    Host.UpdateStatus();
 }
 
 void TPaintPage::Enter() {

@@ -9,6 +9,7 @@
 #include "paint/PaintSession.h"
 #include "shell/Page.h"
 #include "shell/PaintPanels.h"
+#include "shell/Recovery.h"
 
 class QTabBar;
 
@@ -69,6 +70,10 @@ public:
     // user's folder. False when the user wants to keep the drawing and it was not saved.
     bool SessionEnding(bool mayAsk);
 
+    // A drawing kept by the recovery of an earlier run, on show again as a changed drawing
+    // under its name.
+    void Restore(const TRecovery::TFound& found);
+
     QList<TBaseBtn*> RoundButtons() const override;
     void LoadPictures(const QImage& background, const QString& sizeKey) override;
     void BkMouseMove() override;
@@ -77,6 +82,7 @@ public:
 
 private:
     TPaintSession session_;
+    TRecovery* recovery_ = nullptr;
     bool tabSyncing_ = false;
 };
 

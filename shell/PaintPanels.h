@@ -71,6 +71,9 @@ public:
     void ShowLoneFile(const QString& name);
     // The user's folder with the file selected, or the lone file.
     void ShowSavedFile(const QString& file);
+    // The lists as they were for a drawing: subject and row when that row still shows the
+    // name, else the name alone. Nothing is loaded.
+    void ShowPlace(int subject, int row, const QString& name);
     // The whole line behind a list item ("name=folder", "name=archive name", a file name).
     static QString LineOf(const QString& display, const QVariant& data);
     QString SubjectLine(int index) const;
