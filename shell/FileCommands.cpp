@@ -120,7 +120,12 @@ void TFileCommands::PrintMandala() {
     if (!HasPicture() || printers_.isEmpty()) return;
     QPrinter printer(QPrinter::HighResolution);
     if (!Out().PrintSetup(ctx_.Host.Window(), printer)) return;
-    PrintPicture(printer, ctx_.Session.Picture(), ctx_.Data().HeadingFace);
+    // A printer that cannot start the document (a PDF file in a folder the user may not
+    // write, a printer gone away) is told, not passed over in silence.
+    if (!PrintPicture(printer, ctx_.Session.Picture(), ctx_.Data().HeadingFace))
+        Out().Message(GetLangText(5040, "MainForm", LngFileName(),
+                                  "De mandala kon niet worden afgedrukt."),
+                      "Orbelle", MessageKind::Error);
 }
 
 void TFileCommands::CopyMandalaToClipboard() {

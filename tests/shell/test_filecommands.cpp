@@ -332,3 +332,20 @@ TEST(ChangePrompt, AYesWhoseSaveDoesNotHappenCallsOffTheAction) {
     Saving::ClickButton(s.f->Paint->PaintBackSBtn);
     EXPECT_EQ(s.f->Notebook->ActivePage(), "Main");
 }
+
+TEST(Printing, APdfFileThatCannotBeWrittenIsToldNotPassedOver) {
+    Saving s;
+    s.Change();
+    s.out.rec.printers = {"PDF"};
+    s.f->Paint->Files->RefreshPrinters();
+    s.f->UpdateStatus();
+    s.out.rec.printSetup = [](QPrinter& pr) {
+        pr.setOutputFormat(QPrinter::PdfFormat);
+        pr.setOutputFileName("/sys/kan-niet.pdf");  // no one may create a file there
+        return true;
+    };
+    s.ClickButton(s.f->Paint->PrintSBtn);
+    ASSERT_EQ(s.out.rec.messages.size(), 1);
+    EXPECT_EQ(s.out.rec.messages[0], "De mandala kon niet worden afgedrukt.");
+    EXPECT_TRUE(s.w->Session().Changed());  // printing is not saving
+}
