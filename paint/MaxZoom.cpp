@@ -63,6 +63,7 @@ void TMaxZoomWindow::FormCreate() {
     const QRect box = FullScreenCircleBox(size());
     region_ = QRegion(box, QRegion::Ellipse);
     ItemImage->ClipRegion = &region_;
+    ItemImage->ClipEllipse = QRectF(box);
 }
 
 void TMaxZoomWindow::ItemImageClick() { accept(); }

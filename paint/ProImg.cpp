@@ -219,8 +219,10 @@ void TProportionalImage::paintEvent(QPaintEvent*) {
     if (painting_) return;
     painting_ = true;
     QPainter p(this);
-    if (ClipRegion) p.setClipRegion(*ClipRegion);
     const qreal dpr = TargetRatio(p, this);
+    const bool smooth = !ClipEllipse.isEmpty() && rop_ == TRasterOperation::roSRCCOPY &&
+                        !(NewImage && Effects) && !revealTimer_.isActive() && revealOrder_.empty();
+    if (ClipRegion && !smooth) p.setClipRegion(*ClipRegion);
     if (NewImage && Effects) {
         revealImage_ = Compose(dpr);
         StartReveal();
@@ -236,6 +238,27 @@ void TProportionalImage::paintEvent(QPaintEvent*) {
     } else if (!revealOrder_.empty()) {
         p.drawImage(QPointF(0, 0), revealImage_);  // the effect ends with the whole picture
         revealOrder_.clear();
+    } else if (smooth) {
+        // The edge's pixels are blended with what lies below; the inside is copied as is.
+        QImage cut = Compose(dpr).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const qreal k = cut.devicePixelRatio();
+        cut.setDevicePixelRatio(1);
+        QImage mask(cut.size(), QImage::Format_ARGB32_Premultiplied);
+        mask.fill(Qt::transparent);
+        {
+            QPainter m(&mask);
+            m.setRenderHint(QPainter::Antialiasing, true);
+            m.setPen(Qt::NoPen);
+            m.setBrush(Qt::white);
+            m.drawEllipse(QRectF(ClipEllipse.topLeft() * k, ClipEllipse.size() * k));
+        }
+        {
+            QPainter c(&cut);
+            c.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            c.drawImage(0, 0, mask);
+        }
+        cut.setDevicePixelRatio(k);
+        p.drawImage(QPointF(0, 0), cut);
     } else if (rop_ == TRasterOperation::roSRCCOPY) {
         p.drawImage(QPointF(0, 0), Compose(dpr));
     } else {

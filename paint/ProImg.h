@@ -61,6 +61,10 @@ public:
     void SetText(const QString& t);
     // Not owned; shifted by the control's position only while painting.
     const QRegion* ClipRegion = nullptr;
+    // When set (logical coordinates), a plain copy is cut to this ellipse with a smooth edge
+    // at device resolution instead of the region's stepped one; the pixels inside stay as
+    // they are.
+    QRectF ClipEllipse;
 
     std::function<void(QMouseEvent*)> OnMouseDown, OnMouseMove, OnMouseUp;
     std::function<void()> OnClick, OnDblClick;

@@ -23,6 +23,7 @@
 #include "shell/ColorPage.h"
 #include "shell/MMBtns.h"
 #include "shell/Pictures.h"
+#include "shell/TabStrip.h"
 
 namespace orb {
 
@@ -112,20 +113,12 @@ TPaintPage::TPaintPage(TPageHost& host, QWidget* page) : TPage(host, page) {
     connect(&session_, &TPaintSession::colourPicked, this,
             [this](const QColor& c) { Colour->ColourPicked(c); });
 
-    PaintTabSet = new QTabBar(page);
+    PaintTabSet = new TTabStrip(page);
     PaintTabSet->setObjectName("PaintTabSet");
     // A Tag of its own without a record: the language file then translates the tabs.
     SetTag(PaintTabSet, 4370);
-    PaintTabSet->setGeometry(492, 390, 140, 15);
-    PaintTabSet->setDrawBase(false);
-    PaintTabSet->setExpanding(true);
-    PaintTabSet->setShape(QTabBar::TriangularSouth);
+    PaintTabSet->setGeometry(490, 389, 144, 17);
     for (const char* t : {"Mandala's", "Schalen", "Tekenen"}) PaintTabSet->addTab(t);
-    PaintTabSet->setStyleSheet(
-        "QTabBar { font-size: 8px; }"
-        "QTabBar::tab { background: rgb(0,0,100); color: white; height: 14px; padding: 0 2px; "
-        "border: 1px solid rgb(255,153,51); border-top: none; }"
-        "QTabBar::tab:selected { background: rgb(255,153,51); color: rgb(0,0,100); }");
     connect(PaintTabSet, &QTabBar::tabBarClicked, this, [this](int i) { PaintTabSetClick(i); });
     // Arrow keys change the tab without a click: act as the click, and keep the strip in step
     // with the side page when the choice could not switch it.

@@ -10,8 +10,8 @@
 #include "shell/Page.h"
 #include "shell/PaintPanels.h"
 #include "shell/Recovery.h"
+#include "shell/TabStrip.h"
 
-class QTabBar;
 
 namespace orb {
 
@@ -34,7 +34,7 @@ public:
              *MoveSBtn = nullptr, *CenterSBtn = nullptr, *EyeDropperSBtn = nullptr,
              *PenSBtn = nullptr, *PaintSBtn = nullptr, *UndoSBtn = nullptr;
     TNotebook* PaintNotebook = nullptr;
-    QTabBar* PaintTabSet = nullptr;
+    TTabStrip* PaintTabSet = nullptr;
     TBaseBtn* PaintBackSBtn = nullptr;
     QLabel* PaintBackSBtnLbl = nullptr;
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
@@ -32,6 +33,7 @@
 #include "shell/MsgDlg.h"
 #include "shell/PaintPage.h"
 #include "shell/PaintPanels.h"
+#include "shell/TabStrip.h"
 
 namespace {
 
@@ -93,6 +95,21 @@ bool WriteLayoutReport(QWidget& form, const QString& path) {
         const int tw = l->fontMetrics().horizontalAdvance(l->text());
         ts << (tw > l->width() ? "cut " : "text ") << where << " " << tw << " "
            << l->text().simplified() << "\n";
+    }
+    // The side-page tabs: a label must lie clear of its tab's slanted edges, in a font that
+    // can be read.
+    for (orb::TTabStrip* strip : form.findChildren<orb::TTabStrip*>()) {
+        const QPoint at = strip->mapToGlobal(QPoint(0, 0));
+        const int px = QFontInfo(strip->LabelFont()).pixelSize();
+        for (int i = 0; i < strip->count(); ++i) {
+            const QRect label = strip->LabelRect(i), clear = strip->ClearRect(i);
+            const bool fits = clear.adjusted(1, 0, -1, 0).contains(label) && px >= 9;
+            ts << (fits ? "tab " : "tabcut ") << strip->objectName() << " " << i << " "
+               << at.x() + label.x() << " " << at.y() + label.y() << " " << label.width() << " "
+               << label.height() << " clear " << clear.left() - label.left() << " "
+               << label.right() - clear.right() << " px " << px << " "
+               << strip->tabText(i).simplified() << "\n";
+        }
     }
     ts << "end\n";
     ts.flush();

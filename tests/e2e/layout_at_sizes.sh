@@ -32,6 +32,8 @@ for size in 800x600 1024x768 1280x1024; do
     import -silent -window root "$shot" || fail "$size $lang: no screenshot"
 
     if grep '^cut ' "$report" >&2; then fail "$size $lang: texts wider than their labels"; fi
+    if grep '^tabcut ' "$report" >&2; then fail "$size $lang: tab labels touch their tabs' edges"; fi
+    [ "$(grep -c '^tab PaintTabSet ' "$report")" = 3 ] || fail "$size $lang: the three side-page tabs were not measured"
     [ "$(grep -c '^text ' "$report")" -gt 20 ] || fail "$size $lang: too few labels measured"
 
     for name in MainHistoryImg MainPaintImg; do

@@ -161,3 +161,29 @@ TEST(ScalePage, FullScreenShowsThePictureAndAClickEndsIt) {
     EXPECT_TRUE(view.isNull());
 }
 
+
+TEST(ScalePage, TheFullScreenCircleHasASmoothEdgeAndHardPixelsInside) {
+    Painting p;
+    TMaxZoomWindow view(p.f.get());
+    QImage white(50, 50, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    white.setPixel(25, 25, qRgb(0, 0, 0));
+    view.ItemImage->SetImage(white);
+    view.show();
+    const QImage shot = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Along a row through the upper part of the circle the edge passes through greys: blended,
+    // not stepped from black to white.
+    int greys = 0;
+    for (int y = 20; y < 120; ++y)
+        for (int x = 0; x < shot.width() / 2; ++x) {
+            const int v = qGray(shot.pixel(x, y));
+            if (v > 20 && v < 235) ++greys;
+        }
+    EXPECT_GT(greys, 20);
+    // Inside, the picture's pixels are copies: only pure black and pure white at the middle.
+    for (int y = 250; y < 350; ++y)
+        for (int x = 350; x < 450; ++x) {
+            const int v = qGray(shot.pixel(x, y));
+            ASSERT_TRUE(v == 0 || v == 255) << x << "," << y << " " << v;
+        }
+}
