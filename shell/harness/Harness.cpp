@@ -294,6 +294,13 @@ int WriteScreenshots(orb::TMainWindow& main, const QString& dir) {
                                "\n" + orb::UserFolder() + "Mandala.bmp",
                            "Error");
     save(box, "message.png");
+    // The question after a run that did not end normally.
+    orb::TMessageDialog restore;
+    restore.Setup(orb::GetLangText(5050, sec, lng, "Mandala herstellen?"),
+                  orb::GetLangText(5051, sec, lng, "Orbelle werd niet normaal afgesloten."),
+                  orb::GetLangText(2, sec, lng, "Ja"), orb::GetLangText(3, sec, lng, "Nee"));
+    restore.FitMessage();
+    save(restore, "restore.png");
     return failures == 0 ? 0 : 2;
 }
 

@@ -231,7 +231,8 @@ TEST(MarkupImages, AnUndecodablePictureIsHandedToTheOwnerOnceAndShowsNothingItse
     ASSERT_EQ(told.size(), 1);
     ASSERT_FALSE(told[0].Notes().isEmpty());
     EXPECT_EQ(told[0].Notes().last(),
-              (orb::TFailureNote{"Reading bmp file failed", "Information", orb::MessageKind::Info}));
+              (orb::TFailureNote{"Reading bmp file failed", "Information", orb::MessageKind::Info,
+                                 5031}));
     EXPECT_EQ(out.shown, 0);
 }
 

@@ -245,8 +245,9 @@ TEST_F(CodecFiles, WriterFailuresAreReportedNotRaised) {
     const TFailure failed = codec::Failure(codec::ErrWrite);
     EXPECT_FALSE(codec::Failure(codec::Ok).Failed());
     ASSERT_EQ(failed.Notes().size(), 1);
+    // Tagged, so the shell can show it in the active language.
     EXPECT_EQ(failed.Notes()[0], (TFailureNote{codec::ErrorText(uint16_t(codec::ErrWrite)), "Error",
-                                               MessageKind::Error}));
+                                               MessageKind::Error, 5019}));
     EXPECT_TRUE(rec.boxes.empty());
 }
 

@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QRegularExpression>
 #include <QTextDocument>
@@ -80,25 +81,50 @@ struct Walker {
     }
     void Poll() {
         QWidget* m = QApplication::activeModalWidget();
-        if (!m || !m->isVisible() || m->property("walked").toBool()) return;
+        if (!m || !m->isVisible()) return;
+        auto* d = qobject_cast<QDialog*>(m);
+        if (m->property("walked").toBool()) {
+            // A dialog that did not take its answer is closed after a while, never left up.
+            if (d && ++stuck > 50) d->reject();
+            return;
+        }
+        stuck = 0;
         m->setProperty("walked", true);
         texts[step] << TextsOf(m);
         if (auto* fd = qobject_cast<QFileDialog*>(m)) {
             if (fd->acceptMode() == QFileDialog::AcceptSave && !saveTo.isEmpty()) {
+                if (auto* edit = fd->findChild<QLineEdit*>("fileNameEdit")) edit->setText(saveTo);
                 fd->selectFile(saveTo);
-                static_cast<QDialog*>(fd)->accept();
+                QMetaObject::invokeMethod(fd, "accept", Qt::QueuedConnection);
                 return;
             }
         }
-        if (auto* d = qobject_cast<QDialog*>(m)) d->reject();  // "Nee", Cancel, OK
+        if (d) d->reject();  // "Nee", Cancel, OK
     }
+    int stuck = 0;
 };
+
+void CopyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QFileInfo& fi : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (fi.isDir())
+            CopyFolder(fi.absoluteFilePath(), to + "/" + fi.fileName());
+        else
+            QFile::copy(fi.absoluteFilePath(), to + "/" + fi.fileName());
+    }
+}
 
 std::map<QString, QStringList> Walk(int language) {
     WalkOutward outward;
     SetOutward(&outward);
     SetMessagePresenter(ShowMessageBox);
-    SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    // The shipped data files in a folder of the test's own, so nothing the walk leaves
+    // behind (its temporary folder, a recovery copy) reaches the program folder.
+    QTemporaryDir folder;
+    for (const QFileInfo& fi : QDir(ORBELLE_PROGRAM_DIR).entryInfoList(QDir::Files))
+        if (!fi.isExecutable()) QFile::copy(fi.absoluteFilePath(), folder.filePath(fi.fileName()));
+    CopyFolder(QStringLiteral(ORBELLE_PROGRAM_DIR) + "/I", folder.filePath("I"));
+    SetProgramFolder(folder.path());
     SetSimulatedScreen(QSize(800, 600));
     SetLngID(language);
     QDir().mkpath(UserFolder());  // where the file dialogs open
@@ -132,6 +158,7 @@ std::map<QString, QStringList> Walk(int language) {
         f.Paint->DeclineChanges();
     }
     SetSimulatedScreen(QSize());
+    SetProgramFolder(ORBELLE_PROGRAM_DIR);
     SetMessagePresenter(nullptr);
     SetOutward(nullptr);
     SetLngID(44);
