@@ -19,6 +19,7 @@
 #include "platform/Numbers.h"
 #include "platform/Outward.h"
 #include "platform/Paths.h"
+#include "platform/StartupStages.h"
 #include "platform/Tags.h"
 #include "shell/About.h"
 #include "shell/Intro.h"
@@ -80,17 +81,28 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) 
     f.setPixelSize(13);
     setFont(f);
 
+    stages::Stage header("caption bar");
     MainFormPanel = new QWidget(this);
     MainFormPanel->setObjectName("MainFormPanel");
     MainFormPanel->setGeometry(0, 0, 640, 480);
     BuildHeader();
+    header.End();
     Notebook = new TNotebook(MainFormPanel);
     Notebook->setObjectName("Notebook");
     SetTag(Notebook, 4400);
     Notebook->setGeometry(0, 20, 640, 460);
-    Main = new TMainPage(*this, Notebook->AddPage("Main"));
-    History = new THistoryPage(*this, Notebook->AddPage("History"));
-    Paint = new TPaintPage(*this, Notebook->AddPage("Paint"));
+    {
+        stages::Stage s("page Main widgets");
+        Main = new TMainPage(*this, Notebook->AddPage("Main"));
+    }
+    {
+        stages::Stage s("page History widgets");
+        History = new THistoryPage(*this, Notebook->AddPage("History"));
+    }
+    {
+        stages::Stage s("page Paint widgets");
+        Paint = new TPaintPage(*this, Notebook->AddPage("Paint"));
+    }
     connect(Notebook, &QStackedWidget::currentChanged, this, [this] { NotebookPageChanged(); });
 
     anImage = new TPictureImage(this);
@@ -193,9 +205,13 @@ void TMainForm::FormCreate() {
     } cursors[] = {{-23, "Help"},       {-24, "ZoomIn"},     {-25, "ZoomOut"},
                    {-26, "XHair1"},     {-27, "XHair2"},     {-28, "MovingHand"},
                    {-29, "PaintBrush"}, {-30, "Pen"},        {-31, "EyeDropper"}};
+    stages::Stage cursorStage("cursors");
     for (const auto& c : cursors) RegisterCursor(c.number, LoadResourceCursor(c.name));
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
+    cursorStage.End();
+
+    stages::Stage scaling("size class and scaling");
     const QSize screen = ScreenSize();
     const std::optional<SizeClass> cls = ChooseSizeClass(screen.width(), screen.height());
     if (!cls) {
@@ -236,10 +252,20 @@ void TMainForm::FormCreate() {
         b->CaptionYRound = b->height();
     }
 
-    LoadPictures();
-    LoadGlyphs();
+    scaling.End();
 
-    Paint->Start();
+    {
+        stages::Stage s("backgrounds");
+        LoadPictures();
+    }
+    {
+        stages::Stage s("button glyphs");
+        LoadGlyphs();
+    }
+    {
+        stages::Stage s("paint page start");
+        Paint->Start();
+    }
 
     // Palette displays: everything is shown in the shared palette's colours.
     if (const Palette* pal = GetSharedPalette()) {
@@ -248,7 +274,10 @@ void TMainForm::FormCreate() {
     }
 
     // The picture archive's directory and the text database.
-    data_.Load();
+    {
+        stages::Stage s("archive directory and text database");
+        data_.Load();
+    }
 
     QApplication::restoreOverrideCursor();
     mainFormReady_ = true;
@@ -289,14 +318,19 @@ void TMainForm::showEvent(QShowEvent* e) {
 }
 
 void TMainForm::FormShow() {
+    stages::Stage language("language file");
     ApplyLanguage(this, "MainForm", LngFileName());
     FitLabelTexts(MainFormPanel);
     OpenDialog->setProperty("Title", GetLangText(20, "MainForm", LngFileName(),
                                                  OpenDialog->property("Title").toString()));
     SaveDialog->setProperty("Title", GetLangText(30, "MainForm", LngFileName(),
                                                  SaveDialog->property("Title").toString()));
+    language.End();
     musicFile_ = ProgramFile("A/Orbelle.wav");
-    SoundSBtnClick();
+    {
+        stages::Stage s("music and media back end");
+        SoundSBtnClick();
+    }
     FreeIntro();
     UpdateStatus();
 }
