@@ -33,6 +33,8 @@ using namespace look;
 
 namespace {
 const char* kCaption = "Orbelle 2.0 release 5";
+// How long the rest of start-up waits for the first frame of a window that is not painted.
+constexpr int kFirstFrameWait = 300;
 }  // namespace
 
 // Pixel sizes and heights of a style sheet times m / d (item heights round half to even).
@@ -273,11 +275,9 @@ void TMainForm::FormCreate() {
         MainFormPanel->setGraphicsEffect(paletteEffect_);
     }
 
-    // The picture archive's directory and the text database.
-    {
-        stages::Stage s("archive directory and text database");
-        data_.Load();
-    }
+    // The picture archive's directory and the text database: read when first asked for,
+    // at the latest right after the first frame.
+    data_.LoadWhenNeeded();
 
     QApplication::restoreOverrideCursor();
     mainFormReady_ = true;
@@ -327,12 +327,44 @@ void TMainForm::FormShow() {
                                                  SaveDialog->property("Title").toString()));
     language.End();
     musicFile_ = ProgramFile("A/Orbelle.wav");
-    {
-        stages::Stage s("music and media back end");
-        SoundSBtnClick();
+    // The sound button's click, except that the music itself starts once the window is on
+    // the screen: loading the media back end takes longer than building the whole window.
+    if (SoundSBtn->ButtonIsDown()) {
+        Music(false);
+        SoundSBtn->SetButtonIsDown(false);
+    } else {
+        SoundSBtn->SetButtonIsDown(true);
+        musicAfterFirstFrame_ = true;
     }
     FreeIntro();
     UpdateStatus();
+    // A window that is shown but not on the screen (minimised, on another desktop) gets no
+    // paint: the rest of start-up then runs a little later all the same.
+    QTimer::singleShot(kFirstFrameWait, this, &TMainForm::AfterFirstFrame);
+}
+
+bool TMainForm::event(QEvent* e) {
+    if (e->type() == QEvent::Paint && !firstFrameQueued_) {
+        // Runs once this paint has reached the screen, before the next user input is read.
+        firstFrameQueued_ = true;
+        QTimer::singleShot(0, this, &TMainForm::AfterFirstFrame);
+    }
+    return QWidget::event(e);
+}
+
+void TMainForm::AfterFirstFrame() {
+    if (afterFirstFrameDone_ || !mainFormReady_) return;
+    afterFirstFrameDone_ = true;
+    if (musicAfterFirstFrame_) {
+        musicAfterFirstFrame_ = false;
+        // Switched off in the meantime: stays off.
+        if (SoundSBtn->ButtonIsDown()) {
+            stages::Stage s("music and media back end");
+            Music(true);
+        }
+    }
+    data_.Load();
+    Paint->AfterFirstFrame();
 }
 
 // ---- Navigation ----------------------------------------------------------------------

@@ -89,12 +89,15 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     void FormCreate();
     void FormShow();
+    // What the first frame does not show: the music, the data files, the printer list.
+    void AfterFirstFrame();
     void FormCloseQuery();
     void FormDestroy();
     void BuildHeader();
@@ -110,6 +113,9 @@ private:
     bool quitting_ = false;  // the quit button already asked
     bool created_ = false;
     bool shown_ = false;
+    bool firstFrameQueued_ = false;
+    bool afterFirstFrameDone_ = false;
+    bool musicAfterFirstFrame_ = false;
     QString musicFile_;
     QPoint dragOrigin_;
     bool dragging_ = false;

@@ -98,3 +98,4 @@ for k in ("orbelle", "minimal"):
         ind = "  " * depth.get(n, 0)
         after = " (after first frame)" if b > frame else ""
         print(f"  {ind}{n:<{38 - len(ind)}} {b:7.1f} {d:7.1f}{after}")
+PY

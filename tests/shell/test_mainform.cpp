@@ -269,11 +269,14 @@ TEST(MainForm, ChangePromptOnlyFromThePaintPageWithChanges) {
     }
 }
 
-TEST(MainForm, MusicStartsOnShowAndTheSoundButtonToggles) {
+TEST(MainForm, MusicStartsOnceTheWindowIsOnTheScreenAndTheSoundButtonToggles) {
     Form f(QSize(800, 600), true);
     f->show();
-    EXPECT_EQ(f.out.rec.musicStarts, 1);
+    // The button shows the music on from the first frame; the player starts after it.
     EXPECT_TRUE(f->SoundSBtn->ButtonIsDown());
+    EXPECT_EQ(f.out.rec.musicStarts, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(f.out.rec.musicStarts, 1, 5000);
+    EXPECT_TRUE(f.out.rec.musicOn);
     f->SoundSBtn->Click();
     EXPECT_FALSE(f.out.rec.musicOn);
     EXPECT_FALSE(f->SoundSBtn->ButtonIsDown());
@@ -284,8 +287,36 @@ TEST(MainForm, MusicStartsOnShowAndTheSoundButtonToggles) {
 TEST(MainForm, MissingMusicStillTogglesTheButton) {
     Form f;
     f->show();
+    QTest::qWait(400);  // past the first frame and the wait for an unpainted window
     EXPECT_EQ(f.out.rec.musicStarts, 0);
     EXPECT_TRUE(f->SoundSBtn->ButtonIsDown());
+}
+
+TEST(MainForm, SoundSwitchedOffBeforeTheFirstFrameStaysOff) {
+    Form f(QSize(800, 600), true);
+    f->show();
+    f->SoundSBtn->Click();
+    QTest::qWait(400);
+    EXPECT_EQ(f.out.rec.musicStarts, 0);
+    EXPECT_FALSE(f->SoundSBtn->ButtonIsDown());
+    f->SoundSBtn->Click();
+    EXPECT_EQ(f.out.rec.musicStarts, 1);
+}
+
+TEST(MainForm, DataFilesAreReadAfterTheFirstFrameOrWhenFirstAskedFor) {
+    {
+        Form f;
+        f->show();
+        EXPECT_FALSE(f->Data().Loaded());
+        QTRY_VERIFY_WITH_TIMEOUT(f->Data().Loaded(), 5000);
+    }
+    {
+        // A page that needs them before that reads them at once.
+        Form f;
+        ASSERT_FALSE(f->Data().Loaded());
+        f->MenuSBtnClick(f->Main->MainPaintSBtn);
+        EXPECT_TRUE(f->Data().Loaded());
+    }
 }
 
 TEST(MainForm, HelpOpensTheHelpPageWithTheLanguage) {
