@@ -320,7 +320,10 @@ void TMainForm::showEvent(QShowEvent* e) {
 void TMainForm::FormShow() {
     stages::Stage language("language file");
     ApplyLanguage(this, "MainForm", LngFileName());
-    FitLabelTexts(MainFormPanel);
+    // The caption bar and the page on show now; the other pages after the first frame (each
+    // text measured loads its font at its size).
+    FitLabelTexts(HeaderPanel);
+    FitLabelTexts(Notebook->currentWidget());
     OpenDialog->setProperty("Title", GetLangText(20, "MainForm", LngFileName(),
                                                  OpenDialog->property("Title").toString()));
     SaveDialog->setProperty("Title", GetLangText(30, "MainForm", LngFileName(),
@@ -365,6 +368,7 @@ void TMainForm::AfterFirstFrame() {
     }
     data_.Load();
     Paint->AfterFirstFrame();
+    FitLabelTexts(MainFormPanel);
 }
 
 // ---- Navigation ----------------------------------------------------------------------
@@ -403,6 +407,7 @@ void TMainForm::SBtnMouseOut(QObject* sender) {
 QString TMainForm::ActivePage() const { return Notebook->ActivePage(); }
 
 void TMainForm::NotebookPageChanged() {
+    if (shown_ && !afterFirstFrameDone_) FitLabelTexts(Notebook->currentWidget());
     if (Notebook->ActivePage() == "Paint") Paint->Shown();
     UpdateStatus();
 }

@@ -79,6 +79,8 @@ public:
     void QuitSBtnClick();
 
     QString MusicFile() const { return musicFile_; }
+    // The part of start-up that waits for the first frame has run.
+    bool StartUpDone() const { return afterFirstFrameDone_; }
     // Every round button of every page.
     QList<TBaseBtn*> RoundButtons() const;
     // Renders the window as shown into an image (screenshots, tests).
