@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QRegularExpression>
 #include <QSessionManager>
 #include <QTimer>
 #include <QWindow>
@@ -37,18 +36,35 @@ const char* kCaption = "Orbelle 2.0 release 5";
 constexpr int kFirstFrameWait = 300;
 }  // namespace
 
-// Pixel sizes and heights of a style sheet times m / d (item heights round half to even).
+// Pixel sizes and heights of a style sheet times m / d (item heights round half to even):
+// every "height: Npx" and "font-size: Npx" (blanks allowed after the colon). Scanned by hand:
+// a regular expression engine would load and compile at start-up for these few words.
 static QString ScaledStyleSheet(const QString& sheet, int m, int d) {
-    static const QRegularExpression px(QStringLiteral("(height|font-size): *(\\d+)px"));
     QString out;
-    qsizetype last = 0;
-    for (auto it = px.globalMatch(sheet); it.hasNext();) {
-        const QRegularExpressionMatch mt = it.next();
-        out += sheet.mid(last, mt.capturedStart() - last);
-        out += QStringLiteral("%1: %2px").arg(mt.captured(1)).arg(Round(mt.captured(2).toInt() * double(m) / d));
-        last = mt.capturedEnd();
+    qsizetype i = 0, last = 0;
+    while (i < sheet.size()) {
+        qsizetype keyEnd = -1;
+        for (const QLatin1String key : {QLatin1String("height:"), QLatin1String("font-size:")})
+            if (QStringView(sheet).mid(i).startsWith(key)) keyEnd = i + key.size();
+        if (keyEnd < 0) {
+            ++i;
+            continue;
+        }
+        qsizetype j = keyEnd;
+        while (j < sheet.size() && sheet[j] == ' ') ++j;
+        const qsizetype digits = j;
+        while (j < sheet.size() && sheet[j].isDigit()) ++j;
+        if (j == digits || QStringView(sheet).mid(j, 2) != QLatin1String("px")) {
+            i = keyEnd;
+            continue;
+        }
+        const int v = QStringView(sheet).mid(digits, j - digits).toInt();
+        out += QStringView(sheet).mid(last, digits - last);
+        out += QString::number(Round(v * double(m) / d));
+        last = i = j;
     }
-    return out + sheet.mid(last);
+    out += QStringView(sheet).mid(last);
+    return out;
 }
 
 // Shrinks the font of every one-line label whose text is wider than the label, so that no
