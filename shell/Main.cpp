@@ -277,10 +277,6 @@ void TMainForm::FormCreate() {
         LoadPictures();
     }
     {
-        stages::Stage s("button glyphs");
-        LoadGlyphs();
-    }
-    {
         stages::Stage s("paint page start");
         Paint->Start();
     }
@@ -302,21 +298,30 @@ void TMainForm::FormCreate() {
 
 void TMainForm::LoadPictures() {
     const SizeClass cls = CurrentSizeClass();
-    const QString suffix = SizeClassFileSuffix(cls);
-    const QString bkFile = ProgramFile("I/B/bk" + suffix);
-    QImage bk;
-    if (QFile::exists(bkFile)) bk = LoadPictureFile(bkFile);
-    for (TPage* page : Pages()) page->LoadPictures(bk, SizeClassKey(cls));
+    const QString bkFile = ProgramFile(QStringLiteral("I/B/bk") + SizeClassFileSuffix(cls));
+    if (QFile::exists(bkFile)) background_ = LoadPictureFile(bkFile);
+    // The page on show now; the others once the window is on the screen, or when shown.
+    LoadPagePictures(CurrentPage());
 }
 
-void TMainForm::LoadGlyphs() {
+void TMainForm::LoadPagePictures(TPage* page) {
+    if (!page || picturesLoaded_.contains(page)) return;
+    picturesLoaded_.insert(page);
     const QString key = SizeClassKey(CurrentSizeClass());
-    for (TBaseBtn* b : RoundButtons()) {
+    page->LoadPictures(background_, key);
+    for (TBaseBtn* b : page->RoundButtons()) {
         b->GlyphUp = ResourcePng(QStringLiteral(":/glyphs/%1/%2.png").arg(key, b->objectName()));
         b->GlyphDisabled =
             ResourcePng(QStringLiteral(":/glyphs/%1/%2_disabled.png").arg(key, b->objectName()));
         b->update();
     }
+}
+
+TPage* TMainForm::CurrentPage() const {
+    const QString name = Notebook->ActivePage();
+    for (TPage* page : Pages())
+        if (page->PageWidget() == Notebook->Page(name)) return page;
+    return nullptr;
 }
 
 QList<TBaseBtn*> TMainForm::RoundButtons() const {
@@ -384,6 +389,10 @@ void TMainForm::AfterFirstFrame() {
     }
     data_.Load();
     Paint->AfterFirstFrame();
+    {
+        stages::Stage s("pictures of the other pages");
+        for (TPage* page : Pages()) LoadPagePictures(page);
+    }
     FitLabelTexts(MainFormPanel);
 }
 
@@ -423,6 +432,7 @@ void TMainForm::SBtnMouseOut(QObject* sender) {
 QString TMainForm::ActivePage() const { return Notebook->ActivePage(); }
 
 void TMainForm::NotebookPageChanged() {
+    if (created_) LoadPagePictures(CurrentPage());
     if (shown_ && !afterFirstFrameDone_) FitLabelTexts(Notebook->currentWidget());
     if (Notebook->ActivePage() == "Paint") Paint->Shown();
     UpdateStatus();

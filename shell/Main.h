@@ -5,6 +5,7 @@
 // bar, the navigation between the pages, start-up, shutdown and the program's data files.
 #include <QImage>
 #include <QPoint>
+#include <QSet>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -103,8 +104,11 @@ private:
     void FormCloseQuery();
     void FormDestroy();
     void BuildHeader();
+    // The page background, then the pictures and button glyphs of the page on show.
     void LoadPictures();
-    void LoadGlyphs();
+    // A page's pictures and glyphs, once.
+    void LoadPagePictures(TPage* page);
+    TPage* CurrentPage() const;
     QList<TPage*> Pages() const { return {Main, History, Paint}; }
     TBaseBtn* HeaderButton(const char* name, int x, const QString& caption, const QString& hint,
                            int tag);
@@ -115,6 +119,8 @@ private:
     bool quitting_ = false;  // the quit button already asked
     bool created_ = false;
     bool shown_ = false;
+    QImage background_;  // the page background of the size class, shared by the pages
+    QSet<TPage*> picturesLoaded_;
     bool firstFrameQueued_ = false;
     bool afterFirstFrameDone_ = false;
     bool musicAfterFirstFrame_ = false;

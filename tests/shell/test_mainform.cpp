@@ -22,6 +22,7 @@
 #include "shell/ContentOutline.h"
 #include "library/MarkupBox.h"
 #include "shell/Main.h"
+#include "platform/Resources.h"
 
 using namespace orb;
 
@@ -383,4 +384,30 @@ TEST(MainForm, RendersEveryPageAtEverySizeClassAndDepth) {
         }
     }
     SetSimulatedDepth(0);
+}
+
+TEST(MainForm, PicturesOfPagesNotOnShowWaitUntilThePageIsShown) {
+    ScopedOutward out;
+    SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    RegisterProgramResources();
+    SetSimulatedScreen(QSize(1024, 768));
+    {
+        TMainForm f;
+        EXPECT_FALSE(f.Main->MainHistoryImg->pixmap().isNull());
+        EXPECT_FALSE(f.Main->MainPaintSBtn->GlyphUp.isNull());
+        EXPECT_TRUE(f.Paint->PaintHeaderImage->pixmap().isNull());
+        EXPECT_TRUE(f.Paint->PenSBtn->GlyphUp.isNull());
+        f.MenuSBtnClick(f.Main->MainPaintSBtn);
+        EXPECT_FALSE(f.Paint->PaintHeaderImage->pixmap().isNull());
+        EXPECT_FALSE(f.Paint->PenSBtn->GlyphUp.isNull());
+        EXPECT_FALSE(f.Paint->PenSBtn->GlyphDisabled.isNull());
+        // The history page still waits; the window's first frame would bring it.
+        EXPECT_TRUE(f.History->HistoryHeaderImage->pixmap().isNull());
+        f.show();
+        QTRY_VERIFY_WITH_TIMEOUT(f.StartUpDone(), 5000);
+        EXPECT_FALSE(f.History->HistoryHeaderImage->pixmap().isNull());
+        EXPECT_FALSE(f.History->HistoryBackSBtn->GlyphUp.isNull());
+        f.Paint->DeclineChanges();
+    }
+    SetSimulatedScreen(QSize());
 }
