@@ -369,7 +369,8 @@ void TMainForm::FormShow() {
 
 bool TMainForm::event(QEvent* e) {
     if (e->type() == QEvent::Paint && !firstFrameQueued_) {
-        // Runs once this paint has reached the screen, before the next user input is read.
+        // Runs once this paint has reached the screen; whatever needs the data before then
+        // reads it on first use.
         firstFrameQueued_ = true;
         QTimer::singleShot(0, this, &TMainForm::AfterFirstFrame);
     }
