@@ -54,7 +54,7 @@ if(ORBELLE_BUILD_TESTS)
     add_executable(orbelle_pch_guitest EXCLUDE_FROM_ALL ${CMAKE_BINARY_DIR}/pch/guitest.cpp)
     set_target_properties(orbelle_pch_guitest PROPERTIES AUTOMOC OFF)
     target_link_libraries(orbelle_pch_guitest PRIVATE Qt6::Widgets Qt6::PrintSupport
-                          Qt6::Network GTest::gtest GTest::gmock)
+                          GTest::gtest GTest::gmock)
     target_precompile_headers(orbelle_pch_guitest PRIVATE ${ORBELLE_PCH_STD} ${ORBELLE_PCH_QT}
                               <QProcess> <QTemporaryDir> <gtest/gtest.h> <gmock/gmock.h>)
   endif()

@@ -4,6 +4,7 @@
 #include "library/PictureArchive.h"
 #include "library/iDbRecs.h"
 #include "platform/Paths.h"
+#include "platform/StartupStages.h"
 #include "shell/LangState.h"
 
 namespace orb {
@@ -21,29 +22,43 @@ QStringList SplitLines(const QString& text) {
 TAppData::TAppData() = default;
 TAppData::~TAppData() = default;
 
+void TAppData::LoadWhenNeeded() {
+    if (state_ == State::Absent) state_ = State::WhenNeeded;
+}
+
 void TAppData::Load() {
-    ArchiveIndex = LoadArchiveIndex(ProgramFile("orbelle.dat"));
-    TextDatabase = std::make_unique<TiDbRecFile>();
-    TextDatabase->LoadFromFile(ProgramFile("Mandala.dat"));
-    TextDatabase->ActivateAll();
+    if (state_ == State::Loaded || state_ == State::Freed) return;
+    stages::Stage s("archive directory and text database");
+    archiveIndex_ = LoadArchiveIndex(ProgramFile("orbelle.dat"));
+    textDatabase_ = std::make_unique<TiDbRecFile>();
+    textDatabase_->LoadFromFile(ProgramFile("Mandala.dat"));
+    textDatabase_->ActivateAll();
+    state_ = State::Loaded;
 }
 
 void TAppData::Free() {
-    TextDatabase.reset();
-    ArchiveIndex.reset();
+    textDatabase_.reset();
+    archiveIndex_.reset();
+    state_ = State::Freed;
+}
+
+const TArchiveIndex* TAppData::Archive() {
+    if (state_ == State::WhenNeeded) Load();
+    return archiveIndex_.get();
 }
 
 int TAppData::Language() const { return LngID(); }
 
-bool TAppData::FindText(const QString& key, QString& text) const {
-    if (!TextDatabase) return false;
+bool TAppData::FindText(const QString& key, QString& text) {
+    if (state_ == State::WhenNeeded) Load();
+    if (!textDatabase_) return false;
     QByteArray value;
-    if (!TextDatabase->FindValue(ToCp1252(key), value)) return false;
+    if (!textDatabase_->FindValue(ToCp1252(key), value)) return false;
     text = FromCp1252(value);
     return true;
 }
 
-QStringList TAppData::DatabaseLines(const QString& keyPrefix) const {
+QStringList TAppData::DatabaseLines(const QString& keyPrefix) {
     QString text;
     if (!FindText(keyPrefix + QString::number(Language()) + "|||", text)) return {};
     return SplitLines(text);

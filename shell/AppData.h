@@ -2,6 +2,8 @@
 // TAppData: the program's data that the pages read: the text database, the picture archive's
 // directory, the picture loader, the open and save dialogs' titles and the language. The main
 // window creates it at start-up and hands it to the pages; it frees the files at shutdown.
+// The files are read on first use or right after the window's first frame, whichever comes
+// first: the first frame shows nothing of them.
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -19,14 +21,19 @@ public:
     TAppData();
     ~TAppData();
 
-    // Reads the archive's directory ("orbelle.dat") and the text database ("Mandala.dat")
-    // from the program folder; a missing file leaves its part absent.
+    // From now on the archive's directory ("orbelle.dat") and the text database
+    // ("Mandala.dat") are read from the program folder when first asked for; until then both
+    // are absent. A missing file leaves its part absent.
+    void LoadWhenNeeded();
+    // Reads both now, unless they are read already or freed.
     void Load();
-    // Frees both files.
+    // Frees both files; they stay absent.
     void Free();
+    // Whether the files have been read.
+    bool Loaded() const { return state_ == State::Loaded; }
 
-    std::unique_ptr<TArchiveIndex> ArchiveIndex;
-    std::unique_ptr<TiDbRecFile> TextDatabase;
+    // The archive's directory; null when absent.
+    const TArchiveIndex* Archive();
     // The main window's picture loader and dialogs (owned by the window).
     TPictureImage* PictureLoader = nullptr;
     QObject* OpenDialog = nullptr;
@@ -38,9 +45,15 @@ public:
     int Language() const;
     // The value of a text database key for the current language ("<prefix><id>|||"), split
     // into lines; empty when absent.
-    QStringList DatabaseLines(const QString& keyPrefix) const;
+    QStringList DatabaseLines(const QString& keyPrefix);
     // The raw value of a key; false when absent.
-    bool FindText(const QString& key, QString& text) const;
+    bool FindText(const QString& key, QString& text);
+
+private:
+    enum class State { Absent, WhenNeeded, Loaded, Freed };
+    State state_ = State::Absent;
+    std::unique_ptr<TArchiveIndex> archiveIndex_;
+    std::unique_ptr<TiDbRecFile> textDatabase_;
 };
 
 }  // namespace orb

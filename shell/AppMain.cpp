@@ -10,6 +10,7 @@
 #include "platform/Display.h"
 #include "platform/Paths.h"
 #include "platform/Resources.h"
+#include "platform/StartupStages.h"
 #include "shell/About.h"
 #include "shell/Application.h"
 #include "shell/Instance.h"
@@ -66,24 +67,37 @@ Options ReadOptions(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    namespace stages = orb::stages;
+    const std::int64_t entered = stages::Now();
     if (int AnswerInfoOption(int, char**), rc = AnswerInfoOption(argc, argv); rc >= 0) return rc;
     const Options opt = ReadOptions(argc, argv);
     const bool screenshots = opt.harness.Unattended();
     if (screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    if (opt.harness.quitAfterPaint) stages::Enable();
+    stages::Record("main() entered", entered, entered);
+    stages::Stage qapp("QApplication");
     orb::TApplication app(argc, argv);
+    qapp.End();
     QApplication::setApplicationName("Orbelle");
     QApplication::setOrganizationName("Orbelle");
     orb::SetProgramFolder(QCoreApplication::applicationDirPath());
     if (opt.screen.isValid()) orb::SetSimulatedScreen(opt.screen);
     if (opt.depth > 0) orb::SetSimulatedDepth(opt.depth);
-    orb::RegisterProgramResources();
-    orb::LoadPalettes();
+    {
+        stages::Stage s("resources (.rcc)");
+        orb::RegisterProgramResources();
+    }
+    {
+        stages::Stage s("palettes");
+        orb::LoadPalettes();
+    }
 
     const bool uninstall = opt.firstArg.toLower() == "uninstall";
     if (!screenshots) {
         // 1. A running instance comes forward, or closes for the uninstaller.
+        stages::Stage s("single-instance check");
         if (orb::SendToRunningInstance(uninstall ? "close" : "activate") && !uninstall) return 0;
     }
     // 2.-3. The uninstaller hand-off.
@@ -96,19 +110,26 @@ int main(int argc, char** argv) {
     if (const orb::Palette* pal = orb::GetSharedPalette()) orb::TPictureImage::SetSharedPalette(*pal);
 
     // 5. The private font.
+    stages::Stage fonts("fonts");
     const int fontId = QFontDatabase::addApplicationFont(orb::ProgramFile("palis.ttf"));
+    fonts.End();
 
     // 6. The language: asked in the intro window unless given or rendering unattended.
-    if (opt.lang)
-        orb::SetLngID(opt.lang);
-    else if (!screenshots && !opt.harness.quitAfterPaint)
-        orb::ShowIntro();
-    QApplication::processEvents();
+    {
+        stages::Stage s("intro window");
+        if (opt.lang)
+            orb::SetLngID(opt.lang);
+        else if (!screenshots && !opt.harness.quitAfterPaint)
+            orb::ShowIntro();
+        QApplication::processEvents();
+    }
 
     // 7. The main window and the message loop.
     int rc = 0;
     {
+        stages::Stage construction("main window construction");
         const std::unique_ptr<orb::TMainWindow> form = orb::CreateMainWindow();
+        construction.End();
         QWidget& window = form->Widget();
         if (!form->Created()) {
             std::fprintf(stderr, "Orbelle: the screen is smaller than 640 x 480.\n");
@@ -118,6 +139,7 @@ int main(int argc, char** argv) {
         } else {
             // Once closing has begun (the data is freed), an activation held back during
             // the pause at exit must not bring the window back.
+            stages::Stage listen("single-instance server");
             orb::InstanceServer server(
                 [&form] {
                     if (form->MainFormReady()) form->Activate();
@@ -127,8 +149,12 @@ int main(int argc, char** argv) {
             // drawing is saved to the user's folder under a new name.
             QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                              [&form](QSessionManager& m) { form->SessionEnding(m); });
+            listen.End();
             orb::AttachHarness(*form, opt.harness);
-            window.show();
+            {
+                stages::Stage s("show");
+                window.show();
+            }
             // Once the window is up: a drawing kept by a run that did not end normally.
             QTimer::singleShot(0, &window, [&form] { form->OfferRecovery(); });
             rc = app.exec();
@@ -140,5 +166,6 @@ int main(int argc, char** argv) {
     orb::FreeIntro();
     if (fontId >= 0) QFontDatabase::removeApplicationFont(fontId);
     orb::FreePalettes();
+    stages::Print(stdout);
     return rc;
 }

@@ -278,9 +278,10 @@ bool TCataloguePanel::LoadMandala(const QString& path) {
     QImage picture;
     bool inArchive = false;
     bool read = false;  // a file was there to decode
-    if (!QFileInfo::exists(diskPath) && data.ArchiveIndex && !bare.isEmpty()) {
+    const TArchiveIndex* archive = data.Archive();
+    if (!QFileInfo::exists(diskPath) && archive && !bare.isEmpty()) {
         bool found = false;
-        FindArchiveEntry(*data.ArchiveIndex, path, &found);
+        FindArchiveEntry(*archive, path, &found);
         inArchive = found;
     }
     if (!inArchive) {
@@ -298,7 +299,7 @@ bool TCataloguePanel::LoadMandala(const QString& path) {
         }
     } else {
         QDir().mkpath(TempFolder());
-        if (ExtractArchiveEntry(*data.ArchiveIndex, path, tempFile) && QFileInfo::exists(tempFile)) {
+        if (ExtractArchiveEntry(*archive, path, tempFile) && QFileInfo::exists(tempFile)) {
             read = true;
             picture = LoadPictureFile(tempFile);
         }

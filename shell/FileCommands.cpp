@@ -115,9 +115,14 @@ bool TFileCommands::SaveMandala(bool reselect) {
 
 void TFileCommands::RefreshPrinters() { printers_ = Out().Printers(); }
 
+bool TFileCommands::HasPrinters() {
+    if (!printers_) RefreshPrinters();
+    return !printers_->isEmpty();
+}
+
 void TFileCommands::PrintMandala() {
     RefreshPrinters();  // a printer added since start-up counts
-    if (!HasPicture() || printers_.isEmpty()) return;
+    if (!HasPicture() || printers_->isEmpty()) return;
     QPrinter printer(QPrinter::HighResolution);
     if (!Out().PrintSetup(ctx_.Host.Window(), printer)) return;
     // A printer that cannot start the document (a PDF file in a folder the user may not

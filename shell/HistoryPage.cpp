@@ -106,7 +106,7 @@ void THistoryPage::ContentLstClick() {
         Host.Data().FindText(ContentLst->SelectedKey() + "_" +
                                  QString::number(Host.Data().Language()) + "|||",
                              text);
-    HistoryMarkup->SetArchive(Host.Data().ArchiveIndex.get());
+    HistoryMarkup->SetArchive(Host.Data().Archive());
     HistoryMarkup->SetMarkupText(text);
 }
 

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QRegularExpression>
 #include <QSessionManager>
 #include <QTimer>
 #include <QWindow>
@@ -19,6 +18,7 @@
 #include "platform/Numbers.h"
 #include "platform/Outward.h"
 #include "platform/Paths.h"
+#include "platform/StartupStages.h"
 #include "platform/Tags.h"
 #include "shell/About.h"
 #include "shell/Intro.h"
@@ -33,20 +33,39 @@ using namespace look;
 
 namespace {
 const char* kCaption = "Orbelle 2.0 release 5";
+// How long the rest of start-up waits for the first frame of a window that is not painted.
+constexpr int kFirstFrameWait = 300;
 }  // namespace
 
-// Pixel sizes and heights of a style sheet times m / d (item heights round half to even).
+// Pixel sizes and heights of a style sheet times m / d (item heights round half to even):
+// every "height: Npx" and "font-size: Npx" (blanks allowed after the colon). Scanned by hand:
+// a regular expression engine would load and compile at start-up for these few words.
 static QString ScaledStyleSheet(const QString& sheet, int m, int d) {
-    static const QRegularExpression px(QStringLiteral("(height|font-size): *(\\d+)px"));
     QString out;
-    qsizetype last = 0;
-    for (auto it = px.globalMatch(sheet); it.hasNext();) {
-        const QRegularExpressionMatch mt = it.next();
-        out += sheet.mid(last, mt.capturedStart() - last);
-        out += QStringLiteral("%1: %2px").arg(mt.captured(1)).arg(Round(mt.captured(2).toInt() * double(m) / d));
-        last = mt.capturedEnd();
+    qsizetype i = 0, last = 0;
+    while (i < sheet.size()) {
+        qsizetype keyEnd = -1;
+        for (const QLatin1String key : {QLatin1String("height:"), QLatin1String("font-size:")})
+            if (QStringView(sheet).mid(i).startsWith(key)) keyEnd = i + key.size();
+        if (keyEnd < 0) {
+            ++i;
+            continue;
+        }
+        qsizetype j = keyEnd;
+        while (j < sheet.size() && sheet[j] == ' ') ++j;
+        const qsizetype digits = j;
+        while (j < sheet.size() && sheet[j].isDigit()) ++j;
+        if (j == digits || QStringView(sheet).mid(j, 2) != QLatin1String("px")) {
+            i = keyEnd;
+            continue;
+        }
+        const int v = QStringView(sheet).mid(digits, j - digits).toInt();
+        out += QStringView(sheet).mid(last, digits - last);
+        out += QString::number(Round(v * double(m) / d));
+        last = i = j;
     }
-    return out + sheet.mid(last);
+    out += QStringView(sheet).mid(last);
+    return out;
 }
 
 // Shrinks the font of every one-line label whose text is wider than the label, so that no
@@ -81,17 +100,28 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) 
     f.setPixelSize(13);
     setFont(f);
 
+    stages::Stage header("caption bar");
     MainFormPanel = new QWidget(this);
     MainFormPanel->setObjectName("MainFormPanel");
     MainFormPanel->setGeometry(0, 0, 640, 480);
     BuildHeader();
+    header.End();
     Notebook = new TNotebook(MainFormPanel);
     Notebook->setObjectName("Notebook");
     SetTag(Notebook, 4400);
     Notebook->setGeometry(0, 20, 640, 460);
-    Main = new TMainPage(*this, Notebook->AddPage("Main"));
-    History = new THistoryPage(*this, Notebook->AddPage("History"));
-    Paint = new TPaintPage(*this, Notebook->AddPage("Paint"));
+    {
+        stages::Stage s("page Main widgets");
+        Main = new TMainPage(*this, Notebook->AddPage("Main"));
+    }
+    {
+        stages::Stage s("page History widgets");
+        History = new THistoryPage(*this, Notebook->AddPage("History"));
+    }
+    {
+        stages::Stage s("page Paint widgets");
+        Paint = new TPaintPage(*this, Notebook->AddPage("Paint"));
+    }
     connect(Notebook, &QStackedWidget::currentChanged, this, [this] { NotebookPageChanged(); });
 
     anImage = new TPictureImage(this);
@@ -194,9 +224,13 @@ void TMainForm::FormCreate() {
     } cursors[] = {{-23, "Help"},       {-24, "ZoomIn"},     {-25, "ZoomOut"},
                    {-26, "XHair1"},     {-27, "XHair2"},     {-28, "MovingHand"},
                    {-29, "PaintBrush"}, {-30, "Pen"},        {-31, "EyeDropper"}};
+    stages::Stage cursorStage("cursors");
     for (const auto& c : cursors) RegisterCursor(c.number, LoadResourceCursor(c.name));
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
+    cursorStage.End();
+
+    stages::Stage scaling("size class and scaling");
     const QSize screen = ScreenSize();
     const std::optional<SizeClass> cls = ChooseSizeClass(screen.width(), screen.height());
     if (!cls) {
@@ -237,10 +271,16 @@ void TMainForm::FormCreate() {
         b->CaptionYRound = b->height();
     }
 
-    LoadPictures();
-    LoadGlyphs();
+    scaling.End();
 
-    Paint->Start();
+    {
+        stages::Stage s("backgrounds");
+        LoadPictures();
+    }
+    {
+        stages::Stage s("paint page start");
+        Paint->Start();
+    }
 
     // Palette displays: everything is shown in the shared palette's colours.
     if (const Palette* pal = GetSharedPalette()) {
@@ -248,8 +288,9 @@ void TMainForm::FormCreate() {
         MainFormPanel->setGraphicsEffect(paletteEffect_);
     }
 
-    // The picture archive's directory and the text database.
-    data_.Load();
+    // The picture archive's directory and the text database: read when first asked for,
+    // at the latest right after the first frame.
+    data_.LoadWhenNeeded();
 
     QApplication::restoreOverrideCursor();
     mainFormReady_ = true;
@@ -258,21 +299,30 @@ void TMainForm::FormCreate() {
 
 void TMainForm::LoadPictures() {
     const SizeClass cls = CurrentSizeClass();
-    const QString suffix = SizeClassFileSuffix(cls);
-    const QString bkFile = ProgramFile("I/B/bk" + suffix);
-    QImage bk;
-    if (QFile::exists(bkFile)) bk = LoadPictureFile(bkFile);
-    for (TPage* page : Pages()) page->LoadPictures(bk, SizeClassKey(cls));
+    const QString bkFile = ProgramFile(QStringLiteral("I/B/bk") + SizeClassFileSuffix(cls));
+    if (QFile::exists(bkFile)) background_ = LoadPictureFile(bkFile);
+    // The page on show now; the others once the window is on the screen, or when shown.
+    LoadPagePictures(CurrentPage());
 }
 
-void TMainForm::LoadGlyphs() {
+void TMainForm::LoadPagePictures(TPage* page) {
+    if (!page || picturesLoaded_.contains(page)) return;
+    picturesLoaded_.insert(page);
     const QString key = SizeClassKey(CurrentSizeClass());
-    for (TBaseBtn* b : RoundButtons()) {
+    page->LoadPictures(background_, key);
+    for (TBaseBtn* b : page->RoundButtons()) {
         b->GlyphUp = ResourcePng(QStringLiteral(":/glyphs/%1/%2.png").arg(key, b->objectName()));
         b->GlyphDisabled =
             ResourcePng(QStringLiteral(":/glyphs/%1/%2_disabled.png").arg(key, b->objectName()));
         b->update();
     }
+}
+
+TPage* TMainForm::CurrentPage() const {
+    const QString name = Notebook->ActivePage();
+    for (TPage* page : Pages())
+        if (page->PageWidget() == Notebook->Page(name)) return page;
+    return nullptr;
 }
 
 QList<TBaseBtn*> TMainForm::RoundButtons() const {
@@ -290,16 +340,62 @@ void TMainForm::showEvent(QShowEvent* e) {
 }
 
 void TMainForm::FormShow() {
+    stages::Stage language("language file");
     ApplyLanguage(this, "MainForm", LngFileName());
-    FitLabelTexts(MainFormPanel);
+    // The caption bar and the page on show now; the other pages after the first frame (each
+    // text measured loads its font at its size).
+    FitLabelTexts(HeaderPanel);
+    FitLabelTexts(Notebook->currentWidget());
     OpenDialog->setProperty("Title", GetLangText(20, "MainForm", LngFileName(),
                                                  OpenDialog->property("Title").toString()));
     SaveDialog->setProperty("Title", GetLangText(30, "MainForm", LngFileName(),
                                                  SaveDialog->property("Title").toString()));
+    language.End();
     musicFile_ = ProgramFile("A/Orbelle.wav");
-    SoundSBtnClick();
+    // The sound button's click, except that the music itself starts once the window is on
+    // the screen: loading the media back end takes longer than building the whole window.
+    if (SoundSBtn->ButtonIsDown()) {
+        Music(false);
+        SoundSBtn->SetButtonIsDown(false);
+    } else {
+        SoundSBtn->SetButtonIsDown(true);
+        musicAfterFirstFrame_ = true;
+    }
     FreeIntro();
     UpdateStatus();
+    // A window that is shown but not on the screen (minimised, on another desktop) gets no
+    // paint: the rest of start-up then runs a little later all the same.
+    QTimer::singleShot(kFirstFrameWait, this, &TMainForm::AfterFirstFrame);
+}
+
+bool TMainForm::event(QEvent* e) {
+    if (e->type() == QEvent::Paint && !firstFrameQueued_) {
+        // Runs once this paint has reached the screen; whatever needs the data before then
+        // reads it on first use.
+        firstFrameQueued_ = true;
+        QTimer::singleShot(0, this, &TMainForm::AfterFirstFrame);
+    }
+    return QWidget::event(e);
+}
+
+void TMainForm::AfterFirstFrame() {
+    if (afterFirstFrameDone_ || !mainFormReady_) return;
+    afterFirstFrameDone_ = true;
+    if (musicAfterFirstFrame_) {
+        musicAfterFirstFrame_ = false;
+        // Switched off in the meantime: stays off.
+        if (SoundSBtn->ButtonIsDown()) {
+            stages::Stage s("music and media back end");
+            Music(true);
+        }
+    }
+    data_.Load();
+    Paint->AfterFirstFrame();
+    {
+        stages::Stage s("pictures of the other pages");
+        for (TPage* page : Pages()) LoadPagePictures(page);
+    }
+    FitLabelTexts(MainFormPanel);
 }
 
 // ---- Navigation ----------------------------------------------------------------------
@@ -337,6 +433,8 @@ void TMainForm::SBtnMouseOut(QObject* sender) {
 QString TMainForm::ActivePage() const { return Notebook->ActivePage(); }
 
 void TMainForm::NotebookPageChanged() {
+    if (created_) LoadPagePictures(CurrentPage());
+    if (shown_ && !afterFirstFrameDone_) FitLabelTexts(Notebook->currentWidget());
     if (Notebook->ActivePage() == "Paint") Paint->Shown();
     UpdateStatus();
 }

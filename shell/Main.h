@@ -5,6 +5,7 @@
 // bar, the navigation between the pages, start-up, shutdown and the program's data files.
 #include <QImage>
 #include <QPoint>
+#include <QSet>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -80,6 +81,8 @@ public:
     void QuitSBtnClick();
 
     QString MusicFile() const { return musicFile_; }
+    // The part of start-up that waits for the first frame has run.
+    bool StartUpDone() const { return afterFirstFrameDone_; }
     // Every round button of every page.
     QList<TBaseBtn*> RoundButtons() const;
     // Renders the window as shown into an image (screenshots, tests).
@@ -90,17 +93,23 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     void FormCreate();
     void FormShow();
+    // What the first frame does not show: the music, the data files, the printer list.
+    void AfterFirstFrame();
     void FormCloseQuery();
     void FormDestroy();
     void BuildHeader();
+    // The page background, then the pictures and button glyphs of the page on show.
     void LoadPictures();
-    void LoadGlyphs();
+    // A page's pictures and glyphs, once.
+    void LoadPagePictures(TPage* page);
+    TPage* CurrentPage() const;
     QList<TPage*> Pages() const { return {Main, History, Paint}; }
     TBaseBtn* HeaderButton(const char* name, int x, const QString& caption, const QString& hint,
                            int tag);
@@ -111,6 +120,11 @@ private:
     bool quitting_ = false;  // the quit button already asked
     bool created_ = false;
     bool shown_ = false;
+    QImage background_;  // the page background of the size class, shared by the pages
+    QSet<TPage*> picturesLoaded_;
+    bool firstFrameQueued_ = false;
+    bool afterFirstFrameDone_ = false;
+    bool musicAfterFirstFrame_ = false;
     QString musicFile_;
     QPoint dragOrigin_;
     bool dragging_ = false;

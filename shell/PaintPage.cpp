@@ -17,6 +17,7 @@
 #include "paint/Tools.h"
 #include "platform/Cursors.h"
 #include "platform/Paths.h"
+#include "platform/StartupStages.h"
 #include "platform/Tags.h"
 #include "shell/Bk.h"
 #include "paint/DtlWin.h"
@@ -162,7 +163,6 @@ void TPaintPage::Start() {
                 {QKeySequence(Qt::CTRL | Qt::Key_O), OpenSBtn},
                 {QKeySequence(Qt::CTRL | Qt::Key_P), PrintSBtn},
                 {QKeySequence(Qt::CTRL | Qt::Key_C), SendToClipBrdSBtn}};
-    Files->RefreshPrinters();
     for (const auto& k : keys) {
         // Window-wide shortcuts, acting only while this page is the one shown.
         auto* sc = new QShortcut(k.keys, Host.Window());
@@ -196,6 +196,11 @@ void TPaintPage::Restore(const TRecovery::TFound& found) {
     Files->SaveFileName = p.SaveFile;
     Files->SaveInitialDir = p.SaveFolder.isEmpty() ? UserFolder() : p.SaveFolder;
     Host.UpdateStatus();
+}
+
+void TPaintPage::AfterFirstFrame() {
+    stages::Stage s("printer list");
+    Files->RefreshPrinters();
 }
 
 void TPaintPage::Enter() {

@@ -46,6 +46,8 @@ public:
 
     // Start-up once the window has its size: lists, keys and the first drawing settings.
     void Start();
+    // Once the window is on the screen: asks the system for its printers.
+    void AfterFirstFrame();
     // The page is chosen from the menu: catalogue side page, lists filled, first drawing.
     void Enter();
     // The page has become the visible one: the painting window shows in its circle.

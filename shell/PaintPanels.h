@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 
 class QComboBox;
 class QImage;
@@ -193,9 +194,11 @@ public:
     void PrintMandala();
     void CopyMandalaToClipboard();
     void SetMandalaAsWallpaper();
-    // Asks the system for its printers (at start-up and when printing).
+    // Asks the system for its printers (once the window is on the screen, and when
+    // printing).
     void RefreshPrinters();
-    bool HasPrinters() const { return !printers_.isEmpty(); }
+    // Asks first when nobody has asked yet.
+    bool HasPrinters();
     // A session that ends without waiting: a changed drawing goes to the user's folder under
     // a new name. Returns the file written (empty when nothing needed saving or it failed).
     QString SaveForLogout();
@@ -205,7 +208,7 @@ private:
     TPaintContext ctx_;
     Buttons b_;
     TCataloguePanel& catalogue_;
-    QStringList printers_;
+    std::optional<QStringList> printers_;
 };
 
 }  // namespace orb

@@ -12,7 +12,6 @@
 #include <QScrollBar>
 #include <QTextStream>
 #include <QTimer>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -22,12 +21,13 @@
 #include "paint/PixelOps.h"
 #include "paint/ProImg.h"
 #include "paint/Spinner.h"
+#include "platform/Paths.h"
+#include "platform/StartupStages.h"
 #include "shell/About.h"
 #include "shell/ColorPage.h"
 #include "shell/Intro.h"
 #include "shell/MMBtns.h"
 #include "shell/MainWindow.h"
-#include "platform/Paths.h"
 #include "shell/LangState.h"
 #include "shell/LanguageTexts.h"
 #include "shell/MsgDlg.h"
@@ -37,26 +37,37 @@
 
 namespace {
 
-// Ends the program once the watched window has painted for the first time.
+// Ends the program once the watched window's first frame is on the screen. The first paint
+// event queues the stamp: a zero timer runs after the whole window has been painted and
+// handed to the window system, which is the moment the measuring script compares.
 class QuitAfterPaint : public QObject {
 public:
-    using QObject::QObject;
+    explicit QuitAfterPaint(QWidget* watched) : QObject(watched), watched_(watched) {}
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint && !done_) {
-            done_ = true;
-            // The moment of the first paint, for the measuring script (wall clock, ns).
-            std::printf("first-paint %lld\n",
-                        (long long)std::chrono::duration_cast<std::chrono::nanoseconds>(
-                            std::chrono::system_clock::now().time_since_epoch())
-                            .count());
-            std::fflush(stdout);
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        if (e->type() == QEvent::Paint && !queued_) {
+            queued_ = true;
+            painting_ = orb::stages::Now();
+            QTimer::singleShot(0, this, [this] { Stamp(); });
         }
         return QObject::eventFilter(o, e);
     }
 
 private:
-    bool done_ = false;
+    void Stamp() {
+        const std::int64_t now = orb::stages::Now();
+        const long peak = orb::stages::PeakRssKb();
+        orb::stages::Record("first frame", painting_, now);
+        orb::stages::Print(stdout);
+        // Monotonic nanoseconds, the clock the script read before starting the program.
+        std::printf("first-paint %lld\n", (long long)now);
+        std::printf("peak-rss-kb %ld\n", peak);
+        std::printf("window %d %d\n", watched_->width(), watched_->height());
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+    QWidget* watched_;
+    bool queued_ = false;
+    std::int64_t painting_ = 0;
 };
 
 // The window as the screen shows it: at the device pixel ratio of its screen, so a
@@ -322,10 +333,8 @@ int RunUnattended(TMainWindow& main, const THarnessOptions& o) {
 
 void AttachHarness(TMainWindow& main, const THarnessOptions& o) {
     QWidget& form = main.Widget();
-    if (o.quitAfterPaint) {
-        main.Silence();  // the toggle at show stops the music
-        form.installEventFilter(new QuitAfterPaint(&form));
-    }
+    // A measured start is a real one, music included.
+    if (o.quitAfterPaint) form.installEventFilter(new QuitAfterPaint(&form));
     if (!o.layoutReport.isEmpty())
         QTimer::singleShot(500, &form, [&form, path = o.layoutReport] {
             if (!WriteLayoutReport(form, path))

@@ -9,6 +9,11 @@
 #include <QThread>
 #include <memory>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <cstring>
+
 #include "tests/common/RecordingOutward.h"
 #include "platform/Paths.h"
 #include "shell/Instance.h"
@@ -161,4 +166,50 @@ TEST(SingleInstance, ALiveInstanceKeepsItsNameAgainstALaterServer) {
     EXPECT_TRUE(sent);
     EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 0);
+}
+
+TEST(SingleInstance, ASocketLeftByACrashedInstanceIsTakenOverAndBadClientsAreDropped) {
+    OwnInstanceName name("stale");
+    // A socket file nobody listens on any more, as a crash leaves it.
+    const QByteArray path = QFile::encodeName(InstanceSocketPath());
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_GE(fd, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        std::memcpy(a.sun_path, path.constData(), size_t(path.size()));
+        ::unlink(path.constData());
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        ::close(fd);
+    }
+    ASSERT_TRUE(QFile::exists(QFile::decodeName(path)));
+    EXPECT_FALSE(SendToRunningInstance("activate", 500));
+    int activations = 0;
+    {
+        InstanceServer server([&] { ++activations; }, {});
+        ASSERT_TRUE(server.Listening());
+        // A client that connects and goes without a word, and one that sends too much:
+        // neither acts nor stops the server.
+        for (const QByteArray& junk : {QByteArray(), QByteArray(200, 'x')}) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un a{};
+            a.sun_family = AF_UNIX;
+            std::memcpy(a.sun_path, path.constData(), size_t(path.size()));
+            ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+            if (!junk.isEmpty()) ASSERT_EQ(::write(fd, junk.constData(), size_t(junk.size())), junk.size());
+            ::close(fd);
+            WaitFor([] { return false; }, 100);
+        }
+        EXPECT_EQ(activations, 1);  // the long line counts as one message
+        bool sent = false;
+        std::unique_ptr<QThread> t(
+            QThread::create([&] { sent = SendToRunningInstance("activate", 3000); }));
+        t->start();
+        WaitFor([&] { return t->isFinished(); }, 5000);
+        t->wait();
+        EXPECT_TRUE(sent);
+        EXPECT_EQ(activations, 2);
+    }
+    // The server removes its socket when it ends.
+    EXPECT_FALSE(QFile::exists(QFile::decodeName(path)));
 }

@@ -22,6 +22,7 @@
 #include "shell/ContentOutline.h"
 #include "library/MarkupBox.h"
 #include "shell/Main.h"
+#include "platform/Resources.h"
 
 using namespace orb;
 
@@ -269,11 +270,14 @@ TEST(MainForm, ChangePromptOnlyFromThePaintPageWithChanges) {
     }
 }
 
-TEST(MainForm, MusicStartsOnShowAndTheSoundButtonToggles) {
+TEST(MainForm, MusicStartsOnceTheWindowIsOnTheScreenAndTheSoundButtonToggles) {
     Form f(QSize(800, 600), true);
     f->show();
-    EXPECT_EQ(f.out.rec.musicStarts, 1);
+    // The button shows the music on from the first frame; the player starts after it.
     EXPECT_TRUE(f->SoundSBtn->ButtonIsDown());
+    EXPECT_EQ(f.out.rec.musicStarts, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(f.out.rec.musicStarts, 1, 5000);
+    EXPECT_TRUE(f.out.rec.musicOn);
     f->SoundSBtn->Click();
     EXPECT_FALSE(f.out.rec.musicOn);
     EXPECT_FALSE(f->SoundSBtn->ButtonIsDown());
@@ -284,8 +288,36 @@ TEST(MainForm, MusicStartsOnShowAndTheSoundButtonToggles) {
 TEST(MainForm, MissingMusicStillTogglesTheButton) {
     Form f;
     f->show();
+    QTest::qWait(400);  // past the first frame and the wait for an unpainted window
     EXPECT_EQ(f.out.rec.musicStarts, 0);
     EXPECT_TRUE(f->SoundSBtn->ButtonIsDown());
+}
+
+TEST(MainForm, SoundSwitchedOffBeforeTheFirstFrameStaysOff) {
+    Form f(QSize(800, 600), true);
+    f->show();
+    f->SoundSBtn->Click();
+    QTest::qWait(400);
+    EXPECT_EQ(f.out.rec.musicStarts, 0);
+    EXPECT_FALSE(f->SoundSBtn->ButtonIsDown());
+    f->SoundSBtn->Click();
+    EXPECT_EQ(f.out.rec.musicStarts, 1);
+}
+
+TEST(MainForm, DataFilesAreReadAfterTheFirstFrameOrWhenFirstAskedFor) {
+    {
+        Form f;
+        f->show();
+        EXPECT_FALSE(f->Data().Loaded());
+        QTRY_VERIFY_WITH_TIMEOUT(f->Data().Loaded(), 5000);
+    }
+    {
+        // A page that needs them before that reads them at once.
+        Form f;
+        ASSERT_FALSE(f->Data().Loaded());
+        f->MenuSBtnClick(f->Main->MainPaintSBtn);
+        EXPECT_TRUE(f->Data().Loaded());
+    }
 }
 
 TEST(MainForm, HelpOpensTheHelpPageWithTheLanguage) {
@@ -352,4 +384,30 @@ TEST(MainForm, RendersEveryPageAtEverySizeClassAndDepth) {
         }
     }
     SetSimulatedDepth(0);
+}
+
+TEST(MainForm, PicturesOfPagesNotOnShowWaitUntilThePageIsShown) {
+    ScopedOutward out;
+    SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    RegisterProgramResources();
+    SetSimulatedScreen(QSize(1024, 768));
+    {
+        TMainForm f;
+        EXPECT_FALSE(f.Main->MainHistoryImg->pixmap().isNull());
+        EXPECT_FALSE(f.Main->MainPaintSBtn->GlyphUp.isNull());
+        EXPECT_TRUE(f.Paint->PaintHeaderImage->pixmap().isNull());
+        EXPECT_TRUE(f.Paint->PenSBtn->GlyphUp.isNull());
+        f.MenuSBtnClick(f.Main->MainPaintSBtn);
+        EXPECT_FALSE(f.Paint->PaintHeaderImage->pixmap().isNull());
+        EXPECT_FALSE(f.Paint->PenSBtn->GlyphUp.isNull());
+        EXPECT_FALSE(f.Paint->PenSBtn->GlyphDisabled.isNull());
+        // The history page still waits; the window's first frame would bring it.
+        EXPECT_TRUE(f.History->HistoryHeaderImage->pixmap().isNull());
+        f.show();
+        QTRY_VERIFY_WITH_TIMEOUT(f.StartUpDone(), 5000);
+        EXPECT_FALSE(f.History->HistoryHeaderImage->pixmap().isNull());
+        EXPECT_FALSE(f.History->HistoryBackSBtn->GlyphUp.isNull());
+        f.Paint->DeclineChanges();
+    }
+    SetSimulatedScreen(QSize());
 }

@@ -43,7 +43,8 @@ struct ShownForm {
         form = std::make_unique<TMainForm>();
         form->SoundSBtn->SetButtonIsDown(true);  // no music: the toggle at show stops it
         form->show();
-        QApplication::processEvents();
+        // Until the rest of start-up, after the first frame, has run.
+        QTRY_VERIFY_WITH_TIMEOUT(form->StartUpDone(), 5000);
     }
     ~ShownForm() {
         form.reset();

@@ -81,11 +81,12 @@ public:
     }
     bool AddPng(const QString& name, const QImage& img) {
         files_ << name;
-        // Stored uncompressed: these are read at every start, where inflating costs time.
+        // Compressed: a start reads some forty of these, and inflating them costs less than
+        // keeping the stored pixels of the whole file resident (the program maps the file).
         QByteArray data;
         QBuffer buf(&data);
         buf.open(QIODevice::WriteOnly);
-        if (!img.save(&buf, "PNG", 100)) return false;
+        if (!img.save(&buf, "PNG")) return false;
         return WriteFile(dir_ + "/" + name, data);
     }
     bool WriteQrc() {
