@@ -4,8 +4,16 @@ E2E_TMP=$(mktemp -d)
 XVFB_PID=""
 APP_PID=""
 
+APP_FOLDER="$(dirname "${1:-/nonexistent/x}")"  # the program folder the test was given
+
 cleanup() {
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+  # A program ended by a signal keeps its drawing for the next start to offer; the next
+  # test must not meet it.
+  if [ -n "$APP_FOLDER" ]; then
+    [ -n "$APP_PID" ] && wait "$APP_PID" 2>/dev/null || true
+    rm -f "$APP_FOLDER/T/Orbelle-recovery.bmp" "$APP_FOLDER/T/Orbelle-recovery.txt"
+  fi
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
   rm -rf "$E2E_TMP"
 }
@@ -60,6 +68,7 @@ white_spot() {
 # otherwise) and waits for its main window; sets APP_PID and the window's X and Y.
 start_orbelle() {
   unset QT_QPA_PLATFORM
+  APP_FOLDER="$(dirname "$1")"
   "$1" --lang 44 "${@:2}" >>"$E2E_TMP/app.log" 2>&1 &
   APP_PID=$!
   local win
