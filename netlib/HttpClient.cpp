@@ -324,9 +324,16 @@ void THttpClient::ReadBody() {
         const int64_t bound = limit >= 0 ? limit : MaxBody;
         if (limit != 0 && bound > 0) {
             auto buffer = std::make_unique<TBodyBuffer>(size_t(bound), limit > 0);
-            ReceiveInto(limit, [&](const char* data, size_t n) {
-                if (!buffer->Append(data, n)) throw EKestrupError("Body too large");
-            });
+            if (limit > 0) {
+                // Its length is known and the buffer holds exactly that: straight in.
+                ReceiveDirect(
+                    limit, [&](size_t& want) { return buffer->Reserve(want); },
+                    [&](size_t n) { buffer->Commit(n); });
+            } else {
+                ReceiveInto(limit, [&](const char* data, size_t n) {
+                    if (!buffer->Append(data, n)) throw EKestrupError("Body too large");
+                });
+            }
             CheckCanceled("Socket capture aborted");
             if (KeepBodyInBuffer)
                 BodyBuffer = std::move(buffer);

@@ -599,6 +599,33 @@ void TSocketBase::ReceiveInto(int64_t limit, const std::function<void(const char
     TimerOff();
 }
 
+void TSocketBase::ReceiveDirect(int64_t limit, const std::function<char*(size_t&)>& room,
+                                const std::function<void(size_t)>& took) {
+    BytesRecvd = 0;
+    TimerOn();
+    try {
+        while (!Canceled && (limit < 0 || BytesRecvd < limit)) {
+            size_t want = limit >= 0 ? size_t(limit - BytesRecvd) : size_t(1) << 30;
+            char* to = room(want);
+            if (!to || want == 0) break;
+            long n = Buffered() ? long(TakeBuffered(to, want)) : Receive(to, want);
+            if (n == 0 || n == -3) break;
+            if (n > 0) {
+                took(size_t(n));
+                BytesRecvd += n;
+                if (OnPacketRecvd) OnPacketRecvd(*this);
+                Progress();
+            } else {
+                WaitPass();
+            }
+        }
+    } catch (...) {
+        TimerOff();
+        throw;
+    }
+    TimerOff();
+}
+
 void TSocketBase::CaptureFile(const std::string& fileName, int64_t limit, int64_t cap) {
     Report("CaptureFile", 8);
     TFileStream file(fileName, TFileStream::fmCreate);

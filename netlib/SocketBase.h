@@ -104,6 +104,11 @@ public:
     // Receives into text until the peer closes or size bytes arrived (-1: no size).
     void CaptureString(std::string& text, int64_t size = -1);
     void ReceiveInto(int64_t limit, const std::function<void(const char*, size_t)>& sink);
+    // The same, received straight into the caller's memory: `room` gives where the next
+    // bytes go and how many fit there (null: no room left, the receive ends), `took` is told
+    // how many arrived.
+    void ReceiveDirect(int64_t limit, const std::function<char*(size_t&)>& room,
+                       const std::function<void(size_t)>& took);
     void Listen(bool useLookupMessage);
     // Waits for one incoming connection (bounded by TimeOut) and continues on it;
     // the listening socket is closed. Returns the new socket handle.

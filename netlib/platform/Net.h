@@ -213,6 +213,11 @@ public:
     size_t Capacity() const { return FCapacity; }
     // False (and nothing appended) when the contents would pass the capacity.
     bool Append(const char* data, size_t count);
+    // Where up to `count` more bytes go, for a receive straight into the buffer; `count`
+    // comes back as the room there is (0, and null, at the capacity). Commit then takes
+    // what was written.
+    char* Reserve(size_t& count);
+    void Commit(size_t count);
 
 private:
     char* FData = nullptr;

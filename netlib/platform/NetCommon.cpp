@@ -1,4 +1,5 @@
 // The parts of the platform seam that are the same everywhere.
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <new>
@@ -64,6 +65,18 @@ bool TBodyBuffer::Append(const char* data, size_t count) {
     FSize += count;
     FData[FSize] = '\0';
     return true;
+}
+
+char* TBodyBuffer::Reserve(size_t& count) {
+    count = std::min(count, FCapacity - FSize);
+    if (count == 0) return nullptr;
+    if (FSize + count + 1 > FUsable && !MakeUsable(FSize + count + 1)) throw std::bad_alloc();
+    return FData + FSize;
+}
+
+void TBodyBuffer::Commit(size_t count) {
+    FSize += std::min(count, FCapacity - FSize);
+    FData[FSize] = '\0';
 }
 
 namespace net {

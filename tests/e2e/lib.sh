@@ -79,3 +79,28 @@ start_orbelle() {
 
 # click X Y: a click at a point of the window (design coordinates at 800x600).
 click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.6; }
+
+# private_program EXE: a copy of the program folder of the test's own (no User/, no T/), so
+# what the test saves or leaves behind stays there; prints the copied executable.
+private_program() {
+  cp -r "$(dirname "$1")" "$E2E_TMP/prog"
+  rm -rf "$E2E_TMP/prog/User" "$E2E_TMP/prog/T"
+  echo "$E2E_TMP/prog/$(basename "$1")"
+}
+
+# colour_a_region: from page Main, enters the paint page, chooses the fill tool and fills a
+# white region near the middle of the drawing; sets SX and SY to the filled point, and CX
+# and CY to the middle of the painting area.
+colour_a_region() {
+  click $((451 + 16)) $((20 + 300 + 16))              # the paint entry
+  click $((370 + 16)) $((20 + 410 + 16))               # the fill tool
+  CX=$((X + 40 + 215)); CY=$((Y + 20 + 10 + 215))
+  local spot
+  spot=$(white_spot "$CX" "$CY") || fail "no white region found in the drawing"
+  # shellcheck disable=SC2086
+  set -- $spot
+  SX=$1; SY=$2
+  xdotool mousemove "$SX" "$SY" click 1
+  sleep 1
+  [ "$(pixel "$SX" "$SY")" = "128,255,255" ] || fail "region not filled"
+}

@@ -6,23 +6,14 @@ here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/lib.sh"
 exe="$1"
 
-cp -r "$(dirname "$exe")" "$E2E_TMP/prog"
-exe="$E2E_TMP/prog/$(basename "$exe")"
-rm -rf "$E2E_TMP/prog/User" "$E2E_TMP/prog/T"
+exe=$(private_program "$exe")
 
 start_xvfb 800x600
 export ORBELLE_INSTANCE="orbelle-e2e-recover-$$"
 export QT_QPA_PLATFORMTHEME=""
 start_orbelle "$exe"
-click $((451 + 16)) $((20 + 300 + 16))              # the paint entry
-click $((370 + 16)) $((20 + 410 + 16))               # the fill tool
-cx=$((X + 40 + 215)); cy=$((Y + 20 + 10 + 215))
-spot=$(white_spot "$cx" "$cy") || fail "no white region found in the drawing"
-set -- $spot
-sx=$1; sy=$2
-xdotool mousemove "$sx" "$sy" click 1
-sleep 1
-[ "$(pixel "$sx" "$sy")" = "128,255,255" ] || fail "region not filled"
+colour_a_region
+sx=$SX; sy=$SY; cx=$CX; cy=$CY
 before="$E2E_TMP/before.png"
 import -silent -window root -crop "300x300+$((cx - 150))+$((cy - 150))" "$before"
 
