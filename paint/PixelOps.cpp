@@ -579,7 +579,7 @@ inline void ForEachRun(const std::uint64_t* r, size_t words, F&& f) {
 // of its set (parent[i] <= i), so one pass in order flattens every chain.
 struct RowMasks {
     size_t words = 0;
-    std::vector<std::uint64_t> bits;    // words per row, bits past the width clear
+    std::vector<std::uint64_t> bits;      // words per row, bits past the width clear
     std::vector<std::uint32_t> firstRun;  // per row, and the total after the last row
     const std::uint64_t* Row(int y) const { return bits.data() + static_cast<size_t>(y) * words; }
     size_t Runs() const { return firstRun.back(); }
@@ -590,8 +590,8 @@ struct RowMasks {
 // not yet joined is its own root), later ones merge that root with theirs. The common case
 // runs without a branch that depends on the picture.
 [[gnu::always_inline]] inline void JoinRowImpl(const std::uint64_t* m, const std::uint64_t* above,
-                                               size_t words, std::uint32_t cur,
-                                               std::uint32_t prev, std::uint32_t* parent) {
+                                               size_t words, std::uint32_t cur, std::uint32_t prev,
+                                               std::uint32_t* parent) {
     auto root = [parent](std::uint32_t l) {
         while (parent[l] != l) l = parent[l] = parent[parent[l]];
         return l;
@@ -650,7 +650,8 @@ void JoinRowsGeneric(const RowMasks& rows, int h, std::uint32_t* parent) {
 
 size_t CountRowRunsGeneric(const std::uint64_t* m, size_t words) {
     size_t runs = 0;
-    for (size_t k = 0; k < words; ++k) runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
+    for (size_t k = 0; k < words; ++k)
+        runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
     return runs;
 }
 
@@ -696,14 +697,14 @@ bool RegionRowGeneric(const std::uint64_t* m, size_t words, std::uint32_t* paren
 
 #if defined(__x86_64__)
 // The same with the processor's bit count: the joins count run starts for every join.
-[[gnu::target("popcnt")]] void JoinRowsPopcnt(const RowMasks& rows, int h,
-                                              std::uint32_t* parent) {
+[[gnu::target("popcnt")]] void JoinRowsPopcnt(const RowMasks& rows, int h, std::uint32_t* parent) {
     JoinRowsImpl(rows, h, parent);
 }
 
 [[gnu::target("popcnt")]] size_t CountRowRunsPopcnt(const std::uint64_t* m, size_t words) {
     size_t runs = 0;
-    for (size_t k = 0; k < words; ++k) runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
+    for (size_t k = 0; k < words; ++k)
+        runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
     return runs;
 }
 
@@ -712,11 +713,10 @@ bool RegionRowGeneric(const std::uint64_t* m, size_t words, std::uint32_t* paren
 // root are dealt onto the word's run starts. Lanes past the word's runs read and flatten the
 // next runs' labels, or the spare labels past the last, which are their own roots.
 [[gnu::target("popcnt,bmi,bmi2,avx512f")]] bool RegionRowAvx512(const std::uint64_t* m,
-                                                                 size_t words,
-                                                                 std::uint32_t* parent,
-                                                                 std::uint32_t first,
-                                                                 std::uint32_t root,
-                                                                 std::uint64_t* out) {
+                                                                size_t words, std::uint32_t* parent,
+                                                                std::uint32_t first,
+                                                                std::uint32_t root,
+                                                                std::uint64_t* out) {
     const __m512i want = _mm512_set1_epi32(static_cast<int>(root));
     std::uint32_t* label = parent + first;
     unsigned carry = 0;
@@ -820,7 +820,8 @@ void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnS
         // A sixteenth of the rows' masks tells how many runs labelling the picture would meet.
         // The sampled rows are kept: the runs inside the box the search has reached so far are
         // the least the region still holds.
-        std::vector<std::uint64_t> sample(words * static_cast<size_t>((h + kSampleEvery - 1) / kSampleEvery));
+        std::vector<std::uint64_t> sample(
+            words * static_cast<size_t>((h + kSampleEvery - 1) / kSampleEvery));
         std::vector<int> sampleRow;
         size_t runs = 0;
         // One row from each block, at a different place in every block, so pictures that

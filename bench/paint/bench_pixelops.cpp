@@ -6,15 +6,15 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QString>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
-#include <cstdint>
-#include <tuple>
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "paint/PixelOps.h"
@@ -224,8 +224,7 @@ void FillOurs(benchmark::State& state, const QImage& picture, QPoint seed,
 // same way to compare.
 void FillStyled(benchmark::State& state, const QImage& picture, QPoint seed) {
     const auto style = orb::FillStyle(state.range(0));
-    FillRestored(state, picture, seed,
-                 [&](QImage& img) { orb::FloodFill(img, seed, kB, style); });
+    FillRestored(state, picture, seed, [&](QImage& img) { orb::FloodFill(img, seed, kB, style); });
 }
 
 void RegionOnly(benchmark::State& state, const QImage& picture, QPoint seed) {
@@ -258,8 +257,8 @@ void FillOpenCv(benchmark::State& state, const QImage& picture, QPoint seed) {
     const double value = double(std::int32_t(kB));
     FillRestored(state, picture, seed, [&](QImage& img) {
         cv::Mat mat(img.height(), img.width(), CV_32SC1, img.bits(), size_t(img.bytesPerLine()));
-        cv::floodFill(mat, cv::Point(seed.x(), seed.y()), cv::Scalar(value), nullptr,
-                      cv::Scalar(), cv::Scalar(), 4);
+        cv::floodFill(mat, cv::Point(seed.x(), seed.y()), cv::Scalar(value), nullptr, cv::Scalar(),
+                      cv::Scalar(), 4);
     });
 }
 
@@ -269,8 +268,8 @@ bool SameAsOpenCv(const QImage& picture, QPoint seed) {
     orb::FloodFill(ours, seed, kB, orb::FillStyle::Solid);
     cv::Mat mat(theirs.height(), theirs.width(), CV_32SC1, theirs.bits(),
                 size_t(theirs.bytesPerLine()));
-    cv::floodFill(mat, cv::Point(seed.x(), seed.y()), cv::Scalar(double(std::int32_t(kB))),
-                  nullptr, cv::Scalar(), cv::Scalar(), 4);
+    cv::floodFill(mat, cv::Point(seed.x(), seed.y()), cv::Scalar(double(std::int32_t(kB))), nullptr,
+                  cv::Scalar(), cv::Scalar(), 4);
     return ours == theirs;
 }
 #endif
@@ -418,9 +417,9 @@ BENCHMARK(StretchOurs)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(StretchPainter)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // Keeps every repetition's CPU time per iteration so the ratios can be printed at the end.
-// With repetitions (the default below) the cases alternate in random order, each ratio is
-// the ratio of the medians, and the spread is the range of the ratios of the repetitions run
-// side by side.
+// With repetitions (the default below) the repetitions of all cases run shuffled together,
+// each ratio is the ratio of the medians, and its spread is the range of the ratios of the
+// two sides' first repetitions, their second, and so on.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -429,8 +428,7 @@ public:
             if (r.run_type == Run::RT_Iteration && r.iterations > 0)
                 times_[r.run_name.str()].push_back(r.GetAdjustedCPUTime());
             // The table shows single runs and the repetitions' medians.
-            if (r.run_type == Run::RT_Iteration ? r.repetitions <= 1
-                                                : r.aggregate_name == "median")
+            if (r.run_type == Run::RT_Iteration ? r.repetitions <= 1 : r.aggregate_name == "median")
                 shown.push_back(r);
         }
         if (!shown.empty()) ConsoleReporter::ReportRuns(shown);
@@ -446,13 +444,10 @@ public:
         std::vector<double> paired;
         for (size_t i = 0; i < std::min(ta.size(), tb.size()); ++i)
             if (tb[i] > 0) paired.push_back(ta[i] / tb[i]);
-        const double ratio = Median(a) / Median(b);
+        std::printf("  %-44s %9.3g   %s\n", label, Median(a) / Median(b), aim);
         if (paired.size() > 1) {
             const auto [lo, hi] = std::minmax_element(paired.begin(), paired.end());
-            std::printf("  %-44s %9.3g   %-12s (%.3g .. %.3g over %zu)\n", label, ratio, aim, *lo,
-                        *hi, paired.size());
-        } else {
-            std::printf("  %-44s %9.3g   %s\n", label, ratio, aim);
+            std::printf("      (%.3g .. %.3g over %zu repetitions)\n", *lo, *hi, paired.size());
         }
     }
 
@@ -468,8 +463,8 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Unless told otherwise, five repetitions with the cases in random order each time, so a
-    // burst of load on the shared machine lands on both sides of a ratio alike.
+    // Unless told otherwise, five repetitions of every case, all shuffled together, so a burst
+    // of load on the shared machine lands on both sides of a ratio alike.
     std::vector<char*> args(argv, argv + argc);
     bool repeated = false;
     for (int i = 1; i < argc; ++i)
@@ -486,7 +481,8 @@ int main(int argc, char** argv) {
 #if defined(ORBELLE_HAVE_OPENCV)
     // Checked outside the timing: both fills leave the same pixels.
     for (const auto& [name, picture, seed] :
-         {std::tuple{"plain", &PlainPicture(), kCorner}, {"maze", &MazePicture(), kCorner},
+         {std::tuple{"plain", &PlainPicture(), kCorner},
+          {"maze", &MazePicture(), kCorner},
           {"mandala background", &MandalaPicture(), MandalaBackground()}})
         if (!SameAsOpenCv(*picture, seed)) {
             std::fprintf(stderr, "bench_pixelops: OpenCV's fill of the %s differs from ours\n",
@@ -498,7 +494,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf(
         "\nRatios of CPU time per iteration (medians when repeated), same run (the machine is "
-        "shared):\n");
+        "shared);\nunder each, the range of the ratios of the two sides' repetitions in turn:\n");
     reporter.Ratio("plain fill / memset of its bytes", "Plain_Ours", "Plain_Memset", "aim <= 2.5");
     reporter.Ratio("plain fill / naive pixel fill", "Plain_Ours", "Plain_Naive", "aim <= 1");
     reporter.Ratio("10000x10000 plain fill / memset", "Large_Ours", "Large_Memset", "aim <= 2.5");

@@ -250,8 +250,10 @@ TEST(FloodFill, AutomaticChoiceOnMazesAmongCellsAndAlone) {
     for (int y = 0; y < inner.height(); ++y)
         for (int x = 0; x < inner.width(); ++x) cells.setPixel(77 + x, 101 + y, inner.pixel(x, y));
     const QImage alone = orbtest::Maze(rng, 150, 120);
-    for (const auto& [art, seed] : {std::pair{cells, QPoint(78, 102)}, {cells, QPoint(300, 20)},
-                                    {alone, QPoint(1, 1)}, {alone, QPoint(299, 239)}}) {
+    for (const auto& [art, seed] : {std::pair{cells, QPoint(78, 102)},
+                                    {cells, QPoint(300, 20)},
+                                    {alone, QPoint(1, 1)},
+                                    {alone, QPoint(299, 239)}}) {
         ASSERT_EQ(art.pixel(seed), white);
         QImage img = art;
         FloodFill(img, seed, paint, FillStyle::Solid);
@@ -422,8 +424,8 @@ int ExpectFillsMatch(const QImage& art, const std::vector<QPoint>& seeds, const 
             QImage img = art;
             FloodFill(img, seed, 0xff3070c0, style, budget);
             EXPECT_EQ(orbtest::CountDiff(img, want), 0)
-                << what << " " << art.width() << "x" << art.height() << " seed " << seed.x()
-                << "," << seed.y() << " style " << int(style) << " budget " << budget;
+                << what << " " << art.width() << "x" << art.height() << " seed " << seed.x() << ","
+                << seed.y() << " style " << int(style) << " budget " << budget;
             ++n;
         }
         EXPECT_EQ(SpansToMask(FloodRegion(art, seed, 0), art.width(), art.height()),
@@ -457,13 +459,18 @@ TEST(FloodFill, DenseRunsCombsAndSpiralsMatchReference) {
         const std::pair<const char*, QImage> pics[] = {
             {"stripes", Pattern(w, h, [](int x, int) { return x % 2 == 0; })},
             {"checkerboard", Pattern(w, h, [](int x, int y) { return (x + y) % 2 == 0; })},
-            {"comb from below", Pattern(w, h, [h](int x, int y) { return x % 2 == 0 || y == h - 1; })},
+            {"comb from below",
+             Pattern(w, h, [h](int x, int y) { return x % 2 == 0 || y == h - 1; })},
             {"comb from above", Pattern(w, h, [](int x, int y) { return x % 2 == 0 || y == 0; })},
-            {"two combs", Pattern(w, h, [h](int x, int y) {
-                 return y == 0 ? x % 4 == 0 : y == h - 1 ? x % 4 == 2 : x % 2 == 0;
-             })},
+            {"two combs", Pattern(w, h,
+                                  [h](int x, int y) {
+                                      return y == 0       ? x % 4 == 0
+                                             : y == h - 1 ? x % 4 == 2
+                                                          : x % 2 == 0;
+                                  })},
         };
-        for (const auto& [what, art] : pics) cases += ExpectFillsMatch(art, BorderSeeds(rng, w, h), what);
+        for (const auto& [what, art] : pics)
+            cases += ExpectFillsMatch(art, BorderSeeds(rng, w, h), what);
         // Teeth bridged pair by pair, the rightmost pair first, a row further down each time:
         // each tooth's set is hung under its left neighbour's, a chain as long as the row.
         const int teeth = (w + 1) / 2;
