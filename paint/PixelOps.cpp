@@ -84,6 +84,8 @@ inline int SkipEqual(const quint32* p, int from, int to, quint32 c) {
         return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), v);
     };
     for (; i + 16 <= to; i += 16) {
+        // Long runs are read at the speed of memory: ask for the lines ahead early.
+        _mm_prefetch(reinterpret_cast<const char*>(p + i) + 2048, _MM_HINT_T0);
         const __m128i all =
             _mm_and_si128(_mm_and_si128(eq(i), eq(i + 4)), _mm_and_si128(eq(i + 8), eq(i + 12)));
         if (_mm_movemask_epi8(all) != 0xffff) break;
@@ -569,132 +571,187 @@ inline void ForEachRun(const std::uint64_t* r, size_t words, F&& f) {
     return m[k] & ~(m[k] << 1 | before);
 }
 
-// The row labelling. The region's pixels of each row, as a mask row (bits past the width
-// clear), go to onRow(y, bits) for every row from top to bottom; the runs already taken by the
-// search (marked in `visited`, may be null) count as colour c.
-//
-// Every run of the mask is a label, numbered in raster order. Where a run touches a run of
-// the row above, the two share a column, and each such touching pair is exactly one run of the
-// two rows' common bits, so the joins are found from bits alone: the run holding a column is
-// the count of run starts up to it. A root is the first run of its set (parent[i] <= i), so one
-// pass in order flattens every chain.
-[[gnu::always_inline]] inline void LabelRowsImpl(int w, int h, QPoint seed, VisitedBits& visited,
-                                                 std::vector<std::uint64_t>& mask,
-                                                 std::vector<std::uint64_t>& region) {
-    const size_t words = (static_cast<size_t>(w) + 63) / 64;
-    auto row = [&](int y) { return mask.data() + static_cast<size_t>(y) * words; };
-    size_t runs = 0;
-    for (int y = 0; y < h; ++y) {
-        std::uint64_t* m = row(y);
-        const std::uint64_t* taken = visited.RowBits(y);
-        for (size_t k = 0; k < words; ++k) m[k] |= taken[k];
-        for (size_t k = 0; k < words; ++k)
-            runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
-    }
-    // Each label starts as its own root when its row is reached (the array is not cleared
-    // first: on mazes it is tens of megabytes).
-    const std::unique_ptr<std::uint32_t[]> parent(new std::uint32_t[std::max<size_t>(runs, 1)]);
-    auto find = [&](std::uint32_t l) {
+// The row labelling. Every run of the mask (the seed colour, with the runs the search has
+// taken) is a label, numbered in raster order; firstRun[y] is the first label of row y.
+// Where a run touches a run of the row above, the two share a column, and each such touching
+// pair is exactly one run of the two rows' common bits, so the joins are found from bits
+// alone: the run holding a column is the count of run starts up to it. A root is the first run
+// of its set (parent[i] <= i), so one pass in order flattens every chain.
+struct RowMasks {
+    size_t words = 0;
+    std::vector<std::uint64_t> bits;      // words per row, bits past the width clear
+    std::vector<std::uint32_t> firstRun;  // per row, and the total after the last row
+    const std::uint64_t* Row(int y) const { return bits.data() + static_cast<size_t>(y) * words; }
+    size_t Runs() const { return firstRun.back(); }
+};
+
+// The joins of one row with the row above. The runs of a row are joined in column order, so
+// all joins of one run come together: its first join hangs it under the root above (a run
+// not yet joined is its own root), later ones merge that root with theirs. The common case
+// runs without a branch that depends on the picture.
+[[gnu::always_inline]] inline void JoinRowImpl(const std::uint64_t* m, const std::uint64_t* above,
+                                               size_t words, std::uint32_t cur, std::uint32_t prev,
+                                               std::uint32_t* parent) {
+    auto root = [parent](std::uint32_t l) {
         while (parent[l] != l) l = parent[l] = parent[parent[l]];
         return l;
     };
-    std::uint32_t seedRun = 0;
-    std::uint32_t base = 0, aboveBase = 0;  // first run of row y and of the row above
-    for (int y = 0; y < h; ++y) {
-        const std::uint64_t* m = row(y);
-        const std::uint64_t* above = y > 0 ? row(y - 1) : nullptr;
-        // Runs started before word k, in this row and in the row above.
-        std::uint32_t cur = base, prev = aboveBase;
-        std::uint64_t commonBefore = 0;
-        for (size_t k = 0; k < words; ++k) {
-            const std::uint64_t sc = Starts(m, k);
-            const std::uint32_t started = static_cast<std::uint32_t>(__builtin_popcountll(sc));
-            for (std::uint32_t i = cur; i < cur + started; ++i) parent[i] = i;
-            if (above) {
-                const std::uint64_t sa = Starts(above, k);
-                const std::uint64_t common = m[k] & above[k];
-                std::uint64_t joins = common & ~(common << 1 | commonBefore);
-                commonBefore = common >> 63;
-                while (joins) {
-                    const int b = __builtin_ctzll(joins);
-                    joins &= joins - 1;
-                    const std::uint64_t upTo = ~std::uint64_t{0} >> (63 - b);
-                    const std::uint32_t a =
-                        cur + static_cast<std::uint32_t>(__builtin_popcountll(sc & upTo)) - 1;
-                    const std::uint32_t u =
-                        prev + static_cast<std::uint32_t>(__builtin_popcountll(sa & upTo)) - 1;
-                    const std::uint32_t ra = find(a), ru = find(u);
-                    parent[std::max(ra, ru)] = std::min(ra, ru);
-                }
-                prev += static_cast<std::uint32_t>(__builtin_popcountll(sa));
-            }
-            if (y == seed.y() && k == static_cast<size_t>(seed.x() >> 6)) {
-                const std::uint64_t upTo = ~std::uint64_t{0} >> (63 - (seed.x() & 63));
-                seedRun = cur + static_cast<std::uint32_t>(__builtin_popcountll(sc & upTo)) - 1;
-            }
-            cur += started;
+    std::uint64_t commonBefore = 0;
+    std::uint32_t lastRun = ~std::uint32_t{0}, lastRoot = 0;
+    for (size_t k = 0; k < words; ++k) {
+        const std::uint64_t sc = Starts(m, k), sa = Starts(above, k);
+        const std::uint64_t common = m[k] & above[k];
+        std::uint64_t joins = common & ~(common << 1 | commonBefore);
+        commonBefore = common >> 63;
+        while (joins) {
+            const std::uint64_t upTo = joins ^ (joins - 1);  // bits up to the lowest join
+            joins &= joins - 1;
+            const std::uint32_t a =
+                cur + static_cast<std::uint32_t>(__builtin_popcountll(sc & upTo)) - 1;
+            const std::uint32_t u =
+                prev + static_cast<std::uint32_t>(__builtin_popcountll(sa & upTo)) - 1;
+            // Most runs above sit at most two steps under their root.
+            const std::uint32_t p1 = parent[u], p2 = parent[p1];
+            std::uint32_t ru = parent[p2];
+            if (__builtin_expect(ru != p2, 0)) ru = root(ru);
+            parent[u] = ru;
+            const bool first = a != lastRun;
+            const std::uint32_t lo = first ? ru : std::min(ru, lastRoot);
+            const std::uint32_t hi = first ? a : std::max(ru, lastRoot);
+            parent[hi] = lo;
+            lastRoot = lo;
+            lastRun = a;
         }
-        aboveBase = base;
-        base = cur;
-    }
-    for (size_t i = 0; i < runs; ++i) parent[i] = parent[parent[i]];
-    const std::uint32_t root = parent[seedRun];
-
-    // The region: the runs whose root is the seed's, filled out from their starts by a carry
-    // through the mask (adding a start's bit runs a carry to the end of its run).
-    region.resize(words * static_cast<size_t>(h));
-    const std::uint32_t* label = parent.get();
-    for (int y = 0; y < h; ++y) {
-        const std::uint64_t* m = row(y);
-        std::uint64_t* r = region.data() + static_cast<size_t>(y) * words;
-        unsigned carry = 0;
-        for (size_t k = 0; k < words; ++k) {
-            std::uint64_t s = Starts(m, k), t = 0;
-            while (s) {
-                const int b = __builtin_ctzll(s);
-                s &= s - 1;
-                t |= static_cast<std::uint64_t>(*label++ == root) << b;
-            }
-            // sum = m + t + carry, with the carry out kept for the next word.
-            unsigned long long sum;
-            const bool c1 = __builtin_uaddll_overflow(m[k], t, &sum);
-            const bool c2 = __builtin_uaddll_overflow(sum, carry, &sum);
-            // A bit of a run is in when its run's start was chosen: it is a chosen start, or
-            // a carry arrived at it, which leaves its sum bit clear.
-            r[k] = m[k] & (t | ~sum);
-            carry = (c1 || c2) ? 1u : 0u;
-        }
+        cur += static_cast<std::uint32_t>(__builtin_popcountll(sc));
+        prev += static_cast<std::uint32_t>(__builtin_popcountll(sa));
     }
 }
 
-void LabelRowsGeneric(int w, int h, QPoint seed, VisitedBits& visited,
-                      std::vector<std::uint64_t>& mask, std::vector<std::uint64_t>& region) {
-    LabelRowsImpl(w, h, seed, visited, mask, region);
+// Joins every row with the row above. parent holds Runs() labels and 64 more past them.
+[[gnu::always_inline]] inline void JoinRowsImpl(const RowMasks& rows, int h,
+                                                std::uint32_t* parent) {
+    // Each row's labels start as their own roots just before the row is joined, while they
+    // are in the cache.
+    auto ownRoots = [parent](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) parent[i] = static_cast<std::uint32_t>(i);
+    };
+    ownRoots(rows.firstRun[0], rows.firstRun[1]);
+    for (int y = 1; y < h; ++y) {
+        ownRoots(rows.firstRun[y], rows.firstRun[y + 1]);
+        JoinRowImpl(rows.Row(y), rows.Row(y - 1), rows.words, rows.firstRun[y],
+                    rows.firstRun[y - 1], parent);
+    }
+    ownRoots(rows.Runs(), rows.Runs() + 64);
+}
+
+void JoinRowsGeneric(const RowMasks& rows, int h, std::uint32_t* parent) {
+    JoinRowsImpl(rows, h, parent);
 }
 
 size_t CountRowRunsGeneric(const std::uint64_t* m, size_t words) {
     size_t runs = 0;
-    for (size_t k = 0; k < words; ++k) runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
+    for (size_t k = 0; k < words; ++k)
+        runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
     return runs;
 }
 
+// Fills out the chosen run starts `t` of mask word m to their whole runs (carry in and out
+// for runs crossing words): adding a start's bit runs a carry to the end of its run, which
+// leaves the run's sum bits clear.
+[[gnu::always_inline]] inline std::uint64_t WholeRuns(std::uint64_t m, std::uint64_t t,
+                                                      unsigned& carry) {
+    unsigned long long sum;
+    const bool c1 = __builtin_uaddll_overflow(m, t, &sum);
+    const bool c2 = __builtin_uaddll_overflow(sum, carry, &sum);
+    carry = (c1 || c2) ? 1u : 0u;
+    return m & (t | ~sum);
+}
+
+// The region's bits of one row: the runs whose root is `root`. Rows must come in order from
+// the top: each flattens its runs' labels, relying on those of the rows before.
+[[gnu::always_inline]] inline bool RegionRowImpl(const std::uint64_t* m, size_t words,
+                                                 std::uint32_t* parent, std::uint32_t first,
+                                                 std::uint32_t root, std::uint64_t* out) {
+    std::uint32_t* label = parent + first;
+    unsigned carry = 0;
+    std::uint64_t any = 0;
+    for (size_t k = 0; k < words; ++k) {
+        std::uint64_t s = Starts(m, k), t = 0;
+        while (s) {
+            const int b = __builtin_ctzll(s);
+            s &= s - 1;
+            const std::uint32_t r = parent[*label];
+            *label++ = r;
+            t |= static_cast<std::uint64_t>(r == root) << b;
+        }
+        out[k] = WholeRuns(m[k], t, carry);
+        any |= out[k];
+    }
+    return any != 0;
+}
+
+bool RegionRowGeneric(const std::uint64_t* m, size_t words, std::uint32_t* parent,
+                      std::uint32_t first, std::uint32_t root, std::uint64_t* out) {
+    return RegionRowImpl(m, words, parent, first, root, out);
+}
+
 #if defined(__x86_64__)
-// The same with the processor's bit count: the labelling counts run starts for every join.
-[[gnu::target("popcnt")]] void LabelRowsPopcnt(int w, int h, QPoint seed, VisitedBits& visited,
-                                               std::vector<std::uint64_t>& mask,
-                                               std::vector<std::uint64_t>& region) {
-    LabelRowsImpl(w, h, seed, visited, mask, region);
+// The same with the processor's bit count: the joins count run starts for every join.
+[[gnu::target("popcnt")]] void JoinRowsPopcnt(const RowMasks& rows, int h, std::uint32_t* parent) {
+    JoinRowsImpl(rows, h, parent);
 }
 
 [[gnu::target("popcnt")]] size_t CountRowRunsPopcnt(const std::uint64_t* m, size_t words) {
     size_t runs = 0;
-    for (size_t k = 0; k < words; ++k) runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
+    for (size_t k = 0; k < words; ++k)
+        runs += static_cast<size_t>(__builtin_popcountll(Starts(m, k)));
     return runs;
+}
+
+// Sixteen labels at a time: each lane follows its parents to the root (the labels of earlier
+// rows are flat already, so that is one or two steps), and the lanes that reach the region's
+// root are dealt onto the word's run starts. Lanes past the word's runs read and flatten the
+// next runs' labels, or the spare labels past the last, which are their own roots.
+[[gnu::target("popcnt,bmi,bmi2,avx512f")]] bool RegionRowAvx512(const std::uint64_t* m,
+                                                                size_t words, std::uint32_t* parent,
+                                                                std::uint32_t first,
+                                                                std::uint32_t root,
+                                                                std::uint64_t* out) {
+    const __m512i want = _mm512_set1_epi32(static_cast<int>(root));
+    std::uint32_t* label = parent + first;
+    unsigned carry = 0;
+    std::uint64_t any = 0;
+    for (size_t k = 0; k < words; ++k) {
+        const std::uint64_t s = Starts(m, k);
+        const int n = __builtin_popcountll(s);
+        std::uint64_t chosen = 0;
+        for (int j = 0; j < n; j += 16) {
+            const __m512i p = _mm512_loadu_si512(label + j);
+            __m512i r = _mm512_mask_i32gather_epi32(p, 0xffff, p, parent, 4);
+            // Parents before these sixteen labels are roots already; a parent among them
+            // may not be yet: those lanes go on up.
+            const __m512i self = _mm512_set1_epi32(static_cast<int>(label + j - parent));
+            __mmask16 more = _mm512_cmpge_epu32_mask(p, self);
+            while (more) {
+                const __m512i up = _mm512_mask_i32gather_epi32(r, more, r, parent, 4);
+                more = _mm512_mask_cmpneq_epi32_mask(more, up, r);
+                r = up;
+            }
+            _mm512_storeu_si512(label + j, r);
+            chosen |= static_cast<std::uint64_t>(_mm512_cmpeq_epi32_mask(r, want)) << j;
+        }
+        label += n;
+        out[k] = WholeRuns(m[k], _pdep_u64(chosen, s), carry);
+        any |= out[k];
+    }
+    return any != 0;
 }
 #endif
 
 #if defined(__x86_64__)
 const bool kHavePopcnt = __builtin_cpu_supports("popcnt");
+const bool kHaveAvx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("bmi2") &&
+                         __builtin_cpu_supports("popcnt");
 #endif
 
 // Runs of one mask row: what the labelling costs.
@@ -763,7 +820,8 @@ void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnS
         // A sixteenth of the rows' masks tells how many runs labelling the picture would meet.
         // The sampled rows are kept: the runs inside the box the search has reached so far are
         // the least the region still holds.
-        std::vector<std::uint64_t> sample(words * static_cast<size_t>((h + kSampleEvery - 1) / kSampleEvery));
+        std::vector<std::uint64_t> sample(
+            words * static_cast<size_t>((h + kSampleEvery - 1) / kSampleEvery));
         std::vector<int> sampleRow;
         size_t runs = 0;
         // One row from each block, at a different place in every block, so pictures that
@@ -794,22 +852,52 @@ void FindRegion(const Pixels& px, QPoint seed, quint32 c, size_t spanBudget, OnS
             if (search.Run(std::min(searchSpans, search.Taken() + 4096))) return;
         }
     }
-    // Runs the search has taken (and painted) since count through `visited`.
-    std::vector<std::uint64_t> mask(words * static_cast<size_t>(h)), region;
-    for (int y = 0; y < h; ++y)
-        MaskRow(px.Row(y), w, c, nullptr, mask.data() + static_cast<size_t>(y) * words, words);
+    // The mask: the seed colour, and the runs the search has taken (painted since, maybe).
+    RowMasks rows;
+    rows.words = words;
+    rows.bits.resize(words * static_cast<size_t>(h));
+    rows.firstRun.resize(static_cast<size_t>(h) + 1);
+    size_t runs = 0;
+    for (int y = 0; y < h; ++y) {
+        std::uint64_t* m = rows.bits.data() + static_cast<size_t>(y) * words;
+        MaskRow(px.Row(y), w, c, visited.RowBits(y), m, words);
+        rows.firstRun[static_cast<size_t>(y)] = static_cast<std::uint32_t>(runs);
+        runs += CountRowRuns(m, words);
+    }
+    rows.firstRun[static_cast<size_t>(h)] = static_cast<std::uint32_t>(runs);
     onSwitch();
+
+    const std::unique_ptr<std::uint32_t[]> parent(new std::uint32_t[runs + 64]);
 #if defined(__x86_64__)
     if (kHavePopcnt)
-        LabelRowsPopcnt(w, h, seed, visited, mask, region);
+        JoinRowsPopcnt(rows, h, parent.get());
     else
 #endif
-        LabelRowsGeneric(w, h, seed, visited, mask, region);
+        JoinRowsGeneric(rows, h, parent.get());
+    std::uint32_t root;
+    {
+        const std::uint64_t* m = rows.Row(seed.y());
+        const int sx = seed.x();
+        std::uint32_t before = 0;  // run starts in the seed's row up to the seed
+        for (int k = 0; k <= (sx >> 6); ++k) {
+            std::uint64_t st = Starts(m, static_cast<size_t>(k));
+            if (k == (sx >> 6)) st &= ~std::uint64_t{0} >> (63 - (sx & 63));
+            before += static_cast<std::uint32_t>(__builtin_popcountll(st));
+        }
+        root = rows.firstRun[static_cast<size_t>(seed.y())] + before - 1;
+        while (parent[root] != root) root = parent[root];
+    }
+    std::vector<std::uint64_t> out(words);
     for (int y = 0; y < h; ++y) {
-        const std::uint64_t* r = region.data() + static_cast<size_t>(y) * words;
-        bool any = false;
-        for (size_t k = 0; k < words && !any; ++k) any = r[k] != 0;
-        if (any) onRow(y, r, words);
+        const std::uint32_t first = rows.firstRun[static_cast<size_t>(y)];
+        bool any;
+#if defined(__x86_64__)
+        if (kHaveAvx512)
+            any = RegionRowAvx512(rows.Row(y), words, parent.get(), first, root, out.data());
+        else
+#endif
+            any = RegionRowGeneric(rows.Row(y), words, parent.get(), first, root, out.data());
+        if (any) onRow(y, out.data(), words);
     }
 }
 
@@ -1113,10 +1201,11 @@ void FloodFill(QImage& img, QPoint seed, QRgb colour, FillStyle style, size_t sp
     const quint32 c = px.Row(seed.y())[seed.x()];
     const quint32 v = kOpaque | colour;
     if (v == c) return;  // every pixel the brush touches already has its colour
-    const bool streaming = StreamingFor(img);
-    // Runs are painted as they are found, while their row is still in the cache.
+    // Runs are painted as they are found, while their row is still in the cache: plain stores
+    // then cost no more than writing the picture (streaming stores would throw the row out
+    // of the cache just read and write it again).
     auto paint = [&](int y, int x1, int x2) {
-        PaintRun(reinterpret_cast<quint32*>(base + y * bpl), y, x1, x2, v, style, streaming);
+        PaintRun(reinterpret_cast<quint32*>(base + y * bpl), y, x1, x2, v, style, false);
     };
     static const PaintMaskRowFn paintRow = ChoosePaintMaskRow();
     FindRegion(
@@ -1124,7 +1213,6 @@ void FloodFill(QImage& img, QPoint seed, QRgb colour, FillStyle style, size_t sp
         [&](int y, const std::uint64_t* bits, size_t words) {
             paintRow(reinterpret_cast<quint32*>(base + y * bpl), px.w, y, bits, words, v, style);
         });
-    if (streaming) StreamingDone();
 }
 
 // ---- Pen -----------------------------------------------------------------------------------

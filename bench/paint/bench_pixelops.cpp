@@ -6,12 +6,15 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QString>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "paint/PixelOps.h"
@@ -183,44 +186,45 @@ void NaiveFill(QImage& img, QPoint seed, QRgb colour) {
     }
 }
 
-// Each run alternates the region between two colours, so every iteration fills the same area.
-void FillOurs(benchmark::State& state, const QImage& picture, QPoint seed,
-              size_t budget = orb::kAutoSpans) {
-    QImage img = picture;
-    img.bits();  // the copy of the picture is made here, not in the first fill
-    bool flip = false;
-    for (auto _ : state) {
-        orb::FloodFill(img, seed, flip ? kA : kB, orb::FillStyle::Solid, budget);
-        flip = !flip;
-        benchmark::DoNotOptimize(img.constBits());
-    }
-}
-
-// A hatch leaves the region's old colour between its lines, so the picture is put back
-// (untimed) before every fill; the solid fill is measured the same way to compare.
-void FillStyled(benchmark::State& state, const QImage& picture, QPoint seed) {
-    const auto style = orb::FillStyle(state.range(0));
-    QImage img = picture;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::memcpy(img.bits(), picture.constBits(), size_t(picture.sizeInBytes()));
-        state.ResumeTiming();
-        orb::FloodFill(img, seed, kB, style);
-        benchmark::DoNotOptimize(img.constBits());
-    }
-}
-
-// Fills that must find the picture as it was: the picture is put back (untimed) each time.
+// Every fill, ours and the references alike, starts from the picture as it was: the rows the
+// seed's region covers (and the first `alsoBytes` of the buffer, for the memset) are put back,
+// untimed and the same way for every side, before each run, so each run does the same work
+// from the same cache state.
 template <typename Fill>
-void FillRestored(benchmark::State& state, const QImage& picture, Fill fill) {
+void FillRestored(benchmark::State& state, const QImage& picture, QPoint seed, Fill fill,
+                  size_t alsoBytes = 0) {
     QImage img = picture;
+    img.bits();  // the picture's own copy, made before the loop
+    int top = picture.height(), bottom = -1;
+    for (const orb::Span& s : orb::FloodRegion(picture, seed)) {
+        top = std::min(top, s.y);
+        bottom = std::max(bottom, s.y);
+    }
+    const size_t bpl = size_t(picture.bytesPerLine());
+    const size_t from = alsoBytes ? 0 : size_t(top) * bpl;
+    const size_t to = std::max(alsoBytes, size_t(bottom + 1) * bpl);
     for (auto _ : state) {
         state.PauseTiming();
-        std::memcpy(img.bits(), picture.constBits(), size_t(picture.sizeInBytes()));
+        std::memcpy(img.bits() + from, picture.constBits() + from, to - from);
         state.ResumeTiming();
         fill(img);
         benchmark::DoNotOptimize(img.constBits());
+        benchmark::ClobberMemory();
     }
+}
+
+void FillOurs(benchmark::State& state, const QImage& picture, QPoint seed,
+              size_t budget = orb::kAutoSpans) {
+    FillRestored(state, picture, seed, [&](QImage& img) {
+        orb::FloodFill(img, seed, kB, orb::FillStyle::Solid, budget);
+    });
+}
+
+// A hatch leaves the region's old colour between its lines; the solid fill is measured the
+// same way to compare.
+void FillStyled(benchmark::State& state, const QImage& picture, QPoint seed) {
+    const auto style = orb::FillStyle(state.range(0));
+    FillRestored(state, picture, seed, [&](QImage& img) { orb::FloodFill(img, seed, kB, style); });
 }
 
 void RegionOnly(benchmark::State& state, const QImage& picture, QPoint seed) {
@@ -234,42 +238,39 @@ void RegionOnly(benchmark::State& state, const QImage& picture, QPoint seed) {
 }
 
 void FillNaive(benchmark::State& state, const QImage& picture, QPoint seed) {
-    QImage img = picture;
-    img.bits();
-    bool flip = false;
-    for (auto _ : state) {
-        NaiveFill(img, seed, flip ? kA : kB);
-        flip = !flip;
-        benchmark::DoNotOptimize(img.constBits());
-    }
+    FillRestored(state, picture, seed, [&](QImage& img) { NaiveFill(img, seed, kB); });
 }
 
-// The floor: writing as many bytes as the region holds, in one block.
+// The floor: writing as many bytes as the region holds, in one block of the same picture
+// buffer (for a plain picture, every byte the fill writes).
 void FillMemset(benchmark::State& state, const QImage& picture, QPoint seed) {
     const size_t bytes = RegionBytes(picture, seed);
-    std::vector<unsigned char> block(bytes);
-    int v = 0;
-    for (auto _ : state) {
-        std::memset(block.data(), v++ & 0xff, bytes);
-        benchmark::DoNotOptimize(block.data());
-        benchmark::ClobberMemory();
-    }
+    FillRestored(
+        state, picture, seed, [&](QImage& img) { std::memset(img.bits(), 0x5a, bytes); }, bytes);
 }
 
 #if defined(ORBELLE_HAVE_OPENCV)
+// OpenCV fills the very pixels ours does: a 32-bit single-channel view of the picture's buffer
+// (its simple fill, without a mask or colour tolerance, takes 32-bit integer pixels), painted
+// with the same value.
 void FillOpenCv(benchmark::State& state, const QImage& picture, QPoint seed) {
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
-    cv::Mat mat(rgb.height(), rgb.width(), CV_8UC3);
-    for (int y = 0; y < rgb.height(); ++y)
-        std::memcpy(mat.ptr(y), rgb.constScanLine(y), size_t(rgb.width()) * 3);
-    bool flip = false;
-    for (auto _ : state) {
-        cv::floodFill(mat, cv::Point(seed.x(), seed.y()),
-                      flip ? cv::Scalar(255, 255, 255) : cv::Scalar(16, 48, 224), nullptr,
-                      cv::Scalar(), cv::Scalar(), 4);
-        flip = !flip;
-        benchmark::DoNotOptimize(mat.data);
-    }
+    const double value = double(std::int32_t(kB));
+    FillRestored(state, picture, seed, [&](QImage& img) {
+        cv::Mat mat(img.height(), img.width(), CV_32SC1, img.bits(), size_t(img.bytesPerLine()));
+        cv::floodFill(mat, cv::Point(seed.x(), seed.y()), cv::Scalar(value), nullptr, cv::Scalar(),
+                      cv::Scalar(), 4);
+    });
+}
+
+// Both fills must leave the same picture, or the comparison means nothing.
+bool SameAsOpenCv(const QImage& picture, QPoint seed) {
+    QImage ours = picture, theirs = picture;
+    orb::FloodFill(ours, seed, kB, orb::FillStyle::Solid);
+    cv::Mat mat(theirs.height(), theirs.width(), CV_32SC1, theirs.bits(),
+                size_t(theirs.bytesPerLine()));
+    cv::floodFill(mat, cv::Point(seed.x(), seed.y()), cv::Scalar(double(std::int32_t(kB))), nullptr,
+                  cv::Scalar(), cv::Scalar(), 4);
+    return ours == theirs;
 }
 #endif
 
@@ -339,10 +340,9 @@ void Maze_RegionOnly(benchmark::State& s) { RegionOnly(s, MazePicture(), kCorner
 void Maze_Naive(benchmark::State& s) { FillNaive(s, MazePicture(), kCorner); }
 void Maze_Memset(benchmark::State& s) { FillMemset(s, MazePicture(), kCorner); }
 void Maze_Style(benchmark::State& s) { FillStyled(s, MazePicture(), kCorner); }
-// The cells must keep the region's colour, so these put the picture back instead of
-// alternating colours.
+// The maze corner among cells, the region found each way.
 void IslandsFill(benchmark::State& s, size_t budget) {
-    FillRestored(s, IslandsPicture(), [&](QImage& img) {
+    FillRestored(s, IslandsPicture(), kCorner, [&](QImage& img) {
         orb::FloodFill(img, kCorner, kB, orb::FillStyle::Solid, budget);
     });
 }
@@ -350,7 +350,7 @@ void Islands_Ours(benchmark::State& s) { IslandsFill(s, orb::kAutoSpans); }
 void Islands_Spans(benchmark::State& s) { IslandsFill(s, kNever); }
 void Islands_Rows(benchmark::State& s) { IslandsFill(s, 0); }
 void Islands_Naive(benchmark::State& s) {
-    FillRestored(s, IslandsPicture(), [](QImage& img) { NaiveFill(img, kCorner, kB); });
+    FillRestored(s, IslandsPicture(), kCorner, [](QImage& img) { NaiveFill(img, kCorner, kB); });
 }
 constexpr QPoint kBoxed{kSide / 2, kSide / 2};
 void Cell_Ours(benchmark::State& s) { FillOurs(s, BoxedCellPicture(), kBoxed); }
@@ -416,40 +416,85 @@ FILL_BENCH(MandalaCell_OpenCv);
 BENCHMARK(StretchOurs)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(StretchPainter)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-// Remembers each run's time per iteration so the ratios can be printed at the end.
+// Keeps every repetition's CPU time per iteration so the ratios can be printed at the end.
+// With repetitions (the default below) the repetitions of all cases run shuffled together,
+// each ratio is the ratio of the medians, and its spread is the range of the ratios of the
+// two sides' first repetitions, their second, and so on.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    std::map<std::string, double> ms;
-    // With --benchmark_repetitions the median of the repetitions is used (run them with
-    // --benchmark_enable_random_interleaving so the cases alternate).
     void ReportRuns(const std::vector<Run>& runs) override {
+        std::vector<Run> shown;
         for (const Run& r : runs) {
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                median_[r.run_name.str()] = r.GetAdjustedCPUTime();
-            else if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                ms[r.benchmark_name()] = r.GetAdjustedCPUTime();
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
+                times_[r.run_name.str()].push_back(r.GetAdjustedCPUTime());
+            // The table shows single runs and the repetitions' medians.
+            if (r.run_type == Run::RT_Iteration ? r.repetitions <= 1 : r.aggregate_name == "median")
+                shown.push_back(r);
         }
-        for (const auto& [name, t] : median_) ms[name] = t;
-        ConsoleReporter::ReportRuns(runs);
+        if (!shown.empty()) ConsoleReporter::ReportRuns(shown);
     }
+
+    bool Has(const std::string& name) const { return times_.count(name) != 0; }
+    double Median(const std::string& name) const { return MedianOf(times_.at(name)); }
+
     void Ratio(const char* label, const std::string& a, const std::string& b, const char* aim) {
-        if (!ms.count(a) || !ms.count(b) || ms[b] <= 0) return;
-        std::printf("  %-44s %9.3g   %s\n", label, ms[a] / ms[b], aim);
+        if (!Has(a) || !Has(b) || Median(b) <= 0) return;
+        const auto& ta = times_.at(a);
+        const auto& tb = times_.at(b);
+        std::vector<double> paired;
+        for (size_t i = 0; i < std::min(ta.size(), tb.size()); ++i)
+            if (tb[i] > 0) paired.push_back(ta[i] / tb[i]);
+        std::printf("  %-44s %9.3g   %s\n", label, Median(a) / Median(b), aim);
+        if (paired.size() > 1) {
+            const auto [lo, hi] = std::minmax_element(paired.begin(), paired.end());
+            std::printf("      (%.3g .. %.3g over %zu repetitions)\n", *lo, *hi, paired.size());
+        }
     }
 
 private:
-    std::map<std::string, double> median_;
+    static double MedianOf(std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        const size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+    std::map<std::string, std::vector<double>> times_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    // Unless told otherwise, five repetitions of every case, all shuffled together, so a burst
+    // of load on the shared machine lands on both sides of a ratio alike.
+    std::vector<char*> args(argv, argv + argc);
+    bool repeated = false;
+    for (int i = 1; i < argc; ++i)
+        repeated = repeated || std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
+    static char kRepeat[] = "--benchmark_repetitions=5";
+    static char kInterleave[] = "--benchmark_enable_random_interleaving=true";
+    if (!repeated) {
+        args.push_back(kRepeat);
+        args.push_back(kInterleave);
+    }
+    int n = int(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&n, args.data());
+#if defined(ORBELLE_HAVE_OPENCV)
+    // Checked outside the timing: both fills leave the same pixels.
+    for (const auto& [name, picture, seed] :
+         {std::tuple{"plain", &PlainPicture(), kCorner},
+          {"maze", &MazePicture(), kCorner},
+          {"mandala background", &MandalaPicture(), MandalaBackground()}})
+        if (!SameAsOpenCv(*picture, seed)) {
+            std::fprintf(stderr, "bench_pixelops: OpenCV's fill of the %s differs from ours\n",
+                         name);
+            return 1;
+        }
+#endif
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf(
         "\nRatios of CPU time per iteration (medians when repeated), same run (the machine is "
-        "shared):\n");
+        "shared);\nunder each, the range of the ratios of the two sides' repetitions in turn:\n");
     reporter.Ratio("plain fill / memset of its bytes", "Plain_Ours", "Plain_Memset", "aim <= 2.5");
     reporter.Ratio("plain fill / naive pixel fill", "Plain_Ours", "Plain_Naive", "aim <= 1");
     reporter.Ratio("10000x10000 plain fill / memset", "Large_Ours", "Large_Memset", "aim <= 2.5");
@@ -489,8 +534,17 @@ int main(int argc, char** argv) {
     reporter.Ratio("stretch 100 % / painter 100 %", "StretchOurs/100", "StretchPainter/100", "");
     reporter.Ratio("stretch 1000 % / painter 1000 %", "StretchOurs/1000", "StretchPainter/1000",
                    "");
-    if (reporter.ms.count("StretchOurs/1000"))
-        std::printf("  stretch frame at 1000 %%: %.2f ms\n", reporter.ms["StretchOurs/1000"]);
+    if (reporter.Has("StretchOurs/1000"))
+        std::printf("  stretch frame at 1000 %%: %.2f ms\n", reporter.Median("StretchOurs/1000"));
+    // The physical limit beside the peers: writing the region's bytes, nothing else.
+    for (const std::string pic : {"Plain", "Maze"}) {
+        if (!reporter.Has(pic + "_Ours") || !reporter.Has(pic + "_Memset")) continue;
+        std::printf("  %s: ours %.2f ms, memset of its bytes %.2f ms", pic.c_str(),
+                    reporter.Median(pic + "_Ours"), reporter.Median(pic + "_Memset"));
+        if (reporter.Has(pic + "_OpenCv"))
+            std::printf(", OpenCV %.2f ms", reporter.Median(pic + "_OpenCv"));
+        std::printf(" (medians)\n");
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 
 #include "paint/PixelOps.h"
 #include "tests/pixelops/PixelTestUtil.h"
@@ -249,8 +250,10 @@ TEST(FloodFill, AutomaticChoiceOnMazesAmongCellsAndAlone) {
     for (int y = 0; y < inner.height(); ++y)
         for (int x = 0; x < inner.width(); ++x) cells.setPixel(77 + x, 101 + y, inner.pixel(x, y));
     const QImage alone = orbtest::Maze(rng, 150, 120);
-    for (const auto& [art, seed] : {std::pair{cells, QPoint(78, 102)}, {cells, QPoint(300, 20)},
-                                    {alone, QPoint(1, 1)}, {alone, QPoint(299, 239)}}) {
+    for (const auto& [art, seed] : {std::pair{cells, QPoint(78, 102)},
+                                    {cells, QPoint(300, 20)},
+                                    {alone, QPoint(1, 1)},
+                                    {alone, QPoint(299, 239)}}) {
         ASSERT_EQ(art.pixel(seed), white);
         QImage img = art;
         FloodFill(img, seed, paint, FillStyle::Solid);
@@ -381,4 +384,136 @@ TEST(FloodFill, OneFillLeavesNothingBehindForTheNext) {
                 ++cases;
             }
     EXPECT_EQ(cases, 3 * 6 * 4);
+}
+
+namespace {
+
+QImage Pattern(int w, int h, const std::function<bool(int, int)>& isA) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixel(x, y, isA(x, y) ? 0xffffffff : 0xff000000);
+    return img;
+}
+
+// A square spiral corridor of white in black, one pixel wide, from (1, 1) inwards.
+QImage Spiral(int side) {
+    QImage img = Filled(side, side, 0xff000000);
+    const int dx[] = {1, 0, -1, 0}, dy[] = {0, 1, 0, -1};
+    int x = 1, y = 1;
+    img.setPixel(x, y, 0xffffffff);
+    for (int leg = 0;; ++leg) {
+        const int len = leg < 3 ? side - 3 : side - 3 - 2 * ((leg - 1) / 2);
+        if (len <= 0) return img;
+        for (int k = 0; k < len; ++k) {
+            x += dx[leg % 4];
+            y += dy[leg % 4];
+            img.setPixel(x, y, 0xffffffff);
+        }
+    }
+}
+
+// The fill, for every style and however early the labelling takes over, against the
+// reference; returns how many fills were compared.
+int ExpectFillsMatch(const QImage& art, const std::vector<QPoint>& seeds, const char* what) {
+    int n = 0;
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        const QPoint seed = seeds[i];
+        const auto style = FillStyle(int((i + art.width()) % 7));
+        const QImage want = ReferenceFill(art, seed, 0xff3070c0, style);
+        for (size_t budget : {size_t(0), size_t(2), kAutoSpans, size_t(-1)}) {
+            QImage img = art;
+            FloodFill(img, seed, 0xff3070c0, style, budget);
+            EXPECT_EQ(orbtest::CountDiff(img, want), 0)
+                << what << " " << art.width() << "x" << art.height() << " seed " << seed.x() << ","
+                << seed.y() << " style " << int(style) << " budget " << budget;
+            ++n;
+        }
+        EXPECT_EQ(SpansToMask(FloodRegion(art, seed, 0), art.width(), art.height()),
+                  ReferenceRegion(art, seed))
+            << what << " seed " << seed.x() << "," << seed.y();
+    }
+    return n;
+}
+
+std::vector<QPoint> BorderSeeds(std::mt19937& rng, int w, int h) {
+    std::vector<QPoint> s = Seeds(rng, w, h);
+    std::uniform_int_distribution<int> px(0, w - 1), py(0, h - 1);
+    for (int i = 0; i < 3; ++i) {
+        s.push_back({px(rng), h - 1});
+        s.push_back({w - 1, py(rng)});
+    }
+    return s;
+}
+
+}  // namespace
+
+// Pictures the row labelling finds hardest, at widths around the mask's 64-pixel words:
+// up to 32 runs in a word (stripes, checkerboards), combs whose teeth meet only in the last
+// row or only in the first (every tooth a set of its own until then), teeth joined one pair
+// at a time from the right, and a spiral whose one corridor turns back on itself row after row.
+TEST(FloodFill, DenseRunsCombsAndSpiralsMatchReference) {
+    std::mt19937 rng(808);
+    int cases = 0;
+    for (int w : {2, 63, 64, 65, 127, 129, 200}) {
+        const int h = 9 + w % 7;
+        const std::pair<const char*, QImage> pics[] = {
+            {"stripes", Pattern(w, h, [](int x, int) { return x % 2 == 0; })},
+            {"checkerboard", Pattern(w, h, [](int x, int y) { return (x + y) % 2 == 0; })},
+            {"comb from below",
+             Pattern(w, h, [h](int x, int y) { return x % 2 == 0 || y == h - 1; })},
+            {"comb from above", Pattern(w, h, [](int x, int y) { return x % 2 == 0 || y == 0; })},
+            {"two combs", Pattern(w, h,
+                                  [h](int x, int y) {
+                                      return y == 0       ? x % 4 == 0
+                                             : y == h - 1 ? x % 4 == 2
+                                                          : x % 2 == 0;
+                                  })},
+        };
+        for (const auto& [what, art] : pics)
+            cases += ExpectFillsMatch(art, BorderSeeds(rng, w, h), what);
+        // Teeth bridged pair by pair, the rightmost pair first, a row further down each time:
+        // each tooth's set is hung under its left neighbour's, a chain as long as the row.
+        const int teeth = (w + 1) / 2;
+        const QImage stairs = Pattern(w, 2 * teeth + 1, [teeth](int x, int y) {
+            const int k = teeth - 1 - (y - 1) / 2;  // the pair bridged in row y
+            return x % 2 == 0 || (y % 2 == 1 && x >= 2 * k && x <= 2 * k + 2);
+        });
+        cases += ExpectFillsMatch(stairs, BorderSeeds(rng, stairs.width(), stairs.height()),
+                                  "staircase");
+    }
+    for (int side : {9, 66, 131}) {
+        const QImage spiral = Spiral(side);
+        cases += ExpectFillsMatch(spiral, {{1, 1}, {side / 2, side / 2}, {0, 0}}, "spiral");
+    }
+    EXPECT_GT(cases, 500);
+}
+
+// Pictures one pixel wide or tall (and 1x1), random sizes and contents, seeds on every border,
+// and regions that touch all four edges: a frame of the seed colour round noise, line art
+// and mazes.
+TEST(FloodFill, ThinPicturesBorderSeedsAndRegionsOnEveryEdge) {
+    std::mt19937 rng(4242);
+    int cases = 0;
+    for (auto [w, h] : {std::pair{1, 1}, {1, 2}, {2, 1}, {1, 70}, {70, 1}, {1, 130}, {200, 1}})
+        for (int colours : {2, 3})
+            cases += ExpectFillsMatch(orbtest::RandomNoise(rng, w, h, colours),
+                                      BorderSeeds(rng, w, h), "thin");
+    std::uniform_int_distribution<int> size(1, 140);
+    for (int round = 0; round < 12; ++round) {
+        const int w = size(rng), h = size(rng) % 40 + 1;
+        QImage art = round % 3 == 0   ? orbtest::RandomNoise(rng, w, h, 2)
+                     : round % 3 == 1 ? orbtest::RandomLineArt(rng, w, h)
+                                      : orbtest::Maze(rng, (w + 1) / 2, (h + 1) / 2);
+        // The frame: the seed colour all round, so the region reaches every edge.
+        for (int x = 0; x < art.width(); ++x) {
+            art.setPixel(x, 0, 0xffffffff);
+            art.setPixel(x, art.height() - 1, 0xffffffff);
+        }
+        for (int y = 0; y < art.height(); ++y) {
+            art.setPixel(0, y, 0xffffffff);
+            art.setPixel(art.width() - 1, y, 0xffffffff);
+        }
+        cases += ExpectFillsMatch(art, BorderSeeds(rng, art.width(), art.height()), "framed");
+    }
+    EXPECT_GT(cases, 700);
 }
