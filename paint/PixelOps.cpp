@@ -749,9 +749,19 @@ bool RegionRowGeneric(const std::uint64_t* m, size_t words, std::uint32_t* paren
 #endif
 
 #if defined(__x86_64__)
-const bool kHavePopcnt = __builtin_cpu_supports("popcnt");
-const bool kHaveAvx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("bmi2") &&
-                         __builtin_cpu_supports("popcnt");
+// What the processor offers, as the fast paths ask it. ORBELLE_PLAIN_CPU in the environment
+// answers no to everything, so the portable paths can be run and tested on any machine.
+bool CpuHas(const char* feature) {
+    static const bool plain = qEnvironmentVariableIsSet("ORBELLE_PLAIN_CPU");
+    if (plain) return false;
+    if (std::strcmp(feature, "popcnt") == 0) return __builtin_cpu_supports("popcnt");
+    if (std::strcmp(feature, "bmi2") == 0) return __builtin_cpu_supports("bmi2");
+    if (std::strcmp(feature, "avx512f") == 0) return __builtin_cpu_supports("avx512f");
+    return false;
+}
+
+const bool kHavePopcnt = CpuHas("popcnt");
+const bool kHaveAvx512 = CpuHas("avx512f") && CpuHas("bmi2") && CpuHas("popcnt");
 #endif
 
 // Runs of one mask row: what the labelling costs.
@@ -1055,7 +1065,7 @@ void PaintPatternRun(quint32* p, int x1, int x2, unsigned pattern, quint32 v) {
 using PaintPatternRunFn = void (*)(quint32*, int, int, unsigned, quint32);
 PaintPatternRunFn ChoosePaintPatternRun() {
 #if defined(__x86_64__)
-    if (__builtin_cpu_supports("avx512f")) return PaintPatternRunAvx512;
+    if (CpuHas("avx512f")) return PaintPatternRunAvx512;
 #endif
     return PaintPatternRun;
 }
@@ -1167,7 +1177,7 @@ using PaintMaskRowFn = void (*)(quint32*, int, int, const std::uint64_t*, size_t
                                 FillStyle);
 PaintMaskRowFn ChoosePaintMaskRow() {
 #if defined(__x86_64__)
-    if (__builtin_cpu_supports("avx512f")) return PaintMaskRowAvx512;
+    if (CpuHas("avx512f")) return PaintMaskRowAvx512;
 #endif
     return PaintMaskRow;
 }
