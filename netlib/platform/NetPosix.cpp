@@ -739,12 +739,7 @@ TBodyBuffer::TBodyBuffer(size_t capacity, bool filled) : FCapacity(capacity) {
     FData = static_cast<char*>(p);
     FUsable = capacity + 1;
     // Before any page is touched; a short body in a large range keeps small pages.
-    if (filled) {
-        AdviseLargeBuffer(FData, capacity + 1);
-        // The whole range will be written: its pages are made in one pass, not one fault
-        // each while the body arrives.
-        if (capacity >= (size_t(4) << 20)) ::madvise(FData, capacity + 1, MADV_POPULATE_WRITE);
-    }
+    if (filled) AdviseLargeBuffer(FData, capacity + 1);
 }
 
 TBodyBuffer::~TBodyBuffer() {

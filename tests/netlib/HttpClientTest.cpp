@@ -1,5 +1,7 @@
 // THttpClient: URL forms and request lines offline, then real and scripted servers.
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <malloc.h>
 
 #include "HttpClient.h"
@@ -372,11 +374,24 @@ TEST(HttpHostile, BodyCapAndAnnouncedLength) {
     });
     c->MaxBody = 0;
     size_t mapped = 0;
-    c->OnPacketRecvd = [&](TSocketBase&) { mapped = std::max(mapped, mallinfo2().hblkhd); };
+    // Resident memory too: pages made ahead of the body stay near what arrived.
+    const auto resident = [] {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmRSS:", 0) == 0) return size_t(std::stoull(line.substr(6))) << 10;
+        return size_t(0);
+    };
+    const size_t before = resident();
+    size_t peak = before;
+    c->OnPacketRecvd = [&](TSocketBase&) {
+        mapped = std::max(mapped, mallinfo2().hblkhd);
+        peak = std::max(peak, resident());
+    };
     EXPECT_EQ(FailureOf([&] { c->Get(Url(again.Port(), "/")); }),
               "Body shorter than its Content-Length");
     EXPECT_GT(c->BytesRecvd, 0);
     EXPECT_LT(mapped, size_t(16) << 20);
+    EXPECT_LT(peak - before, size_t(32) << 20);
     c->OnPacketRecvd = nullptr;
 
     c->MaxBody = 1 << 20;
