@@ -155,8 +155,10 @@ int main(int argc, char** argv) {
                 stages::Stage s("show");
                 window.show();
             }
-            // Once the window is up: a drawing kept by a run that did not end normally.
-            QTimer::singleShot(0, &window, [&form] { form->OfferRecovery(); });
+            // Once the window is up: a drawing kept by a run that did not end normally
+            // (not in a start-up measurement, which ends at its first frame).
+            if (!opt.harness.quitAfterPaint)
+                QTimer::singleShot(0, &window, [&form] { form->OfferRecovery(); });
             rc = app.exec();
         }
     }
