@@ -78,6 +78,11 @@ std::vector<uint8_t> Dither(const QImage& img, const QVector<QRgb>& palette);
 QByteArray EncodeIndexedBmp(int w, int h, int bits, const std::vector<uint8_t>& indices,
                             const QVector<QRgb>& palette);
 
+// A PNG of 8-bit RGBA (RGB when the picture is opaque) whose rows are all stored with
+// filter type None: reading it is inflating and copying, with no per-byte predictor to
+// undo, which is most of the work of reading a PNG written with adaptive filters.
+QByteArray EncodeUnfilteredPng(const QImage& img);
+
 // --- Music (Music.cpp) ---
 struct MusicFormat {
     int rate = 22050;
