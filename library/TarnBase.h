@@ -112,9 +112,9 @@ private:
     bool ReadDefinition(const QByteArray& def, const QByteArray& password);
     QByteArray FieldText(int32_t table, int32_t column, int32_t record, int depth);
 
-    // First record of each field text in one column, built by the first search in it: a
+    // First record of each field text in one column, built by the second search in it: a
     // window's texts are looked up by tag one after another, a whole scan each otherwise.
-    int32_t FIndexTable = 0, FIndexColumn = 0;
+    int32_t FIndexTable = 0, FIndexColumn = 0, FScanTable = 0, FScanColumn = 0;
     QHash<QByteArray, int32_t> FIndex;
 
     TPointerChain FTables{"Tables"};

@@ -252,6 +252,9 @@ void TMainForm::FormCreate() {
         for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
             if (!w->styleSheet().isEmpty()) w->setStyleSheet(ScaledStyleSheet(w->styleSheet(), m, d));
     }
+    for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
+        if (const QString sheet = DesignStyleSheet(w); !sheet.isEmpty())
+            w->setStyleSheet(m != d ? ScaledStyleSheet(sheet, m, d) : sheet);
     resize(windowSize);
     MainFormPanel->move((width() - MainFormPanel->width()) / 2,
                         (height() - MainFormPanel->height()) / 2);

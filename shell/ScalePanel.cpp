@@ -50,10 +50,10 @@ TScalePanel::TScalePanel(const TPaintContext& ctx, QWidget* page) : ctx_(ctx) {
     for (const char* t : {"10 %", "25%", "50%", "75%", "100%", "125%", "150%", "175%", "200%",
                           "250%", "300%", "400%", "500%", "750%", "1000%"})
         ScaleListBox->addItem(t);
-    ScaleListBox->setStyleSheet(
-        "QListWidget { background: black; color: white; }"
-        "QListWidget::item { height: 16px; }"
-        "QListWidget::item:selected { background: rgb(0,0,100); color: white; }");
+    SetDesignStyleSheet(ScaleListBox,
+                        "QListWidget { background: black; color: white; }"
+                        "QListWidget::item { height: 16px; }"
+                        "QListWidget::item:selected { background: rgb(0,0,100); color: white; }");
     ScaleListBox->setCurrentRow(4);
     connect(ScaleListBox, &QListWidget::itemClicked, this, [this] { ScaleListBoxClick(); });
     connect(ScaleListBox, &QListWidget::currentRowChanged, this, [this](int row) {

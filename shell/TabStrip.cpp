@@ -121,8 +121,7 @@ QRect TTabStrip::ClearRect(int i) const {
 QSize TTabStrip::tabSizeHint(int index) const {
     // A hidden strip (its page not on show) gets equal shares: finding the font measures
     // the labels at several sizes, each a font to load, which waits until it is seen.
-    if (!isVisible() && !valid_)
-        return QSize(count() > 0 ? width() / count() : width(), height());
+    if (!isVisible() && !valid_) return QSize(count() > 0 ? width() / count() : width(), height());
     LabelFont();
     if (index < 0 || index >= layout_.left.size()) return QTabBar::tabSizeHint(index);
     return QSize(int(layout_.right[index] - layout_.slant - layout_.left[index]), height());

@@ -2,6 +2,7 @@
 // holding what the program relies on (picker colours, palette entries, seamless tiles
 // and music loop, the font's family name).
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <QDir>
 #include <QDirIterator>
@@ -15,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <cmath>
-#include <zlib.h>
 
 #include "Assets.h"
 #include "platform/Paths.h"
@@ -446,8 +446,12 @@ TEST(UnfilteredPng, ReadsBackExactlyWithEveryRowUnfiltered) {
         QImage img(37, 5, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)
-                img.setPixel(x, y, qRgba(x * 7, y * 50, (x * y) % 256,
-                                         alpha ? (x % 3 == 0 ? 0 : x % 3 == 1 ? 128 : 255) : 255));
+                img.setPixel(x, y,
+                             qRgba(x * 7, y * 50, (x * y) % 256,
+                                   alpha ? (x % 3 == 0   ? 0
+                                            : x % 3 == 1 ? 128
+                                                         : 255)
+                                         : 255));
         const QByteArray png = assets::EncodeUnfilteredPng(img);
         QImage back;
         ASSERT_TRUE(back.loadFromData(png, "PNG"));
@@ -461,7 +465,8 @@ TEST(UnfilteredPng, ReadsBackExactlyWithEveryRowUnfiltered) {
 
         // One IDAT after the 8-byte signature and the 25-byte IHDR chunk.
         ASSERT_EQ(png.mid(37, 4), "IDAT");
-        const quint32 len = qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(png.constData()) + 33);
+        const quint32 len =
+            qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(png.constData()) + 33);
         const int rowBytes = 1 + img.width() * (alpha ? 4 : 3);
         QByteArray raw(rowBytes * img.height(), '\1');
         uLongf rawSize = uLongf(raw.size());

@@ -266,9 +266,9 @@ TEST(TableFile, DamagedFilesNeverCrash) {
 }
 
 TEST(TableFile, LookupsAcrossColumnsTablesAndFilesFindTheFirstMatch) {
-    // Repeated searches are answered from an index of the column last searched: equal
-    // texts give the first record, and a search in another column, table or file does not
-    // answer from the previous index.
+    // Repeated searches in a column are answered from an index of it: equal texts give the
+    // first record, and a search in another column, table or file does not answer from
+    // the previous index.
     Built a;
     Build(a,
           "table T\ncolumn Tag int32\ncolumn Name string length=8\n"
@@ -284,9 +284,13 @@ TEST(TableFile, LookupsAcrossColumnsTablesAndFilesFindTheFirstMatch) {
     EXPECT_EQ(db.FindRecord("T", "Name", "9"), 0);
     EXPECT_EQ(db.FindRecord("U", "Tag", "7"), 2);
     EXPECT_EQ(db.FindRecord("T", "Tag", "7"), 1);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "8"), 2);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "7"), 1);
     EXPECT_EQ(db.FindRecord("T", "Nope", "7"), 0);
     ASSERT_TRUE(db.Open(b.file, b.file, QString(), QByteArray()));
     EXPECT_EQ(db.FindRecord("T", "Tag", "7"), 2);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "9"), 1);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "8"), 0);
     db.Close();
     EXPECT_EQ(db.FindRecord("T", "Tag", "7"), 0);
 }

@@ -1,5 +1,6 @@
-#include <QtEndian>
 #include <zlib.h>
+
+#include <QtEndian>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -248,8 +249,8 @@ QByteArray EncodeUnfilteredPng(const QImage& img) {
     auto* hd = reinterpret_cast<uchar*>(header.data());
     qToBigEndian<quint32>(quint32(w), hd);
     qToBigEndian<quint32>(quint32(h), hd + 4);
-    hd[8] = 8;                // bits per channel
-    hd[9] = alpha ? 6 : 2;    // RGBA or RGB
+    hd[8] = 8;                     // bits per channel
+    hd[9] = alpha ? 6 : 2;         // RGBA or RGB
     hd[10] = hd[11] = hd[12] = 0;  // deflate, adaptive-filter method, no interlace
     QByteArray out("\x89PNG\r\n\x1a\n", 8);
     PngChunk(out, "IHDR", header);
