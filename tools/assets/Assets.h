@@ -78,9 +78,10 @@ std::vector<uint8_t> Dither(const QImage& img, const QVector<QRgb>& palette);
 QByteArray EncodeIndexedBmp(int w, int h, int bits, const std::vector<uint8_t>& indices,
                             const QVector<QRgb>& palette);
 
-// A PNG of 8-bit RGBA (RGB when the picture is opaque) whose rows are all stored with
-// filter type None: reading it is inflating and copying, with no per-byte predictor to
-// undo, which is most of the work of reading a PNG written with adaptive filters.
+// A PNG of 8-bit RGBA (RGB when the picture is opaque), its rows unfiltered and its data
+// in stored deflate blocks: reading it is a copy, where undoing the row predictors and
+// inflating were nearly all the work of reading a compressed one. The program maps the
+// resource file, so only the pictures it reads take memory.
 QByteArray EncodeUnfilteredPng(const QImage& img);
 
 // --- Music (Music.cpp) ---

@@ -81,9 +81,7 @@ public:
     }
     bool AddPng(const QString& name, const QImage& img) {
         files_ << name;
-        // Compressed: a start reads some forty of these, and inflating them costs less than
-        // keeping the stored pixels of the whole file resident (the program maps the file).
-        // Unfiltered: undoing the row predictors was most of the time spent reading them.
+        // Stored: a start reads some twenty of these before its first frame.
         const QByteArray data = assets::EncodeUnfilteredPng(img);
         return !data.isEmpty() && WriteFile(dir_ + "/" + name, data);
     }
