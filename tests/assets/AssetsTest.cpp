@@ -439,7 +439,7 @@ TEST(IndexedBmp, DitheringKeepsTheMeanColour) {
 }  // namespace
 
 // The resource PNGs: every pixel (transparent, half, opaque) comes back as it was, and every
-// row is unfiltered, which with stored data makes them quick to read.
+// row is unfiltered, which makes them quick to read.
 TEST(UnfilteredPng, ReadsBackExactlyWithEveryRowUnfiltered) {
     for (bool alpha : {true, false}) {
         SCOPED_TRACE(alpha ? "RGBA" : "RGB");

@@ -78,10 +78,10 @@ std::vector<uint8_t> Dither(const QImage& img, const QVector<QRgb>& palette);
 QByteArray EncodeIndexedBmp(int w, int h, int bits, const std::vector<uint8_t>& indices,
                             const QVector<QRgb>& palette);
 
-// A PNG of 8-bit RGBA (RGB when the picture is opaque), its rows unfiltered and its data
-// in stored deflate blocks: reading it is a copy, where undoing the row predictors and
-// inflating were nearly all the work of reading a compressed one. The program maps the
-// resource file, so only the pictures it reads take memory.
+// A PNG of 8-bit RGBA (RGB when the picture is opaque) whose rows are all unfiltered:
+// reading it is inflating and copying, with no row predictor to undo, which was half the
+// work of reading one written with adaptive filters. It stays compressed: the program maps
+// the resource file, and the pages of stored pixels it touches count as its memory.
 QByteArray EncodeUnfilteredPng(const QImage& img);
 
 // --- Music (Music.cpp) ---

@@ -241,7 +241,7 @@ QByteArray EncodeUnfilteredPng(const QImage& img) {
     QByteArray packed(qsizetype(packedSize), Qt::Uninitialized);
     if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
                   reinterpret_cast<const Bytef*>(raw.constData()), uLong(raw.size()),
-                  Z_NO_COMPRESSION) != Z_OK)
+                  Z_BEST_COMPRESSION) != Z_OK)
         return {};
     packed.truncate(qsizetype(packedSize));
 

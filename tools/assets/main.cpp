@@ -81,7 +81,7 @@ public:
     }
     bool AddPng(const QString& name, const QImage& img) {
         files_ << name;
-        // Stored: a start reads some twenty of these before its first frame.
+        // Unfiltered: a start reads some twenty of these before its first frame.
         const QByteArray data = assets::EncodeUnfilteredPng(img);
         return !data.isEmpty() && WriteFile(dir_ + "/" + name, data);
     }
