@@ -252,9 +252,7 @@ void TMainForm::FormCreate() {
         for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
             if (!w->styleSheet().isEmpty()) w->setStyleSheet(ScaledStyleSheet(w->styleSheet(), m, d));
     }
-    for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
-        if (const QString sheet = DesignStyleSheet(w); !sheet.isEmpty())
-            w->setStyleSheet(m != d ? ScaledStyleSheet(sheet, m, d) : sheet);
+
     resize(windowSize);
     MainFormPanel->move((width() - MainFormPanel->width()) / 2,
                         (height() - MainFormPanel->height()) / 2);
@@ -313,6 +311,12 @@ void TMainForm::LoadPictures() {
 void TMainForm::LoadPagePictures(TPage* page) {
     if (!page || picturesLoaded_.contains(page)) return;
     picturesLoaded_.insert(page);
+    // The page's style sheets, at the size class: each costs a style polish, so a page that
+    // is not on show gets them with its pictures.
+    const int m = SizeClassNum(CurrentSizeClass()), d = SizeClassDen(CurrentSizeClass());
+    for (QWidget* w : page->PageWidget()->findChildren<QWidget*>())
+        if (const QString sheet = DesignStyleSheet(w); !sheet.isEmpty())
+            w->setStyleSheet(m != d ? ScaledStyleSheet(sheet, m, d) : sheet);
     const QString key = SizeClassKey(CurrentSizeClass());
     page->LoadPictures(background_, key);
     for (TBaseBtn* b : page->RoundButtons()) {
