@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QSaveFile>
+#include <QtEndian>
 #include <cstring>
 #include <vector>
 
@@ -515,7 +516,21 @@ bool DecodeBmp24(const QByteArray& data, QImage& img) {
         const qint64 from = height > 0 ? rows - 1 - y : y;  // positive height: bottom-up
         const uchar* src = d + offset + from * stride;
         auto* dst = reinterpret_cast<quint32*>(img.scanLine(int(y)));
-        for (qint32 x = 0; x < width; ++x, src += 3)
+        // Four pixels are twelve bytes, three little-endian words; a pixel's blue, green and
+        // red bytes read as one number are already the low 24 bits of its QRgb.
+        qint32 x = 0;
+        for (; x + 4 <= width; x += 4, src += 12) {
+            quint32 w[3];
+            std::memcpy(w, src, 12);
+            w[0] = qFromLittleEndian(w[0]);
+            w[1] = qFromLittleEndian(w[1]);
+            w[2] = qFromLittleEndian(w[2]);
+            dst[x] = 0xff000000u | (w[0] & 0xffffffu);
+            dst[x + 1] = 0xff000000u | w[0] >> 24 | (w[1] & 0xffffu) << 8;
+            dst[x + 2] = 0xff000000u | w[1] >> 16 | (w[2] & 0xffu) << 16;
+            dst[x + 3] = 0xff000000u | w[2] >> 8;
+        }
+        for (; x < width; ++x, src += 3)
             dst[x] = 0xff000000u | quint32(src[2]) << 16 | quint32(src[1]) << 8 | src[0];
     }
     return true;

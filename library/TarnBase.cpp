@@ -201,6 +201,8 @@ void TTarnObject::Close() {
     FDataFile.close();
     FTransform = false;
     FOpen = false;
+    FIndexTable = FIndexColumn = FScanTable = FScanColumn = 0;
+    FIndex.clear();
 }
 
 bool TTarnObject::ReadDefinition(const QByteArray& def, const QByteArray& password) {
@@ -450,9 +452,23 @@ int32_t TTarnObject::FindRecord(const QByteArray& table, const QByteArray& colum
     const int32_t c = t ? FindColumn(t, column) : 0;
     if (!c) return 0;
     const int32_t n = UsableRecords(t);
-    for (int32_t r = 1; r <= n; ++r)
-        if (FieldText(t, c, r, 0) == value) return r;
-    return 0;
+    if (FIndexTable != t || FIndexColumn != c) {
+        if (FScanTable != t || FScanColumn != c) {
+            // One look-up in a column is a scan; a second one there builds the index.
+            FScanTable = t;
+            FScanColumn = c;
+            for (int32_t r = 1; r <= n; ++r)
+                if (FieldText(t, c, r, 0) == value) return r;
+            return 0;
+        }
+        FIndex.clear();
+        FIndex.reserve(n);
+        // Last to first, so that of equal texts the first record is the one kept.
+        for (int32_t r = n; r >= 1; --r) FIndex.insert(FieldText(t, c, r, 0), r);
+        FIndexTable = t;
+        FIndexColumn = c;
+    }
+    return FIndex.value(value, 0);
 }
 
 }  // namespace orb

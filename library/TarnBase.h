@@ -3,6 +3,7 @@
 // definition part and a data part (one file or two). The language file is one.
 #include <QByteArray>
 #include <QFile>
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -110,6 +111,11 @@ public:
 private:
     bool ReadDefinition(const QByteArray& def, const QByteArray& password);
     QByteArray FieldText(int32_t table, int32_t column, int32_t record, int depth);
+
+    // First record of each field text in one column, built by the second search in it: a
+    // window's texts are looked up by tag one after another, a whole scan each otherwise.
+    int32_t FIndexTable = 0, FIndexColumn = 0, FScanTable = 0, FScanColumn = 0;
+    QHash<QByteArray, int32_t> FIndex;
 
     TPointerChain FTables{"Tables"};
     TPointerChain FColumns{"Columns"};

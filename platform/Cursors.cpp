@@ -14,12 +14,30 @@ QHash<int, QCursor>& CursorTable() {
     static QHash<int, QCursor> table;
     return table;
 }
+// Cursors registered by resource name and not asked for yet.
+QHash<int, QString>& PendingCursors() {
+    static QHash<int, QString> pending;
+    return pending;
+}
 }  // namespace
 
-void RegisterCursor(int number, const QCursor& cursor) { CursorTable().insert(number, cursor); }
+void RegisterCursor(int number, const QCursor& cursor) {
+    PendingCursors().remove(number);
+    CursorTable().insert(number, cursor);
+}
+
+void RegisterResourceCursor(int number, const QString& name) {
+    CursorTable().remove(number);
+    PendingCursors().insert(number, name);
+}
 
 QCursor CursorFor(int number) {
     if (number == 0) return QCursor(Qt::ArrowCursor);
+    if (auto p = PendingCursors().find(number); p != PendingCursors().end()) {
+        const QString name = *p;
+        PendingCursors().erase(p);
+        CursorTable().insert(number, LoadResourceCursor(name));
+    }
     auto it = CursorTable().constFind(number);
     if (it != CursorTable().constEnd()) return *it;
     return QCursor(Qt::ArrowCursor);
@@ -55,7 +73,11 @@ QImage ResourcePng(const QString& path) {
     // Our own PNG resources: read by Qt's built-in PNG reader alone. Format detection
     // would first load every image format plugin installed (and their libraries), which
     // costs more than the whole window's pictures.
-    QImageReader reader(path, "png");
+    // The file is opened here: a reader given a name and a fixed format peeks at the
+    // device before opening it, and warns.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QImageReader reader(&file, "png");
     reader.setAutoDetectImageFormat(false);
     return reader.read();
 }

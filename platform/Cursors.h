@@ -26,6 +26,9 @@ enum CursorId : int {
 };
 
 void RegisterCursor(int number, const QCursor& cursor);
+// Registers ":/cursors/<name>.png" under number; it is read the first time it is asked for,
+// so a cursor nobody shows costs nothing at start-up.
+void RegisterResourceCursor(int number, const QString& name);
 QCursor CursorFor(int number);
 // Loads ":/cursors/<name>.png" with its hot spot; an arrow when the resource is missing.
 QCursor LoadResourceCursor(const QString& name);

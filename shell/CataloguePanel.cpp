@@ -72,11 +72,13 @@ TCataloguePanel::TCataloguePanel(const TPaintContext& ctx, QWidget* page) : ctx_
     MandalaLst->setGeometry(5, 80, 130, 300);
     MandalaLst->setFrameShape(QFrame::NoFrame);
     // Selected rows navy with white text; the open drop-down keeps the box's own colours.
-    MandalaLst->setStyleSheet(
+    SetDesignStyleSheet(
+        MandalaLst,
         "QListWidget { background: black; color: white; border: 1px solid rgb(255,153,51); }"
         "QListWidget::item { height: 16px; }"
         "QListWidget::item:selected { background: rgb(0,0,128); color: white; }");
-    SubjectLst->setStyleSheet(
+    SetDesignStyleSheet(
+        SubjectLst,
         "QComboBox { background: black; color: white; border: 1px solid rgb(255,153,51); }"
         "QComboBox QAbstractItemView { background: black; color: white; "
         "selection-background-color: rgb(0,0,128); selection-color: white; }");

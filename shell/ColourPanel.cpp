@@ -38,7 +38,8 @@ TColourPanel::TColourPanel(const TPaintContext& ctx, QWidget* page) : ctx_(ctx) 
         s->setRange(0, 100);
         s->setSingleStep(1);
         s->setPageStep(0);
-        s->setStyleSheet(
+        SetDesignStyleSheet(
+            s,
             "QScrollBar:horizontal { background: rgb(0,0,60); height: 7px; border: none; "
             "border-radius: 3px; margin: 0; }"
             "QScrollBar::handle:horizontal { background: rgb(255,153,51); min-width: 9px; "
@@ -104,8 +105,9 @@ TColourPanel::TColourPanel(const TPaintContext& ctx, QWidget* page) : ctx_(ctx) 
     PenWidth->SetValue(1);
     PenWidth->OnChange = [this](QObject*) { ctx_.Session.SetPenWidth(PenWidth->Value()); };
     ctx_.Session.SetPenWidth(PenWidth->Value());
-    PenWidth->setStyleSheet("QLineEdit { background: black; color: white; border: 1px solid "
-                            "rgb(255,153,51); }");
+    SetDesignStyleSheet(PenWidth,
+                        "QLineEdit { background: black; color: white; border: 1px solid "
+                        "rgb(255,153,51); }");
 }
 
 void TColourPanel::Start() {

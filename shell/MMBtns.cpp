@@ -11,8 +11,8 @@ namespace orb {
 TBaseBtn::TBaseBtn(QWidget* parent) : TGraphicHoverControl(parent) {
     static bool cursorsRegistered = false;
     if (!cursorsRegistered) {
-        RegisterCursor(-19, LoadResourceCursor("HandCursor"));
-        RegisterCursor(-20, LoadResourceCursor("HandNoFingersCursor"));
+        RegisterResourceCursor(-19, "HandCursor");
+        RegisterResourceCursor(-20, "HandNoFingersCursor");
         cursorsRegistered = true;
     }
     resize(120, 40);

@@ -173,10 +173,6 @@ TBaseBtn* TMainForm::HeaderButton(const char* name, int x, const QString& captio
     b->FaceXOffset = b->FaceYOffset = 0;
     b->FaceWidth = b->FaceHeight = 0.9375;
     b->ShadowXOffset = b->ShadowYOffset = 0.0625;
-    // Captions are placed, not centred: centre this one by its measured size.
-    const QFontMetrics fm(f);
-    b->CaptionXOffset = (15.0 - fm.horizontalAdvance(caption)) / 2.0 / 16.0;
-    b->CaptionYOffset = (15.0 - fm.height()) / 2.0 / 16.0;
     return b;
 }
 
@@ -225,7 +221,7 @@ void TMainForm::FormCreate() {
                    {-26, "XHair1"},     {-27, "XHair2"},     {-28, "MovingHand"},
                    {-29, "PaintBrush"}, {-30, "Pen"},        {-31, "EyeDropper"}};
     stages::Stage cursorStage("cursors");
-    for (const auto& c : cursors) RegisterCursor(c.number, LoadResourceCursor(c.name));
+    for (const auto& c : cursors) RegisterResourceCursor(c.number, c.name);
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
     cursorStage.End();
@@ -256,6 +252,7 @@ void TMainForm::FormCreate() {
         for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
             if (!w->styleSheet().isEmpty()) w->setStyleSheet(ScaledStyleSheet(w->styleSheet(), m, d));
     }
+
     resize(windowSize);
     MainFormPanel->move((width() - MainFormPanel->width()) / 2,
                         (height() - MainFormPanel->height()) / 2);
@@ -269,6 +266,12 @@ void TMainForm::FormCreate() {
     for (TBaseBtn* b : {InfoSBtn, SoundSBtn, HelpSBtn, MinimizeSBtn, QuitSBtn}) {
         b->CaptionXRound = b->width();
         b->CaptionYRound = b->height();
+        // Captions are placed, not centred: centre this one on the face by its measured
+        // size, in the font it is drawn in (measured once the window has its size class).
+        const QFontMetrics fm(b->font());
+        const double face = b->width() * b->FaceWidth;
+        b->CaptionXOffset = (face - fm.horizontalAdvance(b->Caption())) / 2.0 / b->width();
+        b->CaptionYOffset = (b->height() * b->FaceHeight - fm.height()) / 2.0 / b->height();
     }
 
     scaling.End();
@@ -308,6 +311,12 @@ void TMainForm::LoadPictures() {
 void TMainForm::LoadPagePictures(TPage* page) {
     if (!page || picturesLoaded_.contains(page)) return;
     picturesLoaded_.insert(page);
+    // The page's style sheets, at the size class: each costs a style polish, so a page that
+    // is not on show gets them with its pictures.
+    const int m = SizeClassNum(CurrentSizeClass()), d = SizeClassDen(CurrentSizeClass());
+    for (QWidget* w : page->PageWidget()->findChildren<QWidget*>())
+        if (const QString sheet = DesignStyleSheet(w); !sheet.isEmpty())
+            w->setStyleSheet(m != d ? ScaledStyleSheet(sheet, m, d) : sheet);
     const QString key = SizeClassKey(CurrentSizeClass());
     page->LoadPictures(background_, key);
     for (TBaseBtn* b : page->RoundButtons()) {

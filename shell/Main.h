@@ -107,7 +107,7 @@ private:
     void BuildHeader();
     // The page background, then the pictures and button glyphs of the page on show.
     void LoadPictures();
-    // A page's pictures and glyphs, once.
+    // A page's style sheets, pictures and glyphs, once.
     void LoadPagePictures(TPage* page);
     TPage* CurrentPage() const;
     QList<TPage*> Pages() const { return {Main, History, Paint}; }

@@ -75,6 +75,12 @@ void TShape::paintEvent(QPaintEvent*) {
 
 // ---- The look ------------------------------------------------------------------------
 
+void SetDesignStyleSheet(QWidget* w, const QString& sheet) {
+    w->setProperty("DesignStyleSheet", sheet);
+}
+
+QString DesignStyleSheet(const QWidget* w) { return w->property("DesignStyleSheet").toString(); }
+
 void ColourRoundButton(TBaseBtn* b) {
     if (b->isEnabled()) {
         b->SetBrush(b->ButtonIsDown() ? kLightBlue : kOrange);

@@ -66,6 +66,13 @@ protected:
 // pointer is on it (or it is the active tool), navy with a dotted rim when disabled.
 void ColourRoundButton(TBaseBtn* b);
 
+// A style sheet written in design pixels. It is kept on the widget and set, scaled to the
+// size class, when the window loads the pictures of the widget's page: each sheet set costs
+// a style polish of the widget and its children, so a sheet is not set at design size only
+// to be replaced, nor before its page is on show or the first frame is out.
+void SetDesignStyleSheet(QWidget* w, const QString& sheet);
+QString DesignStyleSheet(const QWidget* w);
+
 // A label in the page look (font, colour, the help-arrow cursor); transparent behind.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r, const QString& text, int tag,
                   int pixelSize, const QColor& color, bool italic = false,

@@ -31,14 +31,18 @@ TScalePanel::TScalePanel(const TPaintContext& ctx, QWidget* page) : ctx_(ctx) {
     ScaleShape = shape;
     ScaleTitle = title;
 
-    ScaleEdit = new QLineEdit("100%", page);
+    // Given its own font before it joins the page: an edit lays out its text in every font
+    // it is given, and each new font is loaded, so it does not pass through the page's.
+    ScaleEdit = new QLineEdit;
+    QFont lf("Arial");
+    lf.setPixelSize(12);
+    ScaleEdit->setFont(lf);  // an own font, so the size class scales it
+    ScaleEdit->setText("100%");
+    ScaleEdit->setParent(page);
     ScaleEdit->setObjectName("ScaleEdit");
     SetTag(ScaleEdit, 4200);
     ScaleEdit->setGeometry(10, 60, 120, 22);
     ScaleEdit->setFrame(false);
-    QFont lf("Arial");
-    lf.setPixelSize(12);
-    ScaleEdit->setFont(lf);  // an own font, so the size class scales it
     ScaleEdit->installEventFilter(this);
 
     ScaleListBox = new QListWidget(page);
@@ -50,10 +54,10 @@ TScalePanel::TScalePanel(const TPaintContext& ctx, QWidget* page) : ctx_(ctx) {
     for (const char* t : {"10 %", "25%", "50%", "75%", "100%", "125%", "150%", "175%", "200%",
                           "250%", "300%", "400%", "500%", "750%", "1000%"})
         ScaleListBox->addItem(t);
-    ScaleListBox->setStyleSheet(
-        "QListWidget { background: black; color: white; }"
-        "QListWidget::item { height: 16px; }"
-        "QListWidget::item:selected { background: rgb(0,0,100); color: white; }");
+    SetDesignStyleSheet(ScaleListBox,
+                        "QListWidget { background: black; color: white; }"
+                        "QListWidget::item { height: 16px; }"
+                        "QListWidget::item:selected { background: rgb(0,0,100); color: white; }");
     ScaleListBox->setCurrentRow(4);
     connect(ScaleListBox, &QListWidget::itemClicked, this, [this] { ScaleListBoxClick(); });
     connect(ScaleListBox, &QListWidget::currentRowChanged, this, [this](int row) {

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -25,6 +26,14 @@ TTabStrip::TTabStrip(QWidget* parent) : QTabBar(parent) {
 void TTabStrip::resizeEvent(QResizeEvent* e) {
     valid_ = false;
     QTabBar::resizeEvent(e);
+}
+
+void TTabStrip::showEvent(QShowEvent* e) {
+    // Laid out while hidden without measuring (below): measured now, at the size shown.
+    valid_ = false;
+    QTabBar::showEvent(e);
+    QResizeEvent relayout(size(), size());
+    QTabBar::resizeEvent(&relayout);
 }
 
 void TTabStrip::tabLayoutChange() {
@@ -110,6 +119,9 @@ QRect TTabStrip::ClearRect(int i) const {
 }
 
 QSize TTabStrip::tabSizeHint(int index) const {
+    // A hidden strip (its page not on show) gets equal shares: finding the font measures
+    // the labels at several sizes, each a font to load, which waits until it is seen.
+    if (!isVisible() && !valid_) return QSize(count() > 0 ? width() / count() : width(), height());
     LabelFont();
     if (index < 0 || index >= layout_.left.size()) return QTabBar::tabSizeHint(index);
     return QSize(int(layout_.right[index] - layout_.slant - layout_.left[index]), height());

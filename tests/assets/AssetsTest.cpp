@@ -2,6 +2,7 @@
 // holding what the program relies on (picker colours, palette entries, seamless tiles
 // and music loop, the font's family name).
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <QDir>
 #include <QDirIterator>
@@ -436,3 +437,44 @@ TEST(IndexedBmp, DitheringKeepsTheMeanColour) {
 }
 
 }  // namespace
+
+// The resource PNGs: every pixel (transparent, half, opaque) comes back as it was, and every
+// row is unfiltered, which makes them quick to read.
+TEST(UnfilteredPng, ReadsBackExactlyWithEveryRowUnfiltered) {
+    for (bool alpha : {true, false}) {
+        SCOPED_TRACE(alpha ? "RGBA" : "RGB");
+        QImage img(37, 5, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                img.setPixel(x, y,
+                             qRgba(x * 7, y * 50, (x * y) % 256,
+                                   alpha ? (x % 3 == 0   ? 0
+                                            : x % 3 == 1 ? 128
+                                                         : 255)
+                                         : 255));
+        const QByteArray png = assets::EncodeUnfilteredPng(img);
+        QImage back;
+        ASSERT_TRUE(back.loadFromData(png, "PNG"));
+        ASSERT_EQ(back.size(), img.size());
+        EXPECT_EQ(back.hasAlphaChannel(), alpha);
+        const QImage want = img.convertToFormat(QImage::Format_ARGB32);
+        back = back.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                ASSERT_EQ(back.pixel(x, y), want.pixel(x, y)) << x << "," << y;
+
+        // One IDAT after the 8-byte signature and the 25-byte IHDR chunk.
+        ASSERT_EQ(png.mid(37, 4), "IDAT");
+        const quint32 len =
+            qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(png.constData()) + 33);
+        const int rowBytes = 1 + img.width() * (alpha ? 4 : 3);
+        QByteArray raw(rowBytes * img.height(), '\1');
+        uLongf rawSize = uLongf(raw.size());
+        ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(raw.data()), &rawSize,
+                             reinterpret_cast<const Bytef*>(png.constData() + 41), len),
+                  Z_OK);
+        ASSERT_EQ(qsizetype(rawSize), raw.size());
+        for (int y = 0; y < img.height(); ++y) EXPECT_EQ(raw[y * rowBytes], '\0') << "row " << y;
+    }
+    EXPECT_TRUE(assets::EncodeUnfilteredPng(QImage()).isEmpty());
+}

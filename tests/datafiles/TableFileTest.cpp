@@ -264,3 +264,33 @@ TEST(TableFile, DamagedFilesNeverCrash) {
         }
     });
 }
+
+TEST(TableFile, LookupsAcrossColumnsTablesAndFilesFindTheFirstMatch) {
+    // Repeated searches in a column are answered from an index of it: equal texts give the
+    // first record, and a search in another column, table or file does not answer from
+    // the previous index.
+    Built a;
+    Build(a,
+          "table T\ncolumn Tag int32\ncolumn Name string length=8\n"
+          "record 7 first\nrecord 8 other\nrecord 7 second\nrecord 9 first\n\n"
+          "table U\ncolumn Tag int32\nrecord 9\nrecord 7\n");
+    Built b;
+    Build(b, "table T\ncolumn Tag int32\ncolumn Name string length=8\nrecord 9 x\nrecord 7 y\n");
+    TTarnObject db;
+    ASSERT_TRUE(db.Open(a.file, a.file, QString(), QByteArray()));
+    EXPECT_EQ(db.FindRecord("T", "Tag", "7"), 1);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "9"), 4);
+    EXPECT_EQ(db.FindRecord("T", "Name", "first"), 1);
+    EXPECT_EQ(db.FindRecord("T", "Name", "9"), 0);
+    EXPECT_EQ(db.FindRecord("U", "Tag", "7"), 2);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "7"), 1);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "8"), 2);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "7"), 1);
+    EXPECT_EQ(db.FindRecord("T", "Nope", "7"), 0);
+    ASSERT_TRUE(db.Open(b.file, b.file, QString(), QByteArray()));
+    EXPECT_EQ(db.FindRecord("T", "Tag", "7"), 2);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "9"), 1);
+    EXPECT_EQ(db.FindRecord("T", "Tag", "8"), 0);
+    db.Close();
+    EXPECT_EQ(db.FindRecord("T", "Tag", "7"), 0);
+}

@@ -78,6 +78,12 @@ std::vector<uint8_t> Dither(const QImage& img, const QVector<QRgb>& palette);
 QByteArray EncodeIndexedBmp(int w, int h, int bits, const std::vector<uint8_t>& indices,
                             const QVector<QRgb>& palette);
 
+// A PNG of 8-bit RGBA (RGB when the picture is opaque) whose rows are all unfiltered:
+// reading it is inflating and copying, with no row predictor to undo, which was half the
+// work of reading one written with adaptive filters. It stays compressed: the program maps
+// the resource file, and the pages of stored pixels it touches count as its memory.
+QByteArray EncodeUnfilteredPng(const QImage& img);
+
 // --- Music (Music.cpp) ---
 struct MusicFormat {
     int rate = 22050;

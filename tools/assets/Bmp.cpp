@@ -1,3 +1,5 @@
+#include <zlib.h>
+
 #include <QtEndian>
 #include <algorithm>
 #include <array>
@@ -201,6 +203,60 @@ QByteArray EncodeIndexedBmp(int w, int h, int bits, const std::vector<uint8_t>& 
         b.append(row);
     }
     return b;
+}
+
+namespace {
+void PngChunk(QByteArray& out, const char* type, const QByteArray& data) {
+    uchar len[4];
+    qToBigEndian<quint32>(quint32(data.size()), len);
+    out.append(reinterpret_cast<const char*>(len), 4);
+    const QByteArray body = QByteArray(type, 4) + data;
+    out += body;
+    uchar crc[4];
+    qToBigEndian<quint32>(
+        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
+        crc);
+    out.append(reinterpret_cast<const char*>(crc), 4);
+}
+}  // namespace
+
+QByteArray EncodeUnfilteredPng(const QImage& img) {
+    if (img.isNull()) return {};
+    const QImage src = img.convertToFormat(QImage::Format_ARGB32);
+    const bool alpha = img.hasAlphaChannel();
+    const int w = src.width(), h = src.height(), channels = alpha ? 4 : 3;
+    QByteArray raw;
+    raw.reserve(qsizetype(h) * (1 + qsizetype(w) * channels));
+    for (int y = 0; y < h; ++y) {
+        raw.append('\0');  // filter type None
+        const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            raw.append(char(qRed(line[x])));
+            raw.append(char(qGreen(line[x])));
+            raw.append(char(qBlue(line[x])));
+            if (alpha) raw.append(char(qAlpha(line[x])));
+        }
+    }
+    uLongf packedSize = compressBound(uLong(raw.size()));
+    QByteArray packed(qsizetype(packedSize), Qt::Uninitialized);
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                  reinterpret_cast<const Bytef*>(raw.constData()), uLong(raw.size()),
+                  Z_BEST_COMPRESSION) != Z_OK)
+        return {};
+    packed.truncate(qsizetype(packedSize));
+
+    QByteArray header(13, '\0');
+    auto* hd = reinterpret_cast<uchar*>(header.data());
+    qToBigEndian<quint32>(quint32(w), hd);
+    qToBigEndian<quint32>(quint32(h), hd + 4);
+    hd[8] = 8;                     // bits per channel
+    hd[9] = alpha ? 6 : 2;         // RGBA or RGB
+    hd[10] = hd[11] = hd[12] = 0;  // deflate, adaptive-filter method, no interlace
+    QByteArray out("\x89PNG\r\n\x1a\n", 8);
+    PngChunk(out, "IHDR", header);
+    PngChunk(out, "IDAT", packed);
+    PngChunk(out, "IEND", QByteArray());
+    return out;
 }
 
 }  // namespace assets
