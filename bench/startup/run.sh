@@ -9,7 +9,7 @@
 set -euo pipefail
 build="${1:-$(cd "$(dirname "$0")/../.." && pwd)/build}"
 runs="${2:-15}"
-cmake --build "$build" -j2 --target Orbelle bench_minimal_window >/dev/null
+cmake --build "$build" -j2 --target Orbelle orbelle_assets orbelle_content bench_minimal_window >/dev/null
 xvfb_pid=""
 trap '[ -n "$xvfb_pid" ] && kill $xvfb_pid 2>/dev/null || true' EXIT
 if [ -z "${DISPLAY:-}" ]; then
