@@ -574,29 +574,14 @@ void TSocketBase::SendStream(TStream& stream) {
 // Receives until the peer closes, `limit` bytes arrived (negative: no limit) or the
 // operation is cancelled, handing each piece to `sink`. Bounded by the time-out timer.
 void TSocketBase::ReceiveInto(int64_t limit, const std::function<void(const char*, size_t)>& sink) {
-    BytesRecvd = 0;
-    TimerOn();
-    try {
-        while (!Canceled && (limit < 0 || BytesRecvd < limit)) {
-            size_t want = FWorkBuffer.size();
-            if (limit >= 0) want = size_t(std::min<int64_t>(int64_t(want), limit - BytesRecvd));
-            long n = Buffered() ? long(TakeBuffered(FWorkBuffer.data(), want))
-                                : Receive(FWorkBuffer.data(), want);
-            if (n == 0 || n == -3) break;
-            if (n > 0) {
-                sink(FWorkBuffer.data(), size_t(n));
-                BytesRecvd += n;
-                if (OnPacketRecvd) OnPacketRecvd(*this);
-                Progress();
-            } else {
-                WaitPass();
-            }
-        }
-    } catch (...) {
-        TimerOff();
-        throw;
-    }
-    TimerOff();
+    // Each piece lands in the work buffer and is handed on from there.
+    ReceiveDirect(
+        limit,
+        [this](size_t& want) {
+            want = std::min(want, FWorkBuffer.size());
+            return FWorkBuffer.data();
+        },
+        [&](size_t n) { sink(FWorkBuffer.data(), n); });
 }
 
 void TSocketBase::ReceiveDirect(int64_t limit, const std::function<char*(size_t&)>& room,

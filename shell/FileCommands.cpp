@@ -54,11 +54,7 @@ bool TFileCommands::IsCommand(QObject* sender) const {
 
 bool TFileCommands::AskSaveChanged() {
     if (!ctx_.Alive() || !ctx_.Session.Changed()) return true;
-    const QString sec = "MainForm";
-    if (!AskYesNo(GetLangText(4217, sec, LngFileName(), "Mandala is veranderd!"),
-                  GetLangText(4218, sec, LngFileName(), "Wilt u de huidige mandala bewaren?"),
-                  GetLangText(2, sec, LngFileName(), "Ja"), GetLangText(3, sec, LngFileName(), "Nee")))
-        return true;
+    if (!Ask(kChangedQuestion)) return true;
     return SaveMandala(false);
 }
 

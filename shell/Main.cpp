@@ -521,13 +521,7 @@ void TMainForm::OfferRecovery() {
         TRecovery::Remove();  // nothing readable: nothing to offer
         return;
     }
-    const QString sec = "MainForm";
-    const bool restore = AskYesNo(
-        GetLangText(5050, sec, LngFileName(), "Mandala herstellen?"),
-        GetLangText(5051, sec, LngFileName(),
-                    "Orbelle werd niet normaal afgesloten. Wilt u de mandala terugzetten "
-                    "waaraan u aan het kleuren was?"),
-        GetLangText(2, sec, LngFileName(), "Ja"), GetLangText(3, sec, LngFileName(), "Nee"));
+    const bool restore = Ask(kRestoreQuestion);
     TRecovery::Remove();
     if (!restore) return;
     GoToPage("Paint");

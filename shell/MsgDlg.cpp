@@ -196,6 +196,28 @@ bool AskYesNo(const QString& title, const QString& message, const QString& yesCa
     return dialog.exec() == QDialog::Accepted;
 }
 
+namespace {
+struct TQuestionTexts {
+    QString title, text, yes, no;
+};
+TQuestionTexts TextsOf(const TQuestion& q) {
+    const QString sec = "MainForm", lng = LngFileName();
+    return {GetLangText(q.TitleTag, sec, lng, q.Title), GetLangText(q.TextTag, sec, lng, q.Text),
+            GetLangText(2, sec, lng, "Ja"), GetLangText(3, sec, lng, "Nee")};
+}
+}  // namespace
+
+bool Ask(const TQuestion& q) {
+    const TQuestionTexts t = TextsOf(q);
+    return AskYesNo(t.title, t.text, t.yes, t.no);
+}
+
+void PrepareQuestion(TMessageDialog& dialog, const TQuestion& q) {
+    const TQuestionTexts t = TextsOf(q);
+    dialog.Setup(t.title, t.text, t.yes, t.no);
+    dialog.FitMessage();
+}
+
 void ShowMessageBox(const QString& text, const QString& caption, MessageKind kind) {
     (void)kind;  // one look for every kind, as the question dialog has
     TMessageDialog dialog(OwnerWindow());

@@ -36,6 +36,26 @@ private:
     void ShapeAndPlace();
 };
 
+// A question of the program, its texts from the language file (the "MainForm" Tags), the
+// Dutch texts the defaults; its buttons are "Ja" and "Nee".
+struct TQuestion {
+    int TitleTag;
+    const char* Title;
+    int TextTag;
+    const char* Text;
+};
+// The change prompt, and the offer to restore a drawing after a run that did not end normally.
+inline constexpr TQuestion kChangedQuestion{4217, "Mandala is veranderd!", 4218,
+                                            "Wilt u de huidige mandala bewaren?"};
+inline constexpr TQuestion kRestoreQuestion{
+    5050, "Mandala herstellen?", 5051,
+    "Orbelle werd niet normaal afgesloten. Wilt u de mandala terugzetten waaraan u aan het "
+    "kleuren was?"};
+// Asks it through AskYesNo; true for "Ja".
+bool Ask(const TQuestion& q);
+// Sets a dialog up as that question (for showing, or for a picture of it).
+void PrepareQuestion(TMessageDialog& dialog, const TQuestion& q);
+
 // Asks a question; true when the user chose yes (the button or Enter).
 bool AskYesNo(const QString& title, const QString& message, const QString& yesCaption,
               const QString& noCaption);

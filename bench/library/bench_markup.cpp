@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -81,6 +82,26 @@ struct Timing {
     double ours, reference;
 };
 
+// Ours: one drawing pass of the laid-out page into the box.
+void DrawOurs(orb::TMarkupControl& ctrl, QImage& box) {
+    box.fill(Qt::white);
+    QPainter p(&box);
+    ctrl.LayoutPass(&p);
+}
+
+// The reference: the plain words measured for their wrapped height, then drawn, and then
+// whatever `more` draws with the same painter.
+void DrawPlain(QImage& box, const QFont& f, const QString& plain,
+               const std::function<void(QPainter&)>& more = {}) {
+    box.fill(Qt::white);
+    QPainter p(&box);
+    p.setFont(f);
+    const QRect bound =
+        p.fontMetrics().boundingRect(QRect(2, 0, 285, 1 << 24), Qt::TextWordWrap, plain);
+    p.drawText(QRect(2, 0, 285, bound.height()), Qt::TextWordWrap, plain);
+    if (more) more(p);
+}
+
 Timing Measure(const QString& markup, const orb::TArchiveIndex* archive, int rounds) {
     QWidget parent;
     parent.resize(300, 323);
@@ -96,21 +117,10 @@ Timing Measure(const QString& markup, const orb::TArchiveIndex* archive, int rou
         // Ours: measure (SetMarkupText) and one drawing pass.
         auto t0 = Clock::now();
         ctrl.SetMarkupText(markup);
-        {
-            box.fill(Qt::white);
-            QPainter p(&box);
-            ctrl.LayoutPass(&p);
-        }
+        DrawOurs(ctrl, box);
         auto t1 = Clock::now();
         // Reference: measure the wrapped height, then draw.
-        {
-            box.fill(Qt::white);
-            QPainter p(&box);
-            p.setFont(f);
-            const QRect bound = p.fontMetrics().boundingRect(QRect(2, 0, 285, 1 << 24),
-                                                             Qt::TextWordWrap, plain);
-            p.drawText(QRect(2, 0, 285, bound.height()), Qt::TextWordWrap, plain);
-        }
+        DrawPlain(box, f, plain);
         auto t2 = Clock::now();
         ours.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
         ref.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
@@ -155,21 +165,11 @@ Timing MeasureDecoded(const QString& markup, const orb::TArchiveIndex* archive, 
     for (int r = 0; r < rounds; ++r) {
         auto t0 = Clock::now();
         ctrl.Relayout();
-        {
-            box.fill(Qt::white);
-            QPainter p(&box);
-            ctrl.LayoutPass(&p);
-        }
+        DrawOurs(ctrl, box);
         auto t1 = Clock::now();
-        {
-            box.fill(Qt::white);
-            QPainter p(&box);
-            p.setFont(f);
-            const QRect bound =
-                p.fontMetrics().boundingRect(QRect(2, 0, 285, 1 << 24), Qt::TextWordWrap, plain);
-            p.drawText(QRect(2, 0, 285, bound.height()), Qt::TextWordWrap, plain);
+        DrawPlain(box, f, plain, [&](QPainter& p) {
             for (const TPic& pic : pics) p.drawImage(pic.Rect, pic.Image);
-        }
+        });
         auto t2 = Clock::now();
         // A control of its own, so nothing is cached yet.
         orb::TMarkupControl fresh(&parent);

@@ -290,27 +290,20 @@ int WriteScreenshots(orb::TMainWindow& main, const QString& dir) {
     save(intro, "intro.png");
     orb::TAboutBox about;
     save(about, "about.png");
-    const QString sec = "MainForm", lng = orb::LngFileName();
     orb::TMessageDialog ask;
-    ask.Setup(orb::GetLangText(4217, sec, lng, "Mandala is veranderd!"),
-              orb::GetLangText(4218, sec, lng, "Wilt u de huidige mandala bewaren?"),
-              orb::GetLangText(2, sec, lng, "Ja"), orb::GetLangText(3, sec, lng, "Nee"));
-    ask.FitMessage();
+    orb::PrepareQuestion(ask, orb::kChangedQuestion);
     save(ask, "yesno.png");
     // A failed save: the library's reason, then the loader's own message.
     orb::TMessageDialog box;
     orb::PrepareMessageBox(box,
-                           orb::GetLangText(5019, sec, lng,
+                           orb::GetLangText(5019, "MainForm", orb::LngFileName(),
                                             "The picture file cannot be written.") +
                                "\n" + orb::UserFolder() + "Mandala.bmp",
                            "Error");
     save(box, "message.png");
     // The question after a run that did not end normally.
     orb::TMessageDialog restore;
-    restore.Setup(orb::GetLangText(5050, sec, lng, "Mandala herstellen?"),
-                  orb::GetLangText(5051, sec, lng, "Orbelle werd niet normaal afgesloten."),
-                  orb::GetLangText(2, sec, lng, "Ja"), orb::GetLangText(3, sec, lng, "Nee"));
-    restore.FitMessage();
+    orb::PrepareQuestion(restore, orb::kRestoreQuestion);
     save(restore, "restore.png");
     return failures == 0 ? 0 : 2;
 }
