@@ -83,6 +83,17 @@ int RunSecondStart(const QString& exe, const QStringList& args) {
     }
     return p.exitCode();
 }
+
+// A second start's message, sent from another thread while this one serves the event loop.
+bool ActivateFromAnotherThread() {
+    bool sent = false;
+    std::unique_ptr<QThread> t(
+        QThread::create([&] { sent = SendToRunningInstance("activate", 3000); }));
+    t->start();
+    WaitFor([&] { return t->isFinished(); }, 5000);
+    t->wait();
+    return sent;
+}
 }  // namespace
 
 namespace {
@@ -157,13 +168,7 @@ TEST(SingleInstance, ALiveInstanceKeepsItsNameAgainstALaterServer) {
         EXPECT_FALSE(b.Listening());
     }
     // The first still answers: its socket was not taken over or removed.
-    bool sent = false;
-    std::unique_ptr<QThread> t(
-        QThread::create([&] { sent = SendToRunningInstance("activate", 3000); }));
-    t->start();
-    WaitFor([&] { return t->isFinished(); }, 5000);
-    t->wait();
-    EXPECT_TRUE(sent);
+    EXPECT_TRUE(ActivateFromAnotherThread());
     EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 0);
 }
@@ -201,13 +206,7 @@ TEST(SingleInstance, ASocketLeftByACrashedInstanceIsTakenOverAndBadClientsAreDro
             WaitFor([] { return false; }, 100);
         }
         EXPECT_EQ(activations, 1);  // the long line counts as one message
-        bool sent = false;
-        std::unique_ptr<QThread> t(
-            QThread::create([&] { sent = SendToRunningInstance("activate", 3000); }));
-        t->start();
-        WaitFor([&] { return t->isFinished(); }, 5000);
-        t->wait();
-        EXPECT_TRUE(sent);
+        EXPECT_TRUE(ActivateFromAnotherThread());
         EXPECT_EQ(activations, 2);
     }
     // The server removes its socket when it ends.
