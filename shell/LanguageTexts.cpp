@@ -152,6 +152,19 @@ void TranslateComponent(QObject* c, TTarnObject& db, const QByteArray& table) {
     }
 }
 
+// Everything root owns, in child order, depth first.
+static void TranslateDescendants(QObject* root, TTarnObject& db, const QByteArray& table) {
+    QList<QObject*> stack;
+    const QObjectList& top = root->children();
+    for (auto it = top.rbegin(); it != top.rend(); ++it) stack.append(*it);
+    while (!stack.isEmpty()) {
+        QObject* o = stack.takeLast();
+        TranslateComponent(o, db, table);
+        const QObjectList& kids = o->children();
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.append(*it);
+    }
+}
+
 void ApplyLanguage(QObject* target, const QString& section, const QString& fileName) {
     if (!target) return;
     TTarnObject db;
@@ -161,19 +174,20 @@ void ApplyLanguage(QObject* target, const QString& section, const QString& fileN
     if (widget && widget->isWindow()) {
         const int r = db.FindRecord(table, kTag, Decimal(GetTag(widget)));
         if (r) widget->setWindowTitle(Text(db, table, kCaption, r));
-        // Everything the window owns, in child order, depth first.
-        QList<QObject*> stack;
-        const QObjectList& top = widget->children();
-        for (auto it = top.rbegin(); it != top.rend(); ++it) stack.append(*it);
-        while (!stack.isEmpty()) {
-            QObject* o = stack.takeLast();
-            TranslateComponent(o, db, table);
-            const QObjectList& kids = o->children();
-            for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.append(*it);
-        }
+        TranslateDescendants(widget, db, table);
     } else {
         TranslateComponent(target, db, table);
     }
+    db.Close();
+}
+
+void ApplyLanguageToTree(QObject* root, const QString& section, const QString& fileName) {
+    if (!root) return;
+    TTarnObject db;
+    QByteArray table;
+    if (!OpenLanguage(db, fileName, section, table)) return;
+    TranslateComponent(root, db, table);
+    TranslateDescendants(root, db, table);
     db.Close();
 }
 

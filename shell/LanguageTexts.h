@@ -19,6 +19,9 @@ QString GetLangText(int id, const QString& section, const QString& fileName,
 // Translates a window (its own caption, then every object it owns, depth first) or a single
 // component.
 void ApplyLanguage(QObject* target, const QString& section, const QString& fileName);
+// The texts of root and everything it owns, for controls built after their window was
+// translated.
+void ApplyLanguageToTree(QObject* root, const QString& section, const QString& fileName);
 
 // The per-component step, with the file open and the language's table chosen.
 void TranslateComponent(QObject* component, TTarnObject& db, const QByteArray& table);

@@ -88,7 +88,8 @@ static void FitLabelTexts(QWidget* root) {
 
 // ---- TMainForm: construction ---------------------------------------------------------
 
-TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+TMainForm::TMainForm(SidePages sidePages)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName("MainForm");
     setAttribute(Qt::WA_DeleteOnClose, false);
     QPalette pal = palette();
@@ -121,6 +122,7 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) 
     {
         stages::Stage s("page Paint widgets");
         Paint = new TPaintPage(*this, Notebook->AddPage("Paint"));
+        if (sidePages == SidePages::WithWindow) Paint->BuildSidePages();
     }
     connect(Notebook, &QStackedWidget::currentChanged, this, [this] { NotebookPageChanged(); });
 
@@ -246,11 +248,7 @@ void TMainForm::FormCreate() {
         QFont pf = font();
         pf.setPixelSize(MulDiv(13, m, d));
         MainFormPanel->setFont(pf);
-        for (const char* name : {"SubjectLst", "MandalaLst", "ScaleListBox", "ScaleEdit",
-                                 "BrushStyleLst", "HValue", "SValue", "VValue", "PenWidth"})
-            if (auto* w = MainFormPanel->findChild<QWidget*>(QLatin1String(name))) w->setFont(pf);
-        for (QWidget* w : MainFormPanel->findChildren<QWidget*>())
-            if (!w->styleSheet().isEmpty()) w->setStyleSheet(ScaledStyleSheet(w->styleSheet(), m, d));
+        ScaleFontsAndSheets(MainFormPanel, m, d);
     }
 
     resize(windowSize);
@@ -300,6 +298,40 @@ void TMainForm::FormCreate() {
     created_ = true;
 }
 
+void TMainForm::ScaleFontsAndSheets(QWidget* root, int m, int d) {
+    QFont pf = font();
+    pf.setPixelSize(MulDiv(13, m, d));
+    for (const char* name : {"SubjectLst", "MandalaLst", "ScaleListBox", "ScaleEdit",
+                             "BrushStyleLst", "HValue", "SValue", "VValue", "PenWidth"})
+        if (auto* w = root->findChild<QWidget*>(QLatin1String(name))) w->setFont(pf);
+    for (QWidget* w : root->findChildren<QWidget*>())
+        if (!w->styleSheet().isEmpty()) w->setStyleSheet(ScaledStyleSheet(w->styleSheet(), m, d));
+}
+
+void TMainForm::EnsurePaintSidePages() {
+    if (Paint->SidePagesBuilt()) return;
+    stages::Stage s("paint side pages");
+    Paint->BuildSidePages();
+    // What start-up did to the rest of the window, done to the new pages: the size class,
+    // the pictures and style sheets of a page already dressed, the start, the language.
+    QWidget* root = Paint->PaintNotebook;
+    const int m = SizeClassNum(CurrentSizeClass()), d = SizeClassDen(CurrentSizeClass());
+    if (created_ && m != d) {
+        for (int i = 0; i < Paint->PaintNotebook->count(); ++i)
+            ScaleChildren(Paint->PaintNotebook->widget(i), m, d);
+        ScaleFontsAndSheets(root, m, d);
+    }
+    if (picturesLoaded_.contains(Paint)) {
+        ApplyDesignStyleSheets(root);
+        Paint->LoadSidePictures();
+    }
+    if (created_) Paint->StartSidePages();
+    if (shown_) {
+        ApplyLanguageToTree(root, "MainForm", LngFileName());
+        FitLabelTexts(root);
+    }
+}
+
 void TMainForm::LoadPictures() {
     const SizeClass cls = CurrentSizeClass();
     const QString bkFile = ProgramFile(QStringLiteral("I/B/bk") + SizeClassFileSuffix(cls));
@@ -313,10 +345,7 @@ void TMainForm::LoadPagePictures(TPage* page) {
     picturesLoaded_.insert(page);
     // The page's style sheets, at the size class: each costs a style polish, so a page that
     // is not on show gets them with its pictures.
-    const int m = SizeClassNum(CurrentSizeClass()), d = SizeClassDen(CurrentSizeClass());
-    for (QWidget* w : page->PageWidget()->findChildren<QWidget*>())
-        if (const QString sheet = DesignStyleSheet(w); !sheet.isEmpty())
-            w->setStyleSheet(m != d ? ScaledStyleSheet(sheet, m, d) : sheet);
+    ApplyDesignStyleSheets(page->PageWidget());
     const QString key = SizeClassKey(CurrentSizeClass());
     page->LoadPictures(background_, key);
     for (TBaseBtn* b : page->RoundButtons()) {
@@ -325,6 +354,13 @@ void TMainForm::LoadPagePictures(TPage* page) {
             ResourcePng(QStringLiteral(":/glyphs/%1/%2_disabled.png").arg(key, b->objectName()));
         b->update();
     }
+}
+
+void TMainForm::ApplyDesignStyleSheets(QWidget* root) {
+    const int m = SizeClassNum(CurrentSizeClass()), d = SizeClassDen(CurrentSizeClass());
+    for (QWidget* w : root->findChildren<QWidget*>())
+        if (const QString sheet = DesignStyleSheet(w); !sheet.isEmpty())
+            w->setStyleSheet(m != d ? ScaledStyleSheet(sheet, m, d) : sheet);
 }
 
 TPage* TMainForm::CurrentPage() const {
@@ -399,6 +435,7 @@ void TMainForm::AfterFirstFrame() {
         }
     }
     data_.Load();
+    EnsurePaintSidePages();
     Paint->AfterFirstFrame();
     {
         stages::Stage s("pictures of the other pages");
@@ -414,6 +451,7 @@ void TMainForm::MenuSBtnClick(QObject* sender) {
         History->FillContents();
         Notebook->SetActivePage("History");
     } else if (Main->IsPaintChoice(sender)) {
+        EnsurePaintSidePages();
         Notebook->SetActivePage("Paint");
         Paint->Enter();
     } else if (History->IsBackChoice(sender)) {
@@ -444,7 +482,10 @@ QString TMainForm::ActivePage() const { return Notebook->ActivePage(); }
 void TMainForm::NotebookPageChanged() {
     if (created_) LoadPagePictures(CurrentPage());
     if (shown_ && !afterFirstFrameDone_) FitLabelTexts(Notebook->currentWidget());
-    if (Notebook->ActivePage() == "Paint") Paint->Shown();
+    if (Notebook->ActivePage() == "Paint") {
+        EnsurePaintSidePages();
+        Paint->Shown();
+    }
     UpdateStatus();
 }
 
@@ -640,7 +681,10 @@ void TMainForm::SessionEnding(QSessionManager& manager) {
     }
 }
 
-std::unique_ptr<TMainWindow> CreateMainWindow() { return std::make_unique<TMainForm>(); }
+// The program's window puts the paint page's side pages off until its first frame is shown.
+std::unique_ptr<TMainWindow> CreateMainWindow() {
+    return std::make_unique<TMainForm>(TMainForm::SidePages::AfterFirstFrame);
+}
 
 QImage TMainForm::Render() {
     QImage img(size(), QImage::Format_ARGB32);

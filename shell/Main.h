@@ -29,8 +29,13 @@ class TPictureImage;
 class TMainForm : public QWidget, public TPageHost, public TMainWindow {
     Q_OBJECT
 public:
-    TMainForm();
+    // When the paint page's side pages are built: with the window, or once its first frame
+    // is on the screen (or sooner, when something needs them).
+    enum class SidePages { WithWindow, AfterFirstFrame };
+    explicit TMainForm(SidePages sidePages = SidePages::WithWindow);
     ~TMainForm() override;
+    // The paint page's side pages, built, scaled, translated and started if they were not.
+    void EnsurePaintSidePages();
 
     // --- TMainWindow ---
     QWidget& Widget() override { return *this; }
@@ -42,7 +47,10 @@ public:
     void Silence() override;
     void OfferRecovery() override;
     void GoToPage(const QString& page) override;
-    TPaintPage& PaintingPage() override { return *Paint; }
+    TPaintPage& PaintingPage() override {
+        EnsurePaintSidePages();
+        return *Paint;
+    }
 
     // --- Controls (objectName = design name) ---
     QWidget* MainFormPanel = nullptr;
@@ -109,6 +117,10 @@ private:
     void LoadPictures();
     // A page's style sheets, pictures and glyphs, once.
     void LoadPagePictures(TPage* page);
+    // The design style sheets under root, at the size class.
+    void ApplyDesignStyleSheets(QWidget* root);
+    // Fonts and style sheets under root that follow the size class m / d.
+    void ScaleFontsAndSheets(QWidget* root, int m, int d);
     TPage* CurrentPage() const;
     QList<TPage*> Pages() const { return {Main, History, Paint}; }
     TBaseBtn* HeaderButton(const char* name, int x, const QString& caption, const QString& hint,

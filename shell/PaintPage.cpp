@@ -94,25 +94,16 @@ TPaintPage::TPaintPage(TPageHost& host, QWidget* page) : TPage(host, page) {
     PaintNotebook->setObjectName("PaintNotebook");
     SetTag(PaintNotebook, 4300);
     PaintNotebook->setGeometry(493, 5, 140, 385);
-    const TPaintContext ctx{Host, session_, MandalaPanel};
-    Catalogue = new TCataloguePanel(ctx, PaintNotebook->AddPage("FilePage"));
-    Scale = new TScalePanel(ctx, PaintNotebook->AddPage("SizePage"));
-    Colour = new TColourPanel(ctx, PaintNotebook->AddPage("ColorPage"));
-    Files = new TFileCommands(
-        ctx, {OpenSBtn, SaveSBtn, PrintSBtn, SendToClipBrdSBtn, SendToDesktopSBtn}, *Catalogue);
-    Catalogue->Connect(Files);
-    connect(Catalogue, &TCataloguePanel::drawingShown, Scale, &TScalePanel::ResetScaleDisplay);
-    for (QObject* panel : std::initializer_list<QObject*>{Catalogue, Scale, Colour, Files})
-        panel->setParent(this);
     connect(PaintNotebook, &QStackedWidget::currentChanged, this,
             [this] { PaintNotebookPageChanged(); });
     // What a mouse action on the painting window changed shows in the scale and the buttons.
     connect(&session_, &TPaintSession::statusChanged, this, [this] {
-        Scale->SyncScaleDisplay();
+        if (Scale) Scale->SyncScaleDisplay();
         Host.UpdateStatus();
     });
-    connect(&session_, &TPaintSession::colourPicked, this,
-            [this](const QColor& c) { Colour->ColourPicked(c); });
+    connect(&session_, &TPaintSession::colourPicked, this, [this](const QColor& c) {
+        if (Colour) Colour->ColourPicked(c);
+    });
 
     PaintTabSet = new TTabStrip(page);
     PaintTabSet->setObjectName("PaintTabSet");
@@ -139,7 +130,26 @@ TPaintPage::TPaintPage(TPageHost& host, QWidget* page) : TPage(host, page) {
     WatchButtonLabel(PaintBackSBtnLbl);
     TPageHost* h = &Host;
     PaintBackSBtn->OnClick = [h](QObject* s) { h->MenuSBtnClick(s); };
+}
+
+void TPaintPage::BuildSidePages() {
+    if (SidePagesBuilt()) return;
+    const TPaintContext ctx{Host, session_, MandalaPanel};
+    Catalogue = new TCataloguePanel(ctx, PaintNotebook->AddPage("FilePage"));
+    Scale = new TScalePanel(ctx, PaintNotebook->AddPage("SizePage"));
+    Colour = new TColourPanel(ctx, PaintNotebook->AddPage("ColorPage"));
+    Files = new TFileCommands(
+        ctx, {OpenSBtn, SaveSBtn, PrintSBtn, SendToClipBrdSBtn, SendToDesktopSBtn}, *Catalogue);
+    Catalogue->Connect(Files);
+    connect(Catalogue, &TCataloguePanel::drawingShown, Scale, &TScalePanel::ResetScaleDisplay);
+    for (QObject* panel : std::initializer_list<QObject*>{Catalogue, Scale, Colour, Files})
+        panel->setParent(this);
     PaintNotebook->SetActivePage("FilePage");
+}
+
+void TPaintPage::StartSidePages() {
+    Catalogue->Start();
+    Colour->Start();
 }
 
 TPaintPage::~TPaintPage() {
@@ -151,7 +161,6 @@ void TPaintPage::Start() {
     // The mask only keeps clicks off the corners: it reaches past the circle, so the
     // antialiased edge the painting window draws is not cut into steps.
     MandalaPanel->setMask(QRegion(MandalaPanel->rect().adjusted(-2, -2, 2, 2), QRegion::Ellipse));
-    Catalogue->Start();
 
     // Keys of the paint page; each acts as a click on its button when that is enabled.
     const struct {
@@ -171,12 +180,13 @@ void TPaintPage::Start() {
             if (PageWidget()->isVisible() && b->isEnabled()) SpeedBtnClick(b);
         });
     }
-    Colour->Start();
+    if (SidePagesBuilt()) StartSidePages();
 
     recovery_ = new TRecovery(
         session_,
         [this] {
             TRecovery::TPlace p;
+            if (!SidePagesBuilt()) return p;  // no drawing can have been shown yet
             p.Subject = Catalogue->SubjectLst->currentIndex();
             p.Row = Catalogue->MandalaLst->currentRow();
             if (QListWidgetItem* item = Catalogue->MandalaLst->currentItem()) p.Name = item->text();
@@ -199,6 +209,7 @@ void TPaintPage::Restore(const TRecovery::TFound& found) {
 }
 
 void TPaintPage::AfterFirstFrame() {
+    if (!Files) return;
     stages::Stage s("printer list");
     Files->RefreshPrinters();
 }
@@ -218,7 +229,7 @@ void TPaintPage::Shown() {
 }
 
 bool TPaintPage::Leave() {
-    if (!Files->AskSaveChanged()) return false;
+    if (Files && !Files->AskSaveChanged()) return false;
     DeclineChanges();  // answered: asked no more
     return true;
 }
@@ -231,6 +242,7 @@ void TPaintPage::DeclineChanges() {
 
 bool TPaintPage::SessionEnding(bool mayAsk) {
     if (!HasUnsavedDrawing()) return true;
+    if (!Files) return true;
     if (mayAsk) {
         if (!Files->AskSaveChanged()) return false;
         session_.MarkSaved();  // answered: the close that follows asks no more
@@ -249,11 +261,15 @@ QList<TBaseBtn*> TPaintPage::RoundButtons() const {
 
 void TPaintPage::LoadPictures(const QImage& background, const QString& sizeKey) {
     PaintBk->Background().SetImage(background);
+    if (SidePagesBuilt()) LoadSidePictures();
+    PaintHeaderImage->setPixmap(QPixmap::fromImage(
+        ResourcePng(QStringLiteral(":/pictures/%1/PaintHeaderImage.png").arg(sizeKey))));
+}
+
+void TPaintPage::LoadSidePictures() {
     const QString suffix = SizeClassFileSuffix(CurrentSizeClass());
     Colour->hsImage->SetImage(LoadPictureFile(ProgramFile("I/B/hs" + suffix)));
     SetCursorNumber(Colour->hsImage, crEyeDropper);
-    PaintHeaderImage->setPixmap(QPixmap::fromImage(
-        ResourcePng(QStringLiteral(":/pictures/%1/PaintHeaderImage.png").arg(sizeKey))));
 }
 
 void TPaintPage::BkMouseMove() { Host.SBtnMouseOut(PaintBackSBtn); }
@@ -297,7 +313,7 @@ void TPaintPage::PaintTabSetClick(int index) {
 
 void TPaintPage::SpeedBtnClick(QObject* sender) {
     auto* button = qobject_cast<QWidget*>(sender);
-    if (!button) return;
+    if (!button || !SidePagesBuilt()) return;
     const bool alive = DetailWindowAlive();
     // A tool button: the session's tool (the painting window's cursor) becomes the tool, and
     // its side page shows.
@@ -337,7 +353,8 @@ void TPaintPage::SpeedBtnClick(QObject* sender) {
 
 void TPaintPage::UpdateButtons() {
     const bool alive = DetailWindowAlive();
-    const bool ready = alive && !session_.Picture().isNull() && Catalogue->HasChoice();
+    const bool ready =
+        alive && !session_.Picture().isNull() && SidePagesBuilt() && Catalogue->HasChoice();
     OpenSBtn->setEnabled(true);
     SaveSBtn->setEnabled(ready && session_.Changed());
     PrintSBtn->setEnabled(ready && Files->HasPrinters());

@@ -38,13 +38,22 @@ public:
     TBaseBtn* PaintBackSBtn = nullptr;
     QLabel* PaintBackSBtnLbl = nullptr;
 
-    // The panels, owned by the page.
+    // The panels, owned by the page. Built with the page, or later for a start that shows
+    // the window first: then null until BuildSidePages().
     TCataloguePanel* Catalogue = nullptr;
     TScalePanel* Scale = nullptr;
     TColourPanel* Colour = nullptr;
     TFileCommands* Files = nullptr;
 
-    // Start-up once the window has its size: lists, keys and the first drawing settings.
+    // The side pages and the file commands. The window that calls this after its own
+    // start-up scales and translates them and then runs StartSidePages().
+    void BuildSidePages();
+    bool SidePagesBuilt() const { return Catalogue != nullptr; }
+    // The side pages' start: lists filled, the first drawing settings.
+    void StartSidePages();
+    // The colour field's picture at the size class.
+    void LoadSidePictures();
+    // Start-up once the window has its size: the keys, and the side pages built by then.
     void Start();
     // Once the window is on the screen: asks the system for its printers.
     void AfterFirstFrame();

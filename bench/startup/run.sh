@@ -3,7 +3,8 @@
 # size, both started the same way in the same run, alternating. Both stamp the same moment:
 # a zero timer queued by the first paint event of the main window, which runs once the frame
 # has been painted and handed to the window system; both read their peak resident set
-# (VmHWM) there. Prints the medians with their spread, the ratios, and Orbelle's start-up
+# (VmHWM) there. Before each start the X server has finished with the program before.
+# Prints the medians with their spread, the ratios, and Orbelle's start-up
 # stage by stage.
 # Usage: bench/startup/run.sh [build-dir] [runs]
 set -euo pipefail
@@ -26,6 +27,10 @@ build, runs = sys.argv[1], int(sys.argv[2])
 def run(cmd):
     """One start: times relative to just before the start, in ms; the shutdown that
     follows the stamp (Orbelle shows its about box for two seconds) is not counted."""
+    # The X server first finishes freeing what the previous program left it (Orbelle's
+    # exit frees far more than the minimal window's): a round trip from another client
+    # returns once it has, so each start meets an idle server.
+    subprocess.run(["xdpyinfo"], check=True, stdout=subprocess.DEVNULL)
     t = time.monotonic_ns()
     out = subprocess.run(cmd, check=True, capture_output=True, text=True).stdout
     r = {"stages": {}}

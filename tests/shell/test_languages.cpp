@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPrintDialog>
 #include <QRegularExpression>
 #include <QTextDocument>
@@ -23,6 +24,7 @@
 #include <memory>
 
 #include "paint/DtlWin.h"
+#include "paint/ProImg.h"
 #include "platform/Display.h"
 #include "platform/Paths.h"
 #include "shell/LangState.h"
@@ -201,4 +203,105 @@ TEST(Languages, EveryDialogOfThePaintPageSpeaksTheChosenLanguage) {
                                  "Het bmp-bestand kon niet worden geschreven", "Afdrukken",
                                  "De mandala kon niet als bureaubladachtergrond worden ingesteld."})
         EXPECT_TRUE(all.contains(expected)) << expected << " missing in: " << all.join(" | ").toStdString();
+}
+
+namespace {
+
+// What a user can see of the paint page's side pages: every control, where it lies, its
+// font, style sheet, state and texts, in the order the page holds them.
+QStringList SidePagesView(TMainForm& f) {
+    QStringList out;
+    for (QWidget* w : f.Paint->PaintNotebook->findChildren<QWidget*>()) {
+        // The toolkit's own parts (scroll bars, popups) lay themselves out when first shown.
+        // So does a side page, when the notebook shows it.
+        if (w->objectName().isEmpty() || w->objectName().startsWith("qt_") ||
+            w->parentWidget() == f.Paint->PaintNotebook)
+            continue;
+        const QFont font = w->font();
+        QString line = QStringLiteral("%1 %2 [%3,%4 %5x%6] %7 %8px%9 vis=%10 on=%11 tip=%12 sheet=%13")
+                           .arg(w->metaObject()->className(), w->objectName())
+                           .arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height())
+                           .arg(font.family()).arg(font.pixelSize()).arg(font.bold() ? " bold" : "")
+                           .arg(w->isVisibleTo(&f)).arg(w->isEnabled())
+                           .arg(w->toolTip(), w->styleSheet());
+        if (auto* l = qobject_cast<QLabel*>(w)) line += " text=" + l->text();
+        if (auto* e = qobject_cast<QLineEdit*>(w)) line += " text=" + e->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) line += " text=" + b->text();
+        if (auto* c = qobject_cast<QComboBox*>(w)) {
+            line += QStringLiteral(" current=%1").arg(c->currentIndex());
+            for (int i = 0; i < c->count(); ++i) line += " | " + c->itemText(i);
+        }
+        if (auto* l = qobject_cast<QListWidget*>(w)) {
+            line += QStringLiteral(" current=%1").arg(l->currentRow());
+            for (int i = 0; i < l->count(); ++i) line += " | " + l->item(i)->text();
+        }
+        out << line;
+    }
+    for (int i = 0; i < f.Paint->PaintNotebook->count(); ++i)
+        out << "page " + f.Paint->PaintNotebook->widget(i)->property("PageName").toString();
+    return out;
+}
+
+}  // namespace
+
+// The program's own start builds the paint page's side pages once its first frame is shown.
+// They must come out as the ones built with the window: same places, fonts, style sheets,
+// texts in the chosen language, lists and settings, at every size class.
+TEST(Languages, SidePagesBuiltAfterTheFirstFrameMatchThoseBuiltWithTheWindow) {
+    SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    for (const int language : {31, 44}) {
+        SetLngID(language);
+        for (const QSize screen : {QSize(800, 600), QSize(1024, 768), QSize(1280, 1024)}) {
+            SCOPED_TRACE(QStringLiteral("language %1, screen %2x%3")
+                             .arg(language).arg(screen.width()).arg(screen.height()).toStdString());
+            SetSimulatedScreen(screen);
+            // Compared as the user meets them: the paint page chosen from the menu. One
+            // window at a time, as there is one painting window.
+            QStringList built;
+            {
+                TMainForm now;
+                now.show();
+                now.MenuSBtnClick(now.Main->MainPaintSBtn);
+                built = SidePagesView(now);
+                now.Paint->DeclineChanges();
+            }
+            TMainForm later(TMainForm::SidePages::AfterFirstFrame);
+            EXPECT_FALSE(later.Paint->SidePagesBuilt());
+            later.show();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return later.StartUpDone(); }, 5000));
+            ASSERT_TRUE(later.Paint->SidePagesBuilt());
+            later.MenuSBtnClick(later.Main->MainPaintSBtn);
+            const QStringList deferred = SidePagesView(later);
+            later.Paint->DeclineChanges();
+            EXPECT_EQ(deferred.size(), built.size());
+            for (qsizetype i = 0; i < std::min(deferred.size(), built.size()); ++i)
+                EXPECT_EQ(deferred[i].toStdString(), built[i].toStdString());
+            // Dressed as the window's other pages are: the colour field has its picture.
+            EXPECT_FALSE(later.Paint->Colour->hsImage->Image().isNull());
+        }
+    }
+    SetSimulatedScreen(QSize());
+    SetLngID(44);
+}
+
+// A choice made before the side pages were built (the menu clicked at once) builds them:
+// the paint page opens with its catalogue and first drawing.
+TEST(Languages, ThePaintPageChosenBeforeTheFirstFrameOpensComplete) {
+    SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    SetSimulatedScreen(QSize(1024, 768));
+    {
+        TMainForm f(TMainForm::SidePages::AfterFirstFrame);
+        f.show();
+        ASSERT_FALSE(f.Paint->SidePagesBuilt());
+        QTest::mouseClick(f.Main->MainPaintSBtn, Qt::LeftButton, Qt::NoModifier,
+                          f.Main->MainPaintSBtn->rect().center());
+        ASSERT_TRUE(f.Paint->SidePagesBuilt());
+        EXPECT_EQ(f.ActivePage(), "Paint");
+        EXPECT_GT(f.Paint->Catalogue->MandalaLst->count(), 0);
+        EXPECT_EQ(f.Paint->Scale->ScaleEdit->font().pixelSize(), 16);  // the size class's font
+        TDetailWindow* w = DetailWindow();
+        EXPECT_TRUE(w && w->Session().HasPicture());
+        f.Paint->DeclineChanges();
+    }
+    SetSimulatedScreen(QSize());
 }
