@@ -496,6 +496,26 @@ namespace {
 // Uncompressed 24-bit BMPs (the program's own backgrounds and pickers, read at every
 // start) are copied row by row; Qt's reader converts them pixel by pixel. False when the
 // file is of any other kind or its rows do not fit in the data: Qt's reader then decides.
+// One row of blue, green, red bytes as opaque QRgb pixels.
+void ExpandBgrRow(const uchar* src, quint32* dst, qint32 width) {
+    // Four pixels are twelve bytes, three little-endian words; a pixel's blue, green and
+    // red bytes read as one number are already the low 24 bits of its QRgb.
+    qint32 x = 0;
+    for (; x + 4 <= width; x += 4, src += 12) {
+        quint32 w[3];
+        std::memcpy(w, src, 12);
+        w[0] = qFromLittleEndian(w[0]);
+        w[1] = qFromLittleEndian(w[1]);
+        w[2] = qFromLittleEndian(w[2]);
+        dst[x] = 0xff000000u | (w[0] & 0xffffffu);
+        dst[x + 1] = 0xff000000u | w[0] >> 24 | (w[1] & 0xffffu) << 8;
+        dst[x + 2] = 0xff000000u | w[1] >> 16 | (w[2] & 0xffu) << 16;
+        dst[x + 3] = 0xff000000u | w[2] >> 8;
+    }
+    for (; x < width; ++x, src += 3)
+        dst[x] = 0xff000000u | quint32(src[2]) << 16 | quint32(src[1]) << 8 | src[0];
+}
+
 bool DecodeBmp24(const QByteArray& data, QImage& img) {
     if (data.size() < 54) return false;
     const auto* d = reinterpret_cast<const uchar*>(data.constData());
@@ -514,27 +534,55 @@ bool DecodeBmp24(const QByteArray& data, QImage& img) {
     if (img.isNull()) return false;
     for (qint64 y = 0; y < rows; ++y) {
         const qint64 from = height > 0 ? rows - 1 - y : y;  // positive height: bottom-up
-        const uchar* src = d + offset + from * stride;
-        auto* dst = reinterpret_cast<quint32*>(img.scanLine(int(y)));
-        // Four pixels are twelve bytes, three little-endian words; a pixel's blue, green and
-        // red bytes read as one number are already the low 24 bits of its QRgb.
-        qint32 x = 0;
-        for (; x + 4 <= width; x += 4, src += 12) {
-            quint32 w[3];
-            std::memcpy(w, src, 12);
-            w[0] = qFromLittleEndian(w[0]);
-            w[1] = qFromLittleEndian(w[1]);
-            w[2] = qFromLittleEndian(w[2]);
-            dst[x] = 0xff000000u | (w[0] & 0xffffffu);
-            dst[x + 1] = 0xff000000u | w[0] >> 24 | (w[1] & 0xffffu) << 8;
-            dst[x + 2] = 0xff000000u | w[1] >> 16 | (w[2] & 0xffu) << 16;
-            dst[x + 3] = 0xff000000u | w[2] >> 8;
-        }
-        for (; x < width; ++x, src += 3)
-            dst[x] = 0xff000000u | quint32(src[2]) << 16 | quint32(src[1]) << 8 | src[0];
+        ExpandBgrRow(d + offset + from * stride, reinterpret_cast<quint32*>(img.scanLine(int(y))),
+                     width);
     }
     return true;
 }
+
+// The same pictures read from the file a block of rows at a time into one small buffer:
+// the file is not held in memory whole (at start-up, the fresh pages such a copy needs cost
+// more than the decoding). False for any other kind of file, or one whose rows are not all
+// there; the caller then reads it whole and decides.
+bool ReadBmp24(const QString& file, QImage& img) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return false;
+    uchar h[54];
+    if (f.read(reinterpret_cast<char*>(h), sizeof h) != qint64(sizeof h)) return false;
+    if (h[0] != 'B' || h[1] != 'M') return false;
+    const quint32 offset = Le32(h + 10), dib = Le32(h + 14);
+    if (dib < 40 || dib > 4096 || offset < 14 + dib) return false;
+    const qint32 width = qint32(Le32(h + 18)), height = qint32(Le32(h + 22));
+    const quint16 planes = quint16(h[26] | h[27] << 8), bpp = quint16(h[28] | h[29] << 8);
+    if (planes != 1 || bpp != 24 || Le32(h + 30) != 0) return false;
+    if (width <= 0 || height == 0 || height == INT32_MIN) return false;
+    const qint64 rows = height < 0 ? -qint64(height) : height;
+    if (width > kMaxSide || rows > kMaxSide || qint64(width) * rows > kMaxPixels) return false;
+    const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
+    if (f.size() > kMaxFileBytes || qint64(offset) + stride * rows > f.size()) return false;
+    if (!f.seek(offset)) return false;
+    img = QImage(width, int(rows), QImage::Format_RGB32);
+    if (img.isNull()) return false;
+    const qint64 perBlock = std::max<qint64>(1, (64 * 1024) / stride);
+    std::vector<uchar> block(size_t(perBlock * stride));
+    for (qint64 y0 = 0; y0 < rows; y0 += perBlock) {
+        const qint64 n = std::min(perBlock, rows - y0);
+        if (f.read(reinterpret_cast<char*>(block.data()), n * stride) != n * stride) {
+            img = QImage();  // the file changed under us: the whole reading decides
+            return false;
+        }
+        for (qint64 k = 0; k < n; ++k) {
+            const qint64 y = y0 + k;  // the file's row
+            const qint64 to = height > 0 ? rows - 1 - y : y;
+            ExpandBgrRow(block.data() + k * stride,
+                         reinterpret_cast<quint32*>(img.scanLine(int(to))), width);
+        }
+    }
+    return true;
+}
+
+int16_t FinishPicture(TCodecFormat format, QImage& img, int16_t status, int bits, bool dither,
+                      QImage& bitmap, QVector<QRgb>& palette);
 
 int16_t DecodeData(TCodecFormat format, const QByteArray& data, const QString& file, int bits,
                    bool dither, QImage& bitmap, QVector<QRgb>& palette) {
@@ -596,6 +644,12 @@ int16_t DecodeData(TCodecFormat format, const QByteArray& data, const QString& f
         }
         if (int16_t s = CheckComplete(format, data, info); s < Ok && status == Ok) status = s;
     }
+    return FinishPicture(format, img, status, bits, dither, bitmap, palette);
+}
+
+// A decoded picture at the depth asked for, with its palette.
+int16_t FinishPicture(TCodecFormat format, QImage& img, int16_t status, int bits, bool dither,
+                      QImage& bitmap, QVector<QRgb>& palette) {
     if (img.isNull()) return status == Ok ? int16_t(ErrCorrupt) : status;
     // Qt hands GIF pictures over as true colour; at their own depth they stay indexed.
     if (bits == 0 && format == TCodecFormat::Gif) {
@@ -618,6 +672,11 @@ int16_t Decode(TCodecFormat format, const QByteArray& data, int bits, bool dithe
 int16_t Read(TCodecFormat format, const QString& file, int bits, bool dither, QImage& bitmap,
              QVector<QRgb>& palette) {
     bitmap = QImage();
+    const bool depthKnown = bits == 0 || bits == 1 || bits == 4 || bits == 8 || bits == 24;
+    if (format == TCodecFormat::Bmp && depthKnown) {
+        if (QImage img; ReadBmp24(file, img))
+            return FinishPicture(format, img, Ok, bits, dither, bitmap, palette);
+    }
     QByteArray data;
     if (int16_t s = LoadFile(file, data); s < Ok) return s;
     return DecodeData(format, data, file, bits, dither, bitmap, palette);

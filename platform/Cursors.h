@@ -4,6 +4,7 @@
 // window's cursor number is its active tool.
 #include <QCursor>
 #include <QImage>
+#include <QStringList>
 #include <QString>
 
 class QWidget;
@@ -35,8 +36,16 @@ QCursor LoadResourceCursor(const QString& name);
 // Number of the cursor set on w with SetCursorNumber (0 = default).
 int CursorNumber(const QWidget* w);
 void SetCursorNumber(QWidget* w, int number);
+// While held, SetCursorNumber only records the number; releasing gives every control recorded
+// its cursor. A window that shows its first frame first holds them until then: the first
+// pointer shape the pointer meets loads the pointer theme.
+void HoldCursors();
+void ReleaseCursors();
 
 // A PNG of the program's resources; naming the format skips probing the image plug-ins.
 QImage ResourcePng(const QString& path);
+// Starts reading these PNG resources on a worker thread; ResourcePng then takes each one
+// from there, waiting for it if need be. A second call while one is pending adds nothing.
+void PrefetchResourcePngs(const QStringList& paths);
 
 }  // namespace orb

@@ -1,5 +1,7 @@
 #include "platform/StartupStages.h"
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -44,6 +46,11 @@ void Print(std::FILE* out) {
         std::fprintf(out, "stage %s %lld %lld\n", e.name, (long long)e.begin, (long long)e.end);
     }
     std::fflush(out);
+}
+
+long MinorFaults() {
+    rusage u{};
+    return getrusage(RUSAGE_SELF, &u) == 0 ? u.ru_minflt : -1;
 }
 
 long PeakRssKb() {

@@ -20,6 +20,8 @@ void Record(const char* name, std::int64_t begin, std::int64_t end);
 void Print(std::FILE* out);
 // The peak resident set of this process so far (VmHWM), in kB; -1 when unknown.
 long PeakRssKb();
+// Minor page faults of the process so far: each is a fresh page it touched.
+long MinorFaults();
 
 // A stage that lasts as long as this object.
 class Stage {

@@ -10,7 +10,7 @@ PKGS=(
   qt6-translations-l10n
   libqt6opengl6-dev libgl-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libcurl4-openssl-dev
+  zlib1g-dev libpng-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev libcurl4-openssl-dev
   libopencv-imgproc-dev
   python3 python3-fonttools python3-pyftpdlib python3-aiosmtpd
   fonts-dejavu-core fonts-liberation2 fonts-dosis tinyproxy nginx-light curl socat vsftpd

@@ -10,6 +10,7 @@
 #include "platform/Display.h"
 #include "platform/Paths.h"
 #include "platform/Resources.h"
+#include "platform/FontSetup.h"
 #include "platform/StartupStages.h"
 #include "shell/About.h"
 #include "shell/Application.h"
@@ -77,9 +78,15 @@ int main(int argc, char** argv) {
 
     if (opt.harness.quitAfterPaint) stages::Enable();
     stages::Record("main() entered", entered, entered);
+    // The font configuration is read while the application connects to the display.
+    orb::TFontSetupAhead fontSetup;
     stages::Stage qapp("QApplication");
     orb::TApplication app(argc, argv);
     qapp.End();
+    {
+        stages::Stage s("font configuration");
+        fontSetup.Join();
+    }
     QApplication::setApplicationName("Orbelle");
     QApplication::setOrganizationName("Orbelle");
     orb::SetProgramFolder(QCoreApplication::applicationDirPath());

@@ -1,5 +1,7 @@
 #include "shell/Main.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -79,16 +81,32 @@ static void FitLabelTexts(QWidget* root) {
                                    ? l->property("DesignPixelSize").toInt()
                                    : f.pixelSize();
         l->setProperty("DesignPixelSize", designSize);
-        f.setPixelSize(designSize);
-        while (f.pixelSize() > 6 && QFontMetrics(f).horizontalAdvance(l->text()) > l->width())
-            f.setPixelSize(f.pixelSize() - 1);
+        // Each size measured loads the font at that size: a text's width grows about in step
+        // with its size, so the search starts at the size the overflow suggests and steps to
+        // the largest that fits (the smallest allowed when none does).
+        const auto fits = [&](int px) {
+            f.setPixelSize(px);
+            return QFontMetrics(f).horizontalAdvance(l->text()) <= l->width();
+        };
+        int px = designSize;
+        f.setPixelSize(px);
+        if (const int wide = QFontMetrics(f).horizontalAdvance(l->text());
+            px > 6 && wide > l->width()) {
+            px = std::clamp(designSize * l->width() / wide, 6, designSize - 1);
+            if (fits(px)) {
+                while (px + 1 < designSize && fits(px + 1)) ++px;
+            } else {
+                while (px > 6 && !fits(px)) --px;
+            }
+        }
+        f.setPixelSize(px);
         l->setFont(f);
     }
 }
 
 // ---- TMainForm: construction ---------------------------------------------------------
 
-TMainForm::TMainForm(SidePages sidePages)
+TMainForm::TMainForm(Startup startup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName("MainForm");
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -100,6 +118,26 @@ TMainForm::TMainForm(SidePages sidePages)
     QFont f(kFont);
     f.setPixelSize(13);
     setFont(f);
+
+    if (startup == Startup::FirstFrameFirst) HoldCursors();
+    anImage = new TPictureImage(this);
+    anImage->setObjectName("anImage");
+    anImage->hide();
+    anImage->SetImageDither(true);
+    anImage->SetCodecPalette(false);
+    // The loader reads at the display's depth: 16 or 256 colours dithered, else true colour.
+    anImage->UseDisplayDepth(DisplayDepth());
+    SetMainPictureLoader(anImage);
+    data_.PictureLoader = anImage;
+    // The window's background decodes on a worker thread while the window is built.
+    const QSize screen = ScreenSize();
+    const std::optional<SizeClass> startClass = ChooseSizeClass(screen.width(), screen.height());
+    if (startClass) {
+        const QString bkFile =
+            ProgramFile(QStringLiteral("I/B/bk") + SizeClassFileSuffix(*startClass));
+        if (QFile::exists(bkFile))
+            backgroundFetch_ = std::make_unique<TPictureFetch>(bkFile, *anImage);
+    }
 
     stages::Stage header("caption bar");
     MainFormPanel = new QWidget(this);
@@ -122,17 +160,20 @@ TMainForm::TMainForm(SidePages sidePages)
     {
         stages::Stage s("page Paint widgets");
         Paint = new TPaintPage(*this, Notebook->AddPage("Paint"));
-        if (sidePages == SidePages::WithWindow) Paint->BuildSidePages();
+        if (startup == Startup::Whole) Paint->BuildSidePages();
+    }
+    // The first page's pictures and glyphs are read on a worker thread while the window is
+    // built further.
+    if (startClass) {
+        const QString key = SizeClassKey(*startClass);
+        QStringList pictures = Main->PictureResources(key);
+        for (TBaseBtn* b : Main->RoundButtons())
+            for (const bool disabled : {false, true})
+                pictures << GlyphResource(key, b->objectName(), disabled);
+        PrefetchResourcePngs(pictures);
     }
     connect(Notebook, &QStackedWidget::currentChanged, this, [this] { NotebookPageChanged(); });
 
-    anImage = new TPictureImage(this);
-    anImage->setObjectName("anImage");
-    anImage->hide();
-    anImage->SetImageDither(true);
-    anImage->SetCodecPalette(false);
-    SetMainPictureLoader(anImage);
-    data_.PictureLoader = anImage;
 
     OpenDialog = new QObject(this);
     OpenDialog->setObjectName("OpenDialog");
@@ -150,6 +191,7 @@ TMainForm::TMainForm(SidePages sidePages)
 }
 
 TMainForm::~TMainForm() {
+    ReleaseCursors();  // a window that never showed its first frame
     SetMainPictureLoader(nullptr);
     FormDestroy();
 }
@@ -210,8 +252,6 @@ void TMainForm::FormCreate() {
     QDir::setCurrent(ProgramFolder());
     AdoptEarlierUserData();
     QDir().mkpath(UserFolder());
-    // The loader reads at the display's depth: 16 or 256 colours dithered, else true colour.
-    anImage->UseDisplayDepth(DisplayDepth());
 
     musicFile_.clear();
     Notebook->SetActivePage("Main");
@@ -335,7 +375,11 @@ void TMainForm::EnsurePaintSidePages() {
 void TMainForm::LoadPictures() {
     const SizeClass cls = CurrentSizeClass();
     const QString bkFile = ProgramFile(QStringLiteral("I/B/bk") + SizeClassFileSuffix(cls));
-    if (QFile::exists(bkFile)) background_ = LoadPictureFile(bkFile);
+    if (backgroundFetch_ && backgroundFetch_->Path() == bkFile)
+        background_ = backgroundFetch_->Take();
+    else if (QFile::exists(bkFile))
+        background_ = LoadPictureFile(bkFile);
+    backgroundFetch_.reset();
     // The page on show now; the others once the window is on the screen, or when shown.
     LoadPagePictures(CurrentPage());
 }
@@ -349,11 +393,15 @@ void TMainForm::LoadPagePictures(TPage* page) {
     const QString key = SizeClassKey(CurrentSizeClass());
     page->LoadPictures(background_, key);
     for (TBaseBtn* b : page->RoundButtons()) {
-        b->GlyphUp = ResourcePng(QStringLiteral(":/glyphs/%1/%2.png").arg(key, b->objectName()));
-        b->GlyphDisabled =
-            ResourcePng(QStringLiteral(":/glyphs/%1/%2_disabled.png").arg(key, b->objectName()));
+        b->GlyphUp = ResourcePng(GlyphResource(key, b->objectName(), false));
+        b->GlyphDisabled = ResourcePng(GlyphResource(key, b->objectName(), true));
         b->update();
     }
+}
+
+QString TMainForm::GlyphResource(const QString& sizeKey, const QString& button, bool disabled) {
+    return QStringLiteral(":/glyphs/%1/%2%3.png")
+        .arg(sizeKey, button, disabled ? QStringLiteral("_disabled") : QString());
 }
 
 void TMainForm::ApplyDesignStyleSheets(QWidget* root) {
@@ -426,6 +474,7 @@ bool TMainForm::event(QEvent* e) {
 void TMainForm::AfterFirstFrame() {
     if (afterFirstFrameDone_ || !mainFormReady_) return;
     afterFirstFrameDone_ = true;
+    ReleaseCursors();
     if (musicAfterFirstFrame_) {
         musicAfterFirstFrame_ = false;
         // Switched off in the meantime: stays off.
@@ -681,9 +730,9 @@ void TMainForm::SessionEnding(QSessionManager& manager) {
     }
 }
 
-// The program's window puts the paint page's side pages off until its first frame is shown.
+// The program's window shows its first frame first.
 std::unique_ptr<TMainWindow> CreateMainWindow() {
-    return std::make_unique<TMainForm>(TMainForm::SidePages::AfterFirstFrame);
+    return std::make_unique<TMainForm>(TMainForm::Startup::FirstFrameFirst);
 }
 
 QImage TMainForm::Render() {

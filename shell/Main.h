@@ -17,6 +17,7 @@
 #include "shell/MainWindow.h"
 #include "shell/PaintPage.h"
 #include "shell/Page.h"
+#include "shell/Pictures.h"
 
 class QLabel;
 class QSessionManager;
@@ -29,10 +30,12 @@ class TPictureImage;
 class TMainForm : public QWidget, public TPageHost, public TMainWindow {
     Q_OBJECT
 public:
-    // When the paint page's side pages are built: with the window, or once its first frame
-    // is on the screen (or sooner, when something needs them).
-    enum class SidePages { WithWindow, AfterFirstFrame };
-    explicit TMainForm(SidePages sidePages = SidePages::WithWindow);
+    // How the window starts: whole at once, or its first frame first. Then the paint page's
+    // side pages are built, and the controls' pointer shapes (whose first use loads the
+    // pointer theme) applied, once that frame is on the screen (the side pages sooner when
+    // something needs them).
+    enum class Startup { Whole, FirstFrameFirst };
+    explicit TMainForm(Startup startup = Startup::Whole);
     ~TMainForm() override;
     // The paint page's side pages, built, scaled, translated and started if they were not.
     void EnsurePaintSidePages();
@@ -117,6 +120,8 @@ private:
     void LoadPictures();
     // A page's style sheets, pictures and glyphs, once.
     void LoadPagePictures(TPage* page);
+    // The resource of a round button's glyph at a size class.
+    static QString GlyphResource(const QString& sizeKey, const QString& button, bool disabled);
     // The design style sheets under root, at the size class.
     void ApplyDesignStyleSheets(QWidget* root);
     // Fonts and style sheets under root that follow the size class m / d.
@@ -134,6 +139,7 @@ private:
     bool shown_ = false;
     QImage background_;  // the page background of the size class, shared by the pages
     QSet<TPage*> picturesLoaded_;
+    std::unique_ptr<TPictureFetch> backgroundFetch_;
     bool firstFrameQueued_ = false;
     bool afterFirstFrameDone_ = false;
     bool musicAfterFirstFrame_ = false;

@@ -83,14 +83,20 @@ bool TMainPage::IsPaintChoice(QObject* o) const {
                  o == MainPaintSBtnLbl);
 }
 
+namespace {
+QString MenuPicture(const QString& sizeKey, const char* name) {
+    return QStringLiteral(":/pictures/%1/%2.png").arg(sizeKey, QLatin1String(name));
+}
+}  // namespace
+
 void TMainPage::LoadPictures(const QImage& background, const QString& sizeKey) {
     MainBk->Background().SetImage(background);
-    auto pic = [&sizeKey](const char* name) {
-        return QPixmap::fromImage(ResourcePng(
-            QStringLiteral(":/pictures/%1/%2.png").arg(sizeKey, QLatin1String(name))));
-    };
-    MainHistoryImg->setPixmap(pic("MainHistoryImg"));
-    MainPaintImg->setPixmap(pic("MainPaintImg"));
+    MainHistoryImg->setPixmap(QPixmap::fromImage(ResourcePng(MenuPicture(sizeKey, "MainHistoryImg"))));
+    MainPaintImg->setPixmap(QPixmap::fromImage(ResourcePng(MenuPicture(sizeKey, "MainPaintImg"))));
+}
+
+QStringList TMainPage::PictureResources(const QString& sizeKey) const {
+    return {MenuPicture(sizeKey, "MainHistoryImg"), MenuPicture(sizeKey, "MainPaintImg")};
 }
 
 void TMainPage::BkMouseMove() {

@@ -22,6 +22,7 @@ public:
 
     QList<TBaseBtn*> RoundButtons() const override { return {MainHistorySBtn, MainPaintSBtn}; }
     void LoadPictures(const QImage& background, const QString& sizeKey) override;
+    QStringList PictureResources(const QString& sizeKey) const override;
     void BkMouseMove() override;
     void SBtnClick(QObject* sender) override;
     void SBtnMouseMove(QObject* sender) override;

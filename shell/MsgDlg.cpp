@@ -1,5 +1,7 @@
 #include "shell/MsgDlg.h"
 
+#include "platform/Cursors.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -190,6 +192,7 @@ void TMessageDialog::keyPressEvent(QKeyEvent* e) {
 bool AskYesNo(const QString& title, const QString& message, const QString& yesCaption,
               const QString& noCaption) {
     if (std::optional<bool> scripted = Out().YesNo(title, message)) return *scripted;
+    ReleaseCursors();  // a dialog to answer has its pointer shapes, even during start-up
     TMessageDialog dialog(OwnerWindow());
     dialog.Setup(title, message, yesCaption, noCaption);
     dialog.FitMessage();
@@ -220,6 +223,7 @@ void PrepareQuestion(TMessageDialog& dialog, const TQuestion& q) {
 
 void ShowMessageBox(const QString& text, const QString& caption, MessageKind kind) {
     (void)kind;  // one look for every kind, as the question dialog has
+    ReleaseCursors();
     TMessageDialog dialog(OwnerWindow());
     PrepareMessageBox(dialog, text, caption);
     dialog.exec();

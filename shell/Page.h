@@ -116,6 +116,11 @@ public:
     virtual QList<TBaseBtn*> RoundButtons() const = 0;
     // Background and page pictures for the current size class ("6x4", "8x6", "10x7" key).
     virtual void LoadPictures(const QImage& background, const QString& sizeKey) = 0;
+    // The PNG resources LoadPictures reads, for reading them ahead.
+    virtual QStringList PictureResources(const QString& sizeKey) const {
+        (void)sizeKey;
+        return {};
+    }
     // The pointer is on the page but on no menu control: hover looks of menu buttons end.
     virtual void BkMouseMove() = 0;
     // A label that stands for a round button was clicked, or the pointer moves over it.

@@ -35,6 +35,26 @@ QImage LoadPictureFile(const QString& path) {
     return img;
 }
 
+TPictureFetch::TPictureFetch(const QString& path, const TPictureImage& loader) : path_(path) {
+    const int bits = TPictureImage::BitsFor(loader.ImageReadRes());
+    const bool dither = loader.ImageDither();
+    result_ = std::async(std::launch::async, [path, bits, dither] {
+        return DecodePictureFile(path, bits, dither, QString(), nullptr);
+    });
+}
+
+TPictureFetch::~TPictureFetch() {
+    if (result_.valid()) result_.wait();
+}
+
+QImage TPictureFetch::Take() {
+    if (!result_.valid()) return {};
+    const TDecodedPicture d = result_.get();
+    // As the loader: what was decoded before a fault is still shown.
+    TApplication::ShowFailure(d.Failure);
+    return d.Matched ? d.Bitmap : QImage();
+}
+
 QImage LoadResourcePicture(const QString& name) {
     QImage img;
     if (!LoadResourceBitmap(QString(), name, nullptr, img, nullptr)) return {};

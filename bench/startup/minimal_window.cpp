@@ -12,6 +12,8 @@
 #include <cstring>
 #include <ctime>
 
+#include <sys/resource.h>
+
 namespace {
 
 long long Now() {
@@ -41,9 +43,11 @@ protected:
             QTimer::singleShot(0, this, [this] {
                 const long long now = Now();
                 const long peak = PeakRssKb();
+                rusage u{};
+                getrusage(RUSAGE_SELF, &u);
                 std::printf("stage first frame %lld %lld\n", painting_, now);
-                std::printf("first-paint %lld\npeak-rss-kb %ld\nwindow %d %d\n", now, peak,
-                            width(), height());
+                std::printf("first-paint %lld\npeak-rss-kb %ld\nminor-faults %ld\nwindow %d %d\n",
+                            now, peak, long(u.ru_minflt), width(), height());
                 std::fflush(stdout);
                 QTimer::singleShot(0, qApp, &QCoreApplication::quit);
             });

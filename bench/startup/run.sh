@@ -43,6 +43,8 @@ def run(cmd):
             r["paint"] = (int(f[1]) - t) / 1e6
         elif f and f[0] == "peak-rss-kb":
             r["rss"] = int(f[1]) / 1024
+        elif f and f[0] == "minor-faults":
+            r["faults"] = int(f[1])
         elif f and f[0] == "window":
             r["size"] = (f[1], f[2])
     if "paint" not in r or "rss" not in r:
@@ -72,6 +74,9 @@ print(f"start to first frame (ms): orbelle {spread(paint['orbelle'])}")
 print(f"                           minimal {spread(paint['minimal'])}")
 print(f"peak RSS at first frame (MB): orbelle {spread(rss['orbelle'])}")
 print(f"                              minimal {spread(rss['minimal'])}")
+faults = {k: [r.get("faults", 0) for r in v] for k, v in res.items()}
+print(f"minor page faults to first frame: orbelle {statistics.median(faults['orbelle']):.0f}  "
+      f"minimal {statistics.median(faults['minimal']):.0f}")
 o, m = statistics.median(paint["orbelle"]), statistics.median(paint["minimal"])
 print(f"orbelle first paint: {o:.1f} ms (median of {runs})")
 print(f"minimal Qt window:   {m:.1f} ms")

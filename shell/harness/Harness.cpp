@@ -56,11 +56,13 @@ private:
     void Stamp() {
         const std::int64_t now = orb::stages::Now();
         const long peak = orb::stages::PeakRssKb();
+        const long faults = orb::stages::MinorFaults();
         orb::stages::Record("first frame", painting_, now);
         orb::stages::Print(stdout);
         // Monotonic nanoseconds, the clock the script read before starting the program.
         std::printf("first-paint %lld\n", (long long)now);
         std::printf("peak-rss-kb %ld\n", peak);
+        std::printf("minor-faults %ld\n", faults);
         std::printf("window %d %d\n", watched_->width(), watched_->height());
         std::fflush(stdout);
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);

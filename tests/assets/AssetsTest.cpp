@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "Assets.h"
+#include "platform/Cursors.h"
 #include "platform/Paths.h"
 #include "platform/Resources.h"
 
@@ -250,6 +251,45 @@ TEST_F(Assets, GlyphsAndMenuPicturesExistForEverySizeClass) {
             EXPECT_EQ(QImage(QString(":/pictures/%1/%2.png").arg(c.key, h)).size(),
                       QSize(c.header, c.header));
     }
+}
+
+// The program reads its PNG resources with its own reader: every one must come out as Qt's
+// PNG reader gives it, pixel for pixel, transparency included.
+TEST_F(Assets, EveryPngResourceReadsAsQtReadsIt) {
+    int count = 0;
+    QDirIterator it(":/", {"*.png"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path.startsWith(":/qt-project.org/")) continue;  // the toolkit's own
+        SCOPED_TRACE(path.toStdString());
+        QImage qt;
+        QImageReader reader(path, "png");
+        ASSERT_TRUE(reader.read(&qt));
+        const QImage ours = orb::ResourcePng(path);
+        ASSERT_EQ(ours.size(), qt.size());
+        EXPECT_TRUE(ours.convertToFormat(QImage::Format_ARGB32) ==
+                    qt.convertToFormat(QImage::Format_ARGB32));
+        ++count;
+    }
+    EXPECT_GT(count, 100);
+    // Not a PNG: nothing, and no crash; a PNG cut short: what Qt's reader makes of it.
+    QTemporaryDir dir;
+    QFile bad(dir.filePath("bad.png"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("\x89PNG\r\n\x1a\nthis is no picture");
+    bad.close();
+    EXPECT_TRUE(orb::ResourcePng(bad.fileName()).isNull());
+    QFile source(":/glyphs/m/PenSBtn.png");
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray whole = source.readAll();
+    QFile cut(dir.filePath("cut.png"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(whole.left(whole.size() / 2));
+    cut.close();
+    const QImage half = orb::ResourcePng(cut.fileName());
+    QImageReader qtReader(cut.fileName(), "png");
+    const QImage qtHalf = qtReader.read();
+    EXPECT_EQ(half.isNull(), qtHalf.isNull());
 }
 
 TEST_F(Assets, CursorsHaveHotSpotsOnTheirDrawing) {

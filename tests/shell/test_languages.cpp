@@ -25,6 +25,7 @@
 
 #include "paint/DtlWin.h"
 #include "paint/ProImg.h"
+#include "platform/Cursors.h"
 #include "platform/Display.h"
 #include "platform/Paths.h"
 #include "shell/LangState.h"
@@ -242,7 +243,50 @@ QStringList SidePagesView(TMainForm& f) {
     return out;
 }
 
+// Every control's pointer shape, by name.
+QStringList CursorView(QWidget& f) {
+    QStringList out;
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        if (!w->property("CursorNumber").isValid()) continue;
+        const QCursor c = w->cursor();
+        out << QStringLiteral("%1 %2 set=%3 shape=%4 hot=%5,%6")
+                   .arg(w->objectName()).arg(CursorNumber(w))
+                   .arg(w->testAttribute(Qt::WA_SetCursor)).arg(int(c.shape()))
+                   .arg(c.hotSpot().x()).arg(c.hotSpot().y());
+    }
+    out.sort();
+    return out;
+}
+
 }  // namespace
+
+// A window that shows its first frame first gives its controls their pointer shapes once
+// that frame is shown: then the same shapes as a window built whole.
+TEST(Languages, PointerShapesComeWithTheFirstFrame) {
+    SetProgramFolder(ORBELLE_PROGRAM_DIR);
+    SetSimulatedScreen(QSize(1024, 768));
+    QStringList whole;
+    {
+        TMainForm now;
+        now.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return now.StartUpDone(); }, 5000));
+        whole = CursorView(now);
+    }
+    {
+        TMainForm later(TMainForm::Startup::FirstFrameFirst);
+        EXPECT_FALSE(later.InfoSBtn->testAttribute(Qt::WA_SetCursor));
+        EXPECT_EQ(CursorNumber(later.InfoSBtn), -19);  // recorded, not yet applied
+        later.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return later.StartUpDone(); }, 5000));
+        EXPECT_TRUE(later.InfoSBtn->testAttribute(Qt::WA_SetCursor));
+        EXPECT_EQ(CursorView(later).join("\n").toStdString(), whole.join("\n").toStdString());
+    }
+    // Once released, a control made later has its shape at once.
+    QWidget probe;
+    SetCursorNumber(&probe, -19);
+    EXPECT_TRUE(probe.testAttribute(Qt::WA_SetCursor));
+    SetSimulatedScreen(QSize());
+}
 
 // The program's own start builds the paint page's side pages once its first frame is shown.
 // They must come out as the ones built with the window: same places, fonts, style sheets,
@@ -265,7 +309,7 @@ TEST(Languages, SidePagesBuiltAfterTheFirstFrameMatchThoseBuiltWithTheWindow) {
                 built = SidePagesView(now);
                 now.Paint->DeclineChanges();
             }
-            TMainForm later(TMainForm::SidePages::AfterFirstFrame);
+            TMainForm later(TMainForm::Startup::FirstFrameFirst);
             EXPECT_FALSE(later.Paint->SidePagesBuilt());
             later.show();
             ASSERT_TRUE(QTest::qWaitFor([&] { return later.StartUpDone(); }, 5000));
@@ -290,7 +334,7 @@ TEST(Languages, ThePaintPageChosenBeforeTheFirstFrameOpensComplete) {
     SetProgramFolder(ORBELLE_PROGRAM_DIR);
     SetSimulatedScreen(QSize(1024, 768));
     {
-        TMainForm f(TMainForm::SidePages::AfterFirstFrame);
+        TMainForm f(TMainForm::Startup::FirstFrameFirst);
         f.show();
         ASSERT_FALSE(f.Paint->SidePagesBuilt());
         QTest::mouseClick(f.Main->MainPaintSBtn, Qt::LeftButton, Qt::NoModifier,
