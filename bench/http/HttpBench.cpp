@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -172,19 +173,27 @@ size_t RawFetch(size_t size, std::vector<char>& buffer) {
     return got;
 }
 
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
 // The three fetches in turn within each iteration, so that load from elsewhere on the
-// machine falls on all alike; the counters give the times and their ratios.
+// machine falls on all alike; the counters give the median times and their ratios (a
+// median, not a mean: one fetch slowed by something else does not decide).
 void BM_Paired(benchmark::State& state) {
     size_t size = size_t(state.range(0));
     std::string url = Url(size);
-    double kestrup = 0, curl = 0, raw = 0;
+    std::vector<double> kestrup, curl, raw;
     std::vector<char> rawBuffer(size + 4096, 1);
     using Clock = std::chrono::steady_clock;
     for (auto _ : state) {
         auto r0 = Clock::now();
         size_t rawBytes = RawFetch(size, rawBuffer);
         auto r1 = Clock::now();
-        raw += std::chrono::duration<double>(r1 - r0).count();
+        raw.push_back(std::chrono::duration<double>(r1 - r0).count());
         if (rawBytes < size) {
             state.SkipWithError("raw fetch failed");
             break;
@@ -207,14 +216,16 @@ void BM_Paired(benchmark::State& state) {
             state.SkipWithError("fetch failed");
             break;
         }
-        kestrup += std::chrono::duration<double>(t1 - t0).count();
-        curl += std::chrono::duration<double>(t2 - t1).count();
+        kestrup.push_back(std::chrono::duration<double>(t1 - t0).count());
+        curl.push_back(std::chrono::duration<double>(t2 - t1).count());
     }
-    state.counters["kestrup_us"] = kestrup * 1e6 / double(state.iterations());
-    state.counters["curl_us"] = curl * 1e6 / double(state.iterations());
-    state.counters["time_ratio"] = kestrup / curl;
-    state.counters["raw_us"] = raw * 1e6 / double(state.iterations());
-    state.counters["raw_ratio"] = kestrup / raw;
+    const double k = Median(kestrup), c = Median(curl), r = Median(raw);
+    state.counters["kestrup_us"] = k * 1e6;
+    state.counters["curl_us"] = c * 1e6;
+    state.counters["time_ratio"] = c > 0 ? k / c : 0;
+    state.counters["raw_us"] = r * 1e6;
+    state.counters["raw_ratio"] = r > 0 ? k / r : 0;
+    state.counters["fetches"] = double(kestrup.size());
 }
 
 BENCHMARK(BM_KestrupGet)->Arg(Small)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
@@ -224,12 +235,13 @@ BENCHMARK(BM_CurlGet)->Arg(Large)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Paired)->Arg(Small)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_Paired)->Arg(Large)->Unit(benchmark::kMillisecond)->MinTime(4.0);
 
-// Keeps the mean real time per run name for the ratios.
+// Keeps the real time (the median with repetitions) per run name, and the paired counters.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> Times;
     std::map<std::string, double> Ratios;
     std::map<std::string, double> RawRatios;
+    std::map<std::string, double> Fetches;
     void ReportRuns(const std::vector<Run>& runs) override {
         // With repetitions the median stands for the name; otherwise the one run.
         for (const auto& r : runs) {
@@ -240,6 +252,8 @@ public:
             if (c != r.counters.end()) Ratios[r.run_name.str()] = c->second;
             auto w = r.counters.find("raw_ratio");
             if (w != r.counters.end()) RawRatios[r.run_name.str()] = w->second;
+            auto f = r.counters.find("fetches");
+            if (f != r.counters.end()) Fetches[r.run_name.str()] = f->second;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -272,6 +286,9 @@ int main(int argc, char** argv) {
     if (kl > 0 && cl > 0)
         std::printf("64 MiB: Http_Get throughput / curl throughput = %.2f (aim: at least 0.9)\n",
                     cl / kl);
+    for (const auto& [name, n] : reporter.Fetches)
+        std::printf("paired %s: medians of %.0f rounds of raw recv, Http_Get and curl in turn\n",
+                    name.find("/1024") != std::string::npos ? "1 KiB" : "64 MiB", n);
     for (const auto& [name, ratio] : reporter.Ratios) {
         bool small = name.find("/1024") != std::string::npos;
         if (small)
