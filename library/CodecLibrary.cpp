@@ -5,7 +5,9 @@
 #include <QImageReader>
 #include <QSaveFile>
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "library/Pcx.h"
@@ -493,9 +495,6 @@ namespace {
 
 // `file`, when given, holds the same bytes as `data`: libtiff reads a file several times
 // faster than a memory buffer through Qt's device callbacks.
-// Uncompressed 24-bit BMPs (the program's own backgrounds and pickers, read at every
-// start) are copied row by row; Qt's reader converts them pixel by pixel. False when the
-// file is of any other kind or its rows do not fit in the data: Qt's reader then decides.
 // One row of blue, green, red bytes as opaque QRgb pixels.
 void ExpandBgrRow(const uchar* src, quint32* dst, qint32 width) {
     // Four pixels are twelve bytes, three little-endian words; a pixel's blue, green and
@@ -516,27 +515,40 @@ void ExpandBgrRow(const uchar* src, quint32* dst, qint32 width) {
         dst[x] = 0xff000000u | quint32(src[2]) << 16 | quint32(src[1]) << 8 | src[0];
 }
 
+// Where the rows of an uncompressed 24-bit BMP lie, from its first 54 bytes; nothing for
+// any other kind or a size past the limits.
+struct TBmp24Rows {
+    qint64 offset, width, rows, stride;
+    bool bottomUp;  // a positive height: the last row first
+    // The file's row k is the picture's row:
+    qint64 PictureRow(qint64 k) const { return bottomUp ? rows - 1 - k : k; }
+};
+std::optional<TBmp24Rows> Bmp24Rows(const uchar* h) {
+    const quint32 offset = Le32(h + 10), dib = Le32(h + 14);
+    if (dib < 40 || dib > 4096) return {};
+    const qint32 width = qint32(Le32(h + 18)), height = qint32(Le32(h + 22));
+    const quint16 planes = quint16(h[26] | h[27] << 8), bpp = quint16(h[28] | h[29] << 8);
+    if (planes != 1 || bpp != 24 || Le32(h + 30) != 0) return {};
+    if (width <= 0 || height == 0 || height == INT32_MIN) return {};
+    const qint64 rows = height < 0 ? -qint64(height) : height;
+    if (width > kMaxSide || rows > kMaxSide || qint64(width) * rows > kMaxPixels) return {};
+    return TBmp24Rows{offset, width, rows, (qint64(width) * 3 + 3) & ~qint64(3), height > 0};
+}
+
+// Uncompressed 24-bit BMPs (the program's own backgrounds and pickers, read at every
+// start) are copied row by row; Qt's reader converts them pixel by pixel. False when the
+// file is of any other kind or its rows do not fit in the data: Qt's reader then decides.
 bool DecodeBmp24(const QByteArray& data, QImage& img) {
     if (data.size() < 54) return false;
     const auto* d = reinterpret_cast<const uchar*>(data.constData());
-    const quint32 offset = Le32(d + 10), dib = Le32(d + 14);
-    if (dib < 40 || dib > 4096) return false;
-    const qint32 width = qint32(Le32(d + 18)), height = qint32(Le32(d + 22));
-    const quint16 planes = quint16(d[26] | d[27] << 8), bpp = quint16(d[28] | d[29] << 8);
-    const quint32 compression = Le32(d + 30);
-    if (planes != 1 || bpp != 24 || compression != 0) return false;
-    if (width <= 0 || height == 0 || height == INT32_MIN) return false;
-    const qint64 rows = height < 0 ? -qint64(height) : height;
-    if (width > kMaxSide || rows > kMaxSide || qint64(width) * rows > kMaxPixels) return false;
-    const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
-    if (qint64(offset) + stride * rows > data.size()) return false;
-    img = QImage(width, int(rows), QImage::Format_RGB32);
+    const std::optional<TBmp24Rows> b = Bmp24Rows(d);
+    if (!b || b->offset + b->stride * b->rows > data.size()) return false;
+    img = QImage(int(b->width), int(b->rows), QImage::Format_RGB32);
     if (img.isNull()) return false;
-    for (qint64 y = 0; y < rows; ++y) {
-        const qint64 from = height > 0 ? rows - 1 - y : y;  // positive height: bottom-up
-        ExpandBgrRow(d + offset + from * stride, reinterpret_cast<quint32*>(img.scanLine(int(y))),
-                     width);
-    }
+    for (qint64 k = 0; k < b->rows; ++k)
+        ExpandBgrRow(d + b->offset + k * b->stride,
+                     reinterpret_cast<quint32*>(img.scanLine(int(b->PictureRow(k)))),
+                     qint32(b->width));
     return true;
 }
 
@@ -550,33 +562,23 @@ bool ReadBmp24(const QString& file, QImage& img) {
     uchar h[54];
     if (f.read(reinterpret_cast<char*>(h), sizeof h) != qint64(sizeof h)) return false;
     if (h[0] != 'B' || h[1] != 'M') return false;
-    const quint32 offset = Le32(h + 10), dib = Le32(h + 14);
-    if (dib < 40 || dib > 4096 || offset < 14 + dib) return false;
-    const qint32 width = qint32(Le32(h + 18)), height = qint32(Le32(h + 22));
-    const quint16 planes = quint16(h[26] | h[27] << 8), bpp = quint16(h[28] | h[29] << 8);
-    if (planes != 1 || bpp != 24 || Le32(h + 30) != 0) return false;
-    if (width <= 0 || height == 0 || height == INT32_MIN) return false;
-    const qint64 rows = height < 0 ? -qint64(height) : height;
-    if (width > kMaxSide || rows > kMaxSide || qint64(width) * rows > kMaxPixels) return false;
-    const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
-    if (f.size() > kMaxFileBytes || qint64(offset) + stride * rows > f.size()) return false;
-    if (!f.seek(offset)) return false;
-    img = QImage(width, int(rows), QImage::Format_RGB32);
+    const std::optional<TBmp24Rows> b = Bmp24Rows(h);
+    if (!b || f.size() > kMaxFileBytes || b->offset + b->stride * b->rows > f.size()) return false;
+    if (!f.seek(b->offset)) return false;
+    img = QImage(int(b->width), int(b->rows), QImage::Format_RGB32);
     if (img.isNull()) return false;
-    const qint64 perBlock = std::max<qint64>(1, (64 * 1024) / stride);
-    std::vector<uchar> block(size_t(perBlock * stride));
-    for (qint64 y0 = 0; y0 < rows; y0 += perBlock) {
-        const qint64 n = std::min(perBlock, rows - y0);
-        if (f.read(reinterpret_cast<char*>(block.data()), n * stride) != n * stride) {
+    const qint64 perBlock = std::max<qint64>(1, (64 * 1024) / b->stride);
+    std::vector<uchar> block(size_t(perBlock * b->stride));
+    for (qint64 k0 = 0; k0 < b->rows; k0 += perBlock) {
+        const qint64 n = std::min(perBlock, b->rows - k0);
+        if (f.read(reinterpret_cast<char*>(block.data()), n * b->stride) != n * b->stride) {
             img = QImage();  // the file changed under us: the whole reading decides
             return false;
         }
-        for (qint64 k = 0; k < n; ++k) {
-            const qint64 y = y0 + k;  // the file's row
-            const qint64 to = height > 0 ? rows - 1 - y : y;
-            ExpandBgrRow(block.data() + k * stride,
-                         reinterpret_cast<quint32*>(img.scanLine(int(to))), width);
-        }
+        for (qint64 k = 0; k < n; ++k)
+            ExpandBgrRow(block.data() + k * b->stride,
+                         reinterpret_cast<quint32*>(img.scanLine(int(b->PictureRow(k0 + k)))),
+                         qint32(b->width));
     }
     return true;
 }

@@ -339,8 +339,8 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::ScaleFontsAndSheets(QWidget* root, int m, int d) {
-    QFont pf = font();
-    pf.setPixelSize(MulDiv(13, m, d));
+    // The panel's own font, already at the size class.
+    const QFont pf = MainFormPanel->font();
     for (const char* name : {"SubjectLst", "MandalaLst", "ScaleListBox", "ScaleEdit",
                              "BrushStyleLst", "HValue", "SValue", "VValue", "PenWidth"})
         if (auto* w = root->findChild<QWidget*>(QLatin1String(name))) w->setFont(pf);

@@ -102,14 +102,23 @@ void DrawPlain(QImage& box, const QFont& f, const QString& plain,
     if (more) more(p);
 }
 
-Timing Measure(const QString& markup, const orb::TArchiveIndex* archive, int rounds) {
+// The history page's text box: its size and font, and a markup control in it.
+struct TTextBox {
     QWidget parent;
-    parent.resize(300, 323);
-    QFont f("Palisade");
-    f.setPixelSize(11);
-    parent.setFont(f);
-    orb::TMarkupControl ctrl(&parent);
-    ctrl.SetArchive(archive);
+    QFont f{"Palisade"};
+    orb::TMarkupControl ctrl{&parent};
+    explicit TTextBox(const orb::TArchiveIndex* archive) {
+        parent.resize(300, 323);
+        f.setPixelSize(11);
+        parent.setFont(f);
+        ctrl.SetArchive(archive);
+    }
+};
+
+Timing Measure(const QString& markup, const orb::TArchiveIndex* archive, int rounds) {
+    TTextBox tb(archive);
+    const QFont& f = tb.f;
+    orb::TMarkupControl& ctrl = tb.ctrl;
     const QString plain = Plain(markup);
     QImage box(300, 323, QImage::Format_RGB32);
     std::vector<double> ours, ref;
@@ -134,13 +143,9 @@ Timing Measure(const QString& markup, const orb::TArchiveIndex* archive, int rou
 // page's pictures afresh, as a page change does.
 Timing MeasureDecoded(const QString& markup, const orb::TArchiveIndex* archive, int rounds,
                       double* decodeMs, int* pictures) {
-    QWidget parent;
-    parent.resize(300, 323);
-    QFont f("Palisade");
-    f.setPixelSize(11);
-    parent.setFont(f);
-    orb::TMarkupControl ctrl(&parent);
-    ctrl.SetArchive(archive);
+    TTextBox tb(archive);
+    const QFont& f = tb.f;
+    orb::TMarkupControl& ctrl = tb.ctrl;
     ctrl.SetMarkupText(markup);
     QImage box(300, 323, QImage::Format_RGB32);
     {
@@ -172,7 +177,7 @@ Timing MeasureDecoded(const QString& markup, const orb::TArchiveIndex* archive, 
         });
         auto t2 = Clock::now();
         // A control of its own, so nothing is cached yet.
-        orb::TMarkupControl fresh(&parent);
+        orb::TMarkupControl fresh(&tb.parent);
         fresh.SetArchive(archive);
         auto t3 = Clock::now();
         for (const QString& name : names) (void)fresh.FindImage(name);
